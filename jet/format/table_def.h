@@ -1,0 +1,112 @@
+// A table definition as stored on its TDEF page chain: columns, physical
+// ("real") indexes and logical indexes. Plain data; readTableDef builds it
+// from the pages and checks every offset.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "jet/file/jet_version.h"
+#include "jet/value.h"
+
+namespace jet {
+
+class PageStore;
+
+// Column flag bits of the definition.
+enum ColumnFlags : uint8_t {
+    kColumnFixed = 0x01,
+    kColumnNullable = 0x02,
+    kColumnAutoLong = 0x04,
+    kColumnReplication = 0x10,
+    kColumnAutoGuid = 0x40,
+    kColumnHyperlink = 0x80,
+};
+
+struct ColumnDef {
+    std::string name;
+    DataType type = DataType::Text;
+    uint16_t number = 0;       // position in the null mask; counts deleted columns
+    uint16_t varIndex = 0;     // entry in the row's variable-offset table
+    uint16_t fixedOffset = 0;  // start in the row's fixed area
+    uint16_t length = 0;       // bytes (Text: bytes, i.e. 2 per character from Jet 4)
+    uint8_t flags = 0;
+    bool compressedUnicode = false;
+    uint8_t precision = 0;     // Numeric
+    uint8_t scale = 0;         // Numeric
+    uint16_t sortLcid = 0;     // Text / Memo
+    uint8_t sortVersion = 0;
+    uint16_t codePage = 0;     // Jet 3 text
+    uint32_t complexId = 0;    // Complex columns: row key in MSysComplexColumns
+
+    bool isFixed() const { return (flags & kColumnFixed) != 0; }
+    bool isAutoLong() const { return (flags & kColumnAutoLong) != 0; }
+    bool isAutoGuid() const { return (flags & kColumnAutoGuid) != 0; }
+    bool isHyperlink() const { return (flags & kColumnHyperlink) != 0; }
+    bool isAutoNumber() const { return isAutoLong() || isAutoGuid(); }
+};
+
+enum IndexFlags : uint8_t {
+    kIndexUnique = 0x01,
+    kIndexIgnoreNulls = 0x02,
+    kIndexRequired = 0x08,
+};
+
+struct IndexColumn {
+    uint16_t columnNumber = 0;
+    bool ascending = true;
+};
+
+struct RealIndexDef {
+    std::vector<IndexColumn> columns;
+    uint32_t usageMapPointer = 0;
+    uint32_t rootPage = 0;
+    uint8_t flags = 0;
+};
+
+struct IndexDef {
+    std::string name;
+    int32_t number = 0;
+    int32_t realIndex = 0;   // which RealIndexDef holds the pages
+    uint8_t kind = 0;        // 1 primary key, 2 foreign key, 0 other
+    uint8_t relatedTableKind = 0;
+    int32_t relatedIndex = -1;
+    uint32_t relatedTablePage = 0;
+    bool cascadeUpdates = false;
+    bool cascadeDeletes = false;
+
+    bool isPrimaryKey() const { return kind == 1; }
+    bool isForeignKey() const { return kind == 2; }
+};
+
+struct TableDef {
+    std::string name;
+    uint32_t tdefPage = 0;
+    uint32_t rowCount = 0;
+    uint32_t nextAutoNumber = 0;
+    uint32_t nextComplexAutoNumber = 0;
+    uint8_t tableType = 0;   // 0x4e user, 0x53 system
+    uint16_t maxColumns = 0;
+    uint16_t varColumnCount = 0;
+    uint32_t usageMapPointer = 0;  // row pointer of the owned-pages map
+    uint32_t freeMapPointer = 0;
+    std::vector<ColumnDef> columns;  // in definition order
+    std::vector<RealIndexDef> realIndexes;
+    std::vector<IndexDef> indexes;
+
+    const ColumnDef* findColumn(std::string_view name) const;  // case-insensitive
+    const ColumnDef* columnByNumber(uint16_t number) const;
+    const RealIndexDef& realIndexOf(const IndexDef& index) const;
+};
+
+// Reads the definition whose chain starts at `tdefPage`. Throws jet::Error
+// (Corrupt) naming the table page when anything is out of place.
+TableDef readTableDef(PageStore& pages, JetVersion version, uint32_t tdefPage,
+                      uint16_t jet3CodePage);
+
+// Case-insensitive comparison of names the way Access compares object names.
+bool sameName(std::string_view a, std::string_view b);
+
+}  // namespace jet

@@ -1,0 +1,154 @@
+#include "jet/format/text_codec.h"
+
+#include <unicode/ucnv.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace jet {
+namespace {
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+}  // namespace
+
+std::string utf16ToUtf8(std::u16string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size(); ++i) {
+        char32_t c = s[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
+            s[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        appendUtf8(out, c);
+    }
+    return out;
+}
+
+std::string utf16leToUtf8(std::span<const uint8_t> bytes) {
+    std::u16string s(bytes.size() / 2, u'\0');
+    for (size_t i = 0; i < s.size(); ++i) {
+        s[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    }
+    return utf16ToUtf8(s);
+}
+
+std::u16string utf8ToUtf16(std::string_view in) {
+    std::u16string out;
+    out.reserve(in.size());
+    size_t i = 0;
+    while (i < in.size()) {
+        unsigned char b = static_cast<unsigned char>(in[i]);
+        char32_t c;
+        size_t len;
+        if (b < 0x80) {
+            c = b;
+            len = 1;
+        } else if ((b & 0xE0) == 0xC0) {
+            c = b & 0x1F;
+            len = 2;
+        } else if ((b & 0xF0) == 0xE0) {
+            c = b & 0x0F;
+            len = 3;
+        } else if ((b & 0xF8) == 0xF0) {
+            c = b & 0x07;
+            len = 4;
+        } else {
+            out.push_back(u'\uFFFD');
+            ++i;
+            continue;
+        }
+        if (i + len > in.size()) {
+            out.push_back(u'\uFFFD');
+            break;
+        }
+        bool ok = true;
+        for (size_t k = 1; k < len; ++k) {
+            unsigned char cb = static_cast<unsigned char>(in[i + k]);
+            if ((cb & 0xC0) != 0x80) ok = false;
+            c = (c << 6) | (cb & 0x3F);
+        }
+        i += ok ? len : 1;
+        if (!ok || c > 0x10FFFF) {
+            out.push_back(u'\uFFFD');
+        } else if (c >= 0x10000) {
+            c -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(c));
+        }
+    }
+    return out;
+}
+
+std::string decodeUnicodeText(std::span<const uint8_t> bytes) {
+    if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+        std::u16string s;
+        s.reserve(bytes.size());
+        bool compressed = true;
+        size_t i = 2;
+        while (i < bytes.size()) {
+            if (bytes[i] == 0x00) {
+                compressed = !compressed;
+                ++i;
+            } else if (compressed) {
+                s.push_back(bytes[i]);
+                ++i;
+            } else {
+                if (i + 1 >= bytes.size()) break;  // a dangling half character
+                s.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
+                i += 2;
+            }
+        }
+        return utf16ToUtf8(s);
+    }
+    return utf16leToUtf8(bytes);
+}
+
+std::string decodeCodePageText(std::span<const uint8_t> bytes, uint16_t codePage) {
+    if (bytes.empty()) return {};
+    bool ascii = true;
+    for (uint8_t b : bytes) ascii = ascii && b < 0x80;
+    if (ascii) return std::string(bytes.begin(), bytes.end());
+
+    std::string name = "windows-" + std::to_string(codePage == 0 ? 1252 : codePage);
+    UErrorCode status = U_ZERO_ERROR;
+    UConverter* conv = ucnv_open(name.c_str(), &status);
+    if (U_FAILURE(status)) {
+        status = U_ZERO_ERROR;
+        conv = ucnv_open("windows-1252", &status);
+    }
+    std::unique_ptr<UConverter, void (*)(UConverter*)> guard(conv, ucnv_close);
+    if (U_FAILURE(status)) return std::string(bytes.begin(), bytes.end());
+    std::u16string utf16(bytes.size() * 2 + 2, u'\0');
+    int32_t n = ucnv_toUChars(conv, utf16.data(), static_cast<int32_t>(utf16.size()),
+                              reinterpret_cast<const char*>(bytes.data()),
+                              static_cast<int32_t>(bytes.size()), &status);
+    if (U_FAILURE(status)) return std::string(bytes.begin(), bytes.end());
+    utf16.resize(static_cast<size_t>(n));
+    return utf16ToUtf8(utf16);
+}
+
+}  // namespace jet

@@ -1,0 +1,211 @@
+// tabulon-cli: the engine without windows. Reads Access files and prints
+// what they hold; exit 0 on success, 1 with the message on stderr on failure.
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "jet/catalog/database.h"
+#include "jet/catalog/type_codes.h"
+#include "jet/format/property_blob.h"
+#include "jet/table/table_scan.h"
+#include "tools/csv_format.h"
+
+namespace {
+
+const char* kUsage =
+    "usage: tabulon-cli [--password P] COMMAND FILE ...\n"
+    "commands:\n"
+    "  info FILE              format, version, pages, code page, collation, encryption\n"
+    "  tables FILE [--system] table names, one a line, in catalogue order\n"
+    "  schema FILE [TABLE]    columns, indexes and relations\n"
+    "  count FILE TABLE       number of rows\n"
+    "  export FILE TABLE      rows as CSV with a header line\n"
+    "  queries FILE           stored query names\n"
+    "  query-sql FILE NAME    SQL text of a stored query\n";
+
+struct Args {
+    std::string password;
+    std::string command;
+    std::vector<std::string> rest;
+    bool system = false;
+};
+
+void printInfo(jet::Database& db) {
+    const auto& h = db.header();
+    std::cout << "version: " << jet::versionText(h.version) << "\n"
+              << "format: " << jet::formatName(h.version) << "\n"
+              << "engine: " << h.engineName << "\n"
+              << "page size: " << h.pageSize << "\n"
+              << "page count: " << db.pages().pageCount() << "\n"
+              << "code page: " << h.codePage << "\n"
+              << "collation id: " << h.sortOrder.lcid << "\n"
+              << "sort order: " << jet::sortOrderName(h.sortOrder, h.version) << "\n"
+              << "encryption: " << db.encryption() << "\n"
+              << "password: " << (h.password.empty() && db.encryption().rfind("Office", 0) != 0 ? "no" : "yes")
+              << "\n";
+}
+
+std::string propertyText(const jet::Property& p) {
+    std::string v = tools::csvField(p.value);
+    return p.name + "=" + v;
+}
+
+void printSchemaOfTable(jet::Database& db, const jet::CatalogObject& obj) {
+    auto def = db.tableAt(obj.tdefPage(), obj.name);
+    std::cout << "Table: " << def->name << "\n";
+    jet::PropertyBlob props;
+    if (!obj.properties.empty()) {
+        props = jet::parsePropertyBlob(obj.properties, jet::isJet3(db.version()), db.codePage());
+    }
+    if (const auto* own = props.forObject("")) {
+        for (const auto& p : own->properties) std::cout << "  property " << propertyText(p) << "\n";
+    }
+    for (const auto& c : def->columns) {
+        std::cout << "  column " << c.name << " " << jet::dataTypeName(c.type) << " ("
+                  << jet::daoTypeCode(c) << ") size " << c.length << " attributes "
+                  << jet::daoFieldAttributes(c);
+        if (c.type == jet::DataType::Numeric) {
+            std::cout << " precision " << int(c.precision) << " scale " << int(c.scale);
+        }
+        if (const auto* m = props.forObject(c.name)) {
+            for (const auto& p : m->properties) std::cout << " " << propertyText(p);
+        }
+        std::cout << "\n";
+    }
+    for (const auto& ix : def->indexes) {
+        const auto& real = def->realIndexOf(ix);
+        std::cout << "  index " << ix.name << " fields ";
+        for (size_t i = 0; i < real.columns.size(); ++i) {
+            const auto* col = def->columnByNumber(real.columns[i].columnNumber);
+            std::cout << (i ? ";" : "") << (real.columns[i].ascending ? "+" : "-")
+                      << (col ? col->name : "?");
+        }
+        if (ix.isPrimaryKey()) std::cout << " primary";
+        if (ix.isForeignKey()) std::cout << " foreign";
+        if (real.flags & jet::kIndexUnique) std::cout << " unique";
+        if (real.flags & jet::kIndexIgnoreNulls) std::cout << " ignore-nulls";
+        if (real.flags & jet::kIndexRequired) std::cout << " required";
+        std::cout << "\n";
+    }
+}
+
+void printSchema(jet::Database& db, const Args& a) {
+    std::string only = a.rest.size() > 1 ? a.rest[1] : "";
+    bool found = false;
+    for (const auto* t : db.tables(!only.empty())) {
+        if (!only.empty() && !jet::sameName(t->name, only)) continue;
+        found = true;
+        printSchemaOfTable(db, *t);
+    }
+    if (!only.empty() && !found) throw jet::Error(jet::ErrorCode::NotFound, jet::missingObjectMessage(only));
+    for (const auto& r : db.relations()) {
+        if (!only.empty() && !jet::sameName(r.table, only) && !jet::sameName(r.foreignTable, only)) {
+            continue;
+        }
+        std::cout << "Relation: " << r.name << " table " << r.table << " foreign " << r.foreignTable
+                  << " attributes " << r.attributes << " fields ";
+        for (size_t i = 0; i < r.fields.size(); ++i) {
+            std::cout << (i ? ";" : "") << r.fields[i].name << "=" << r.fields[i].foreignName;
+        }
+        std::cout << "\n";
+    }
+    if (only.empty()) {
+        for (const auto* l : db.linkedTables()) {
+            std::cout << "Linked: " << l->name << " foreign " << l->foreignName.value_or("")
+                      << " connect " << l->connect.value_or("") << " database "
+                      << l->database.value_or("") << "\n";
+        }
+    }
+}
+
+void exportTable(jet::Database& db, const std::string& name) {
+    auto def = db.table(name);
+    for (size_t i = 0; i < def->columns.size(); ++i) {
+        const std::string& n = def->columns[i].name;
+        bool quote = n.find_first_of(",\"\r\n") != std::string::npos;
+        std::cout << (i ? "," : "") << (quote ? tools::csvQuote(n) : n);
+    }
+    std::cout << "\n";
+    jet::TableScan scan(db, def);
+    std::string line;
+    while (scan.next()) {
+        line.clear();
+        for (size_t i = 0; i < def->columns.size(); ++i) {
+            if (i) line += ',';
+            line += tools::csvField(scan.value(i));
+        }
+        line += '\n';
+        std::cout << line;
+    }
+}
+
+int run(const Args& a) {
+    if (a.rest.empty()) {
+        std::cerr << kUsage;
+        return 1;
+    }
+    jet::OpenOptions options;
+    options.password = a.password;
+    auto db = jet::Database::open(a.rest[0], options);
+    const std::string& cmd = a.command;
+    auto needArg = [&](size_t n) {
+        if (a.rest.size() <= n) throw jet::Error(jet::ErrorCode::InvalidArgument, "missing argument for " + cmd);
+        return a.rest[n];
+    };
+    if (cmd == "info") {
+        printInfo(*db);
+    } else if (cmd == "tables") {
+        for (const auto* t : db->tables(a.system)) std::cout << t->name << "\n";
+    } else if (cmd == "schema") {
+        printSchema(*db, a);
+    } else if (cmd == "count") {
+        auto def = db->table(needArg(1));
+        jet::TableScan scan(*db, def);
+        uint64_t n = 0;
+        while (scan.next()) ++n;
+        std::cout << n << "\n";
+    } else if (cmd == "export") {
+        exportTable(*db, needArg(1));
+    } else if (cmd == "queries") {
+        for (const auto* q : db->queryObjects()) std::cout << q->name << "\n";
+    } else {
+        std::cerr << "unknown command '" << cmd << "'\n" << kUsage;
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Args a;
+    std::vector<std::string> positional;
+    for (int i = 1; i < argc; ++i) {
+        std::string s = argv[i];
+        if (s == "--password" && i + 1 < argc) {
+            a.password = argv[++i];
+        } else if (s == "--system") {
+            a.system = true;
+        } else if (s == "--help" || s == "-h") {
+            std::cout << kUsage;
+            return 0;
+        } else {
+            positional.push_back(s);
+        }
+    }
+    if (positional.empty()) {
+        std::cerr << kUsage;
+        return 1;
+    }
+    a.command = positional[0];
+    a.rest.assign(positional.begin() + 1, positional.end());
+    try {
+        return run(a);
+    } catch (const jet::Error& e) {
+        std::cerr << e.what() << "\n";
+    } catch (const std::exception& e) {
+        std::cerr << "error: " << e.what() << "\n";
+    }
+    return 1;
+}
