@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "jet/catalog/database.h"
+#include "jet/catalog/stored_queries.h"
 #include "jet/catalog/type_codes.h"
 #include "jet/format/property_blob.h"
 #include "jet/table/table_scan.h"
@@ -168,7 +169,11 @@ int run(const Args& a) {
     } else if (cmd == "export") {
         exportTable(*db, needArg(1));
     } else if (cmd == "queries") {
-        for (const auto* q : db->queryObjects()) std::cout << q->name << "\n";
+        for (const auto& q : jet::readStoredQueries(*db)) {
+            std::cout << q.name << "\t" << jet::queryKindName(q.query.kind) << "\n";
+        }
+    } else if (cmd == "query-sql") {
+        std::cout << jet::readStoredQuery(*db, needArg(1)).query.sql << "\n";
     } else {
         std::cerr << "unknown command '" << cmd << "'\n" << kUsage;
         return 1;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "jet/error.h"
 #include "jet/file/header.h"
 #include "jet/file/page_store.h"
 #include "jet/format/table_def.h"

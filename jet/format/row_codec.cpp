@@ -2,7 +2,7 @@
 
 namespace jet {
 
-RowView::RowView(Bytes row, JetVersion v) : row_(row), version_(v) {
+RowView::RowView(Bytes row, JetVersion v, bool tableHasVarColumns) : row_(row), version_(v) {
     const bool jet3 = isJet3(v);
     if (row.size() < (jet3 ? 1u : 2u)) throwCorrupt("a row is shorter than its header");
     columnCount_ = jet3 ? readU8(row, 0) : readU16(row, 0);
@@ -11,7 +11,9 @@ RowView::RowView(Bytes row, JetVersion v) : row_(row), version_(v) {
     nullMask_ = row.subspan(row.size() - maskLen);
     size_t end = row.size() - maskLen;  // first byte after the variable bookkeeping
 
-    if (jet3) {
+    if (!tableHasVarColumns) {
+        return;
+    } else if (jet3) {
         if (end < 1) throwCorrupt("a row has no variable-column count");
         uint8_t varLen = readU8(row, end - 1);
         size_t jumps = (row.size() - 1) / 256;

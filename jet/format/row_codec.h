@@ -16,7 +16,8 @@ namespace jet {
 class RowView {
 public:
     // Throws jet::Error (Corrupt) when the row's own bookkeeping is inconsistent.
-    RowView(Bytes row, JetVersion v);
+    // Rows of tables without variable columns carry no variable-offset table.
+    RowView(Bytes row, JetVersion v, bool tableHasVarColumns);
 
     uint16_t columnCount() const { return columnCount_; }
     // Null-mask bit of a column: false means null. Columns added after the

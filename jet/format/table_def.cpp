@@ -2,6 +2,7 @@
 
 #include <unicode/uchar.h>
 
+#include <algorithm>
 #include <set>
 
 #include "jet/file/page_store.h"
@@ -187,6 +188,10 @@ TableDef readTableDef(PageStore& pages, JetVersion version, uint32_t tdefPage,
     }
     uint16_t codePage = jet3CodePage;
     for (ColumnDef& c : t.columns) c.name = readName(def, pos, L.wideNames, codePage);
+    // Definition entries are not always in column order; a table's field order
+    // is the order of the column numbers.
+    std::stable_sort(t.columns.begin(), t.columns.end(),
+                     [](const ColumnDef& a, const ColumnDef& b) { return a.number < b.number; });
 
     t.realIndexes.resize(numRealIdx);
     for (RealIndexDef& r : t.realIndexes) {

@@ -92,7 +92,7 @@ struct TableDef {
     uint16_t varColumnCount = 0;
     uint32_t usageMapPointer = 0;  // row pointer of the owned-pages map
     uint32_t freeMapPointer = 0;
-    std::vector<ColumnDef> columns;  // in definition order
+    std::vector<ColumnDef> columns;  // in field order (by column number)
     std::vector<RealIndexDef> realIndexes;
     std::vector<IndexDef> indexes;
 

@@ -47,7 +47,7 @@ TableScan::TableScan(Database& db, std::shared_ptr<const TableDef> def)
 bool TableScan::loadRow(uint32_t pageNo, uint8_t rowNo) {
     std::optional<Bytes> bytes = locateRow(db_, page_, rowNo, rowPage_);
     if (!bytes) return false;
-    row_.emplace(*bytes, db_.version());
+    row_.emplace(*bytes, db_.version(), def_->varColumnCount > 0);
     current_ = RowPointer{pageNo, rowNo};
     return true;
 }
@@ -101,7 +101,7 @@ std::optional<std::vector<Value>> readRow(Database& db, const TableDef& def, Row
     PageRef holder;
     std::optional<Bytes> bytes = locateRow(db, page, id.row, holder);
     if (!bytes) return std::nullopt;
-    RowView row(*bytes, db.version());
+    RowView row(*bytes, db.version(), def.varColumnCount > 0);
     std::vector<Value> out;
     for (const ColumnDef& c : def.columns) out.push_back(columnValue(db, row, c));
     return out;
