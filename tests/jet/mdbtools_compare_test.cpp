@@ -113,11 +113,13 @@ std::pair<std::string, std::string> canonical(const Value& ours, const CsvCell& 
         }
         case DataType::Guid: {
             // With hex binary output mdbtools prints the GUID's text as hex,
-            // cut to 30 characters.
-            std::string g = ours.as<Guid>().toString();
-            std::string theirsText = t.rfind("{", 0) == 0 ? t : hexToText(t);
-            if (theirsText.size() >= 30 && g.rfind(theirsText, 0) == 0) theirsText = g;
-            return {g, theirsText};
+            // and leaves out the last dash: compare the digits only.
+            auto digits = [](std::string s) {
+                std::erase(s, '-');
+                return s;
+            };
+            return {digits(ours.as<Guid>().toString()),
+                    digits(t.rfind("{", 0) == 0 ? t : hexToText(t))};
         }
         case DataType::Binary:
         case DataType::LongBinary: {
