@@ -6,6 +6,7 @@
 #include <set>
 
 #include "jet/file/page_store.h"
+#include "jet/format/calculated_value.h"
 #include "jet/format/page_types.h"
 #include "jet/format/text_codec.h"
 #include "jet/util/bytes.h"
@@ -161,7 +162,11 @@ TableDef readTableDef(PageStore& pages, JetVersion version, uint32_t tdefPage,
         c.number = readU16(e, L.colNumber);
         c.varIndex = readU16(e, L.colVarIndex);
         c.flags = readU8(e, L.colFlags);
-        if (!isJet3(version)) c.compressedUnicode = (readU8(e, L.colExtFlags) & 0x01) != 0;
+        if (!isJet3(version)) {
+            uint8_t extFlags = readU8(e, L.colExtFlags);
+            c.compressedUnicode = (extFlags & 0x01) != 0;
+            c.calculated = (extFlags & kColumnExtCalculated) != 0;
+        }
         c.fixedOffset = readU16(e, L.colFixedOffset);
         c.length = readU16(e, L.colLength);
         switch (c.type) {

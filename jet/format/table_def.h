@@ -40,6 +40,10 @@ struct ColumnDef {
     uint8_t sortVersion = 0;
     uint16_t codePage = 0;     // Jet 3 text
     uint32_t complexId = 0;    // Complex columns: row key in MSysComplexColumns
+    // Calculated column (ACE 14+): the stored bytes are wrapped, see
+    // jet/format/calculated_value.h, and `type` is only the result type once
+    // applyCalculatedResultTypes has read the column's ResultType property.
+    bool calculated = false;
 
     bool isFixed() const { return (flags & kColumnFixed) != 0; }
     bool isAutoLong() const { return (flags & kColumnAutoLong) != 0; }

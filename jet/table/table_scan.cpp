@@ -1,5 +1,6 @@
 #include "jet/table/table_scan.h"
 
+#include "jet/format/calculated_value.h"
 #include "jet/format/data_page.h"
 #include "jet/format/usage_map.h"
 #include "jet/format/value_codec.h"
@@ -31,9 +32,11 @@ std::optional<Bytes> locateRow(Database& db, PageRef page, uint8_t rowNo, PageRe
 }
 
 Value columnValue(Database& db, const RowView& row, const ColumnDef& c) {
-    if (c.type == DataType::Boolean) return Value::boolean(row.boolValue(c));
+    // Calculated Booleans are stored bytes, not the null-mask bit.
+    if (c.type == DataType::Boolean && !c.calculated) return Value::boolean(row.boolValue(c));
     std::optional<Bytes> b = row.bytes(c);
     if (!b) return Value::null();
+    if (c.calculated) return decodeCalculatedValue(c, *b, db.version(), db.codePage(), db.pages());
     return decodeValue(c, *b, db.version(), db.codePage(), db.pages());
 }
 
