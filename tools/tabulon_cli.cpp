@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "jet/catalog/consistency_check.h"
+#include "jet/catalog/complex_columns.h"
 #include "jet/catalog/database.h"
 #include "jet/catalog/stored_queries.h"
 #include "jet/catalog/type_codes.h"
@@ -23,7 +25,8 @@ const char* kUsage =
     "  count FILE TABLE       number of rows\n"
     "  export FILE TABLE      rows as CSV with a header line\n"
     "  queries FILE           stored query names\n"
-    "  query-sql FILE NAME    SQL text of a stored query\n";
+    "  query-sql FILE NAME    SQL text of a stored query\n"
+    "  check FILE             read everything and check it; exit 1 on problems\n";
 
 struct Args {
     std::string password;
@@ -128,13 +131,49 @@ void exportTable(jet::Database& db, const std::string& name) {
         std::cout << (i ? "," : "") << (quote ? tools::csvQuote(n) : n);
     }
     std::cout << "\n";
+
+    // A complex column stores only a key into a hidden table. Multi-value
+    // fields show their values and attachment fields their file names, each
+    // joined with "; " in one quoted field; other kinds keep the key.
+    std::vector<std::unique_ptr<jet::ComplexColumnReader>> complex(def->columns.size());
+    for (size_t i = 0; i < def->columns.size(); ++i) {
+        if (def->columns[i].type != jet::DataType::Complex) continue;
+        auto reader = std::make_unique<jet::ComplexColumnReader>(db, *def, def->columns[i]);
+        jet::ComplexKind kind = reader->info().kind;
+        if (kind == jet::ComplexKind::MultiValue || kind == jet::ComplexKind::Attachment) {
+            complex[i] = std::move(reader);
+        }
+    }
+    auto complexField = [&](jet::ComplexColumnReader& reader, const jet::Value& key) {
+        if (!key.is<int64_t>()) return tools::csvField(key);
+        int32_t k = static_cast<int32_t>(key.as<int64_t>());
+        std::string joined;
+        auto add = [&](const std::string& s) {
+            if (!joined.empty()) joined += "; ";
+            joined += s;
+        };
+        if (reader.info().kind == jet::ComplexKind::MultiValue) {
+            for (const jet::Value& v : reader.multiValues(k)) {
+                std::string f = v.is<std::string>() ? v.as<std::string>() : tools::csvField(v);
+                if (!v.is<std::string>() && f.size() >= 2 && f.front() == '"') {
+                    f = f.substr(1, f.size() - 2);  // dates and GUIDs: the text without quotes
+                }
+                add(f);
+            }
+        } else {
+            for (const jet::Attachment& a : reader.attachments(k, false)) add(a.fileName);
+        }
+        return tools::csvQuote(joined);
+    };
+
     jet::TableScan scan(db, def);
     std::string line;
     while (scan.next()) {
         line.clear();
         for (size_t i = 0; i < def->columns.size(); ++i) {
             if (i) line += ',';
-            line += tools::csvField(scan.value(i));
+            line += complex[i] ? complexField(*complex[i], scan.value(i))
+                               : tools::csvField(scan.value(i));
         }
         line += '\n';
         std::cout << line;
@@ -172,6 +211,12 @@ int run(const Args& a) {
         for (const auto& q : jet::readStoredQueries(*db)) {
             std::cout << q.name << "\t" << jet::queryKindName(q.query.kind) << "\n";
         }
+    } else if (cmd == "check") {
+        jet::CheckReport report = jet::checkDatabase(*db);
+        for (const auto& p : report.problems) std::cerr << p << "\n";
+        std::cout << (report.ok() ? "OK" : "PROBLEMS") << ": " << report.tablesChecked
+                  << " tables, " << report.rowsChecked << " rows\n";
+        return report.ok() ? 0 : 1;
     } else if (cmd == "query-sql") {
         std::cout << jet::readStoredQuery(*db, needArg(1)).query.sql << "\n";
     } else {
