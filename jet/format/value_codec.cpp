@@ -17,24 +17,29 @@ Decimal decodeNumeric(Bytes b, const ColumnDef& c) {
     return d;
 }
 
+// A fixed run of ASCII digits as a number; anything else is damage.
+int64_t asciiDigits(Bytes b, size_t offset, size_t count) {
+    Bytes digits = subBytes(b, offset, count, "an extended date/time value");
+    int64_t v = 0;
+    for (uint8_t d : digits) {
+        if (d < '0' || d > '9') throwCorrupt("an extended date/time value holds a non-digit");
+        v = v * 10 + (d - '0');
+    }
+    return v;
+}
+
 ExtDateTime decodeExtDateTime(Bytes b) {
-    // ASCII digits: days since 0001-01-01 (19), ':' , seconds of the day
-    // (12 digits holding ticks?), ':' , and a time-zone/offset part. Only the
-    // leading two fields matter for the value.
-    std::string s(b.begin(), b.end());
-    ExtDateTime e;
-    size_t colon = s.find(':');
-    if (colon == std::string::npos) throwCorrupt("an extended date/time value is malformed");
-    try {
-        e.days = std::stoll(s.substr(0, colon));
-        size_t colon2 = s.find(':', colon + 1);
-        std::string secs = s.substr(colon + 1, colon2 == std::string::npos ? std::string::npos
-                                                                          : colon2 - colon - 1);
-        // Seconds with seven fraction digits, stored without the point.
-        e.ticks = std::stoll(secs);
-    } catch (const std::exception&) {
+    // ASCII: 19 digits of days since 0001-01-01, ':', 12 digits of seconds
+    // since midnight followed directly by 7 digits of 100 ns ticks, then a
+    // fixed trailer.
+    if (readU8(b, 19, "an extended date/time value") != ':') {
         throwCorrupt("an extended date/time value is malformed");
     }
+    ExtDateTime e;
+    e.days = asciiDigits(b, 0, 19);
+    int64_t seconds = asciiDigits(b, 20, 12);
+    if (e.days > 3652059 || seconds >= 86400) throwCorrupt("an extended date/time value is out of range");
+    e.ticks = seconds * 10000000 + asciiDigits(b, 32, 7);
     return e;
 }
 
