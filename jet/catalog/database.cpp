@@ -4,6 +4,8 @@
 
 #include "jet/crypt/jet_rc4_cipher.h"
 #include "jet/crypt/office_crypt.h"
+#include "jet/format/calculated_value.h"
+#include "jet/format/property_blob.h"
 #include "jet/format/page_types.h"
 #include "jet/table/table_scan.h"
 
@@ -185,6 +187,19 @@ std::shared_ptr<const TableDef> Database::tableAt(uint32_t tdefPage, const std::
     if (it != tableDefs_.end()) return it->second;
     auto def = std::make_shared<TableDef>(readTableDef(*pages_, version(), tdefPage, codePage()));
     def->name = name;
+    // A calculated column's stored type is not its result type; the
+    // ResultType property in the table's property blob is.
+    bool hasCalculated = std::any_of(def->columns.begin(), def->columns.end(),
+                                     [](const ColumnDef& c) { return c.calculated; });
+    if (hasCalculated) {
+        for (const auto& o : objects_) {
+            if (o.type == static_cast<int16_t>(ObjectType::Table) && o.tdefPage() == tdefPage) {
+                applyCalculatedResultTypes(
+                    *def, parsePropertyBlob(o.properties, isJet3(version()), codePage()));
+                break;
+            }
+        }
+    }
     tableDefs_[tdefPage] = def;
     return def;
 }
