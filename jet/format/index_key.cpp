@@ -6,6 +6,7 @@
 #include <string>
 
 #include "jet/error.h"
+#include "jet/format/text_codec.h"
 
 namespace jet {
 namespace {
@@ -131,49 +132,6 @@ std::array<uint8_t, 16> guidKeyBytes(const Guid& g) {
     return b;
 }
 
-// One code point from UTF-8 at s[i], advancing i; malformed input gives
-// U+FFFD rather than an error, as text from the engine is already valid.
-char32_t nextCodePoint(const std::string& s, size_t& i) {
-    const auto lead = static_cast<uint8_t>(s[i++]);
-    if (lead < 0x80) return lead;
-    int more = 0;
-    char32_t cp = 0;
-    if ((lead & 0xe0) == 0xc0) {
-        more = 1;
-        cp = lead & 0x1f;
-    } else if ((lead & 0xf0) == 0xe0) {
-        more = 2;
-        cp = lead & 0x0f;
-    } else if ((lead & 0xf8) == 0xf0) {
-        more = 3;
-        cp = lead & 0x07;
-    } else {
-        return 0xfffd;
-    }
-    for (int k = 0; k < more; ++k) {
-        if (i >= s.size() || (static_cast<uint8_t>(s[i]) & 0xc0) != 0x80) return 0xfffd;
-        cp = (cp << 6) | (static_cast<uint8_t>(s[i++]) & 0x3f);
-    }
-    if (cp > 0x10ffff || (cp >= 0xd800 && cp <= 0xdfff)) return 0xfffd;
-    return cp;
-}
-
-std::u16string toUtf16(const std::string& s) {
-    std::u16string out;
-    out.reserve(s.size());
-    for (size_t i = 0; i < s.size();) {
-        char32_t cp = nextCodePoint(s, i);
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xd800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xdc00 + (cp & 0x3ff)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
 void appendIndexKey(std::vector<uint8_t>& out, const Value& v, DataType type, bool ascending,
@@ -242,7 +200,7 @@ void appendIndexKey(std::vector<uint8_t>& out, const Value& v, DataType type, bo
             return;
         case DataType::Text:
         case DataType::Memo:
-            appendTextKey(out, toUtf16(expect<std::string>(v, type)), textOrder, ascending);
+            appendTextKey(out, utf8ToUtf16(expect<std::string>(v, type)), textOrder, ascending);
             return;
         case DataType::Binary: {
             const Blob& b = expect<Blob>(v, type);

@@ -1,7 +1,6 @@
 #include "jet/format/property_blob.h"
 
 #include <unicode/uchar.h>
-#include <unicode/ucnv.h>
 #include <unicode/ustring.h>
 
 #include <algorithm>
@@ -14,6 +13,7 @@
 
 #include "jet/error.h"
 #include "jet/format/text_codec.h"
+#include "jet/util/names.h"
 #include "jet/util/bytes.h"
 
 namespace jet {
@@ -45,42 +45,6 @@ std::string at(size_t offset) {
 
 [[noreturn]] void throwBadInput(const std::string& what) {
     throw Error(ErrorCode::InvalidArgument, "Cannot store the properties: " + what + ".");
-}
-
-bool isAscii(std::string_view s) {
-    return std::all_of(s.begin(), s.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-char asciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// The key under which Access treats two names as the same: it ignores case,
-// also outside ASCII (column names such as "Größe").
-std::string foldName(std::string_view name) {
-    if (isAscii(name)) {
-        std::string out(name);
-        std::transform(out.begin(), out.end(), out.begin(), asciiLower);
-        return out;
-    }
-    std::u16string wide = utf8ToUtf16(name);
-    std::u16string folded(wide.size() * 3 + 1, u'\0');  // full folding may grow (ß -> ss)
-    UErrorCode status = U_ZERO_ERROR;
-    int32_t length = u_strFoldCase(folded.data(), static_cast<int32_t>(folded.size()), wide.data(),
-                                   static_cast<int32_t>(wide.size()), U_FOLD_CASE_DEFAULT, &status);
-    if (U_FAILURE(status)) return std::string(name);
-    folded.resize(static_cast<size_t>(length));
-    return utf16ToUtf8(folded);
-}
-
-bool sameName(std::string_view a, std::string_view b) {
-    if (isAscii(a) && isAscii(b)) {
-        return a.size() == b.size() &&
-               std::equal(a.begin(), a.end(), b.begin(),
-                          [](char x, char y) { return asciiLower(x) == asciiLower(y); });
-    }
-    return foldName(a) == foldName(b);
 }
 
 // ---------------------------------------------------------------- reading
@@ -321,31 +285,16 @@ private:
     std::vector<uint8_t> out_;
 };
 
-Blob encodeCodePageText(std::string_view utf8, uint16_t codePage) {
-    if (isAscii(utf8)) return Blob(utf8.begin(), utf8.end());
-    // 0 means "not recorded", which the reader also takes as Western (1252).
-    std::string converterName = "windows-" + std::to_string(codePage == 0 ? 1252 : codePage);
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<UConverter, void (*)(UConverter*)> converter(
-        ucnv_open(converterName.c_str(), &status), ucnv_close);
-    if (U_FAILURE(status)) throwBadInput("code page " + std::to_string(codePage) + " is not known");
-    ucnv_setFromUCallBack(converter.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                          &status);
-    std::u16string utf16 = utf8ToUtf16(utf8);
-    Blob out(utf16.size() * static_cast<size_t>(ucnv_getMaxCharSize(converter.get())) + 1);
-    int32_t length = ucnv_fromUChars(converter.get(), reinterpret_cast<char*>(out.data()),
-                                     static_cast<int32_t>(out.size()), utf16.data(),
-                                     static_cast<int32_t>(utf16.size()), &status);
-    if (U_FAILURE(status)) {
-        throwBadInput("the text \"" + std::string(utf8) + "\" cannot be written in code page " +
-                      std::to_string(codePage));
-    }
-    out.resize(static_cast<size_t>(length));
-    return out;
-}
 
 Blob encodeText(std::string_view utf8, const TextForm& form) {
-    if (form.jet3) return encodeCodePageText(utf8, form.codePage);
+    if (form.jet3) {
+        std::optional<Blob> encoded = encodeCodePageText(utf8, form.codePage);
+        if (!encoded) {
+            throwBadInput("the text \"" + std::string(utf8) + "\" cannot be written in code page " +
+                          std::to_string(form.codePage));
+        }
+        return *encoded;
+    }
     std::u16string utf16 = utf8ToUtf16(utf8);
     Blob out;
     out.reserve(utf16.size() * 2);

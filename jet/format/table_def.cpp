@@ -1,7 +1,5 @@
 #include "jet/format/table_def.h"
 
-#include <unicode/uchar.h>
-
 #include <algorithm>
 #include <set>
 
@@ -81,29 +79,6 @@ std::string readName(Bytes def, size_t& pos, bool wide, uint16_t codePage) {
 }
 
 }  // namespace
-
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() == b.size()) {
-        bool same = true;
-        for (size_t i = 0; i < a.size() && same; ++i) {
-            unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-            if (x >= 0x80 || y >= 0x80) {
-                same = false;
-                break;
-            }
-            same = std::tolower(x) == std::tolower(y);
-        }
-        if (same) return true;
-    }
-    std::u16string ua = utf8ToUtf16(a), ub = utf8ToUtf16(b);
-    if (ua.size() != ub.size()) return false;
-    for (size_t i = 0; i < ua.size(); ++i) {
-        if (u_foldCase(ua[i], U_FOLD_CASE_DEFAULT) != u_foldCase(ub[i], U_FOLD_CASE_DEFAULT)) {
-            return false;
-        }
-    }
-    return true;
-}
 
 const ColumnDef* TableDef::findColumn(std::string_view n) const {
     for (const auto& c : columns) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "jet/file/jet_version.h"
+#include "jet/util/names.h"
 #include "jet/value.h"
 
 namespace jet {
@@ -109,8 +110,5 @@ struct TableDef {
 // (Corrupt) naming the table page when anything is out of place.
 TableDef readTableDef(PageStore& pages, JetVersion version, uint32_t tdefPage,
                       uint16_t jet3CodePage);
-
-// Case-insensitive comparison of names the way Access compares object names.
-bool sameName(std::string_view a, std::string_view b);
 
 }  // namespace jet

@@ -127,20 +127,51 @@ std::string decodeUnicodeText(std::span<const uint8_t> bytes) {
     return utf16leToUtf8(bytes);
 }
 
+namespace {
+
+using ConverterPtr = std::unique_ptr<UConverter, void (*)(UConverter*)>;
+
+// 0 means "not recorded", which Access reads as Western (1252).
+ConverterPtr openCodePage(uint16_t codePage, UErrorCode& status) {
+    std::string name = "windows-" + std::to_string(codePage == 0 ? 1252 : codePage);
+    return ConverterPtr(ucnv_open(name.c_str(), &status), ucnv_close);
+}
+
+}  // namespace
+
+std::optional<std::vector<uint8_t>> encodeCodePageText(std::string_view utf8, uint16_t codePage) {
+    bool ascii = true;
+    for (char c : utf8) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii) return std::vector<uint8_t>(utf8.begin(), utf8.end());
+    UErrorCode status = U_ZERO_ERROR;
+    ConverterPtr converter = openCodePage(codePage, status);
+    if (U_FAILURE(status)) return std::nullopt;
+    ucnv_setFromUCallBack(converter.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
+                          &status);
+    std::u16string utf16 = utf8ToUtf16(utf8);
+    std::vector<uint8_t> out(
+        utf16.size() * static_cast<size_t>(ucnv_getMaxCharSize(converter.get())) + 1);
+    int32_t length = ucnv_fromUChars(converter.get(), reinterpret_cast<char*>(out.data()),
+                                     static_cast<int32_t>(out.size()), utf16.data(),
+                                     static_cast<int32_t>(utf16.size()), &status);
+    if (U_FAILURE(status)) return std::nullopt;
+    out.resize(static_cast<size_t>(length));
+    return out;
+}
+
 std::string decodeCodePageText(std::span<const uint8_t> bytes, uint16_t codePage) {
     if (bytes.empty()) return {};
     bool ascii = true;
     for (uint8_t b : bytes) ascii = ascii && b < 0x80;
     if (ascii) return std::string(bytes.begin(), bytes.end());
 
-    std::string name = "windows-" + std::to_string(codePage == 0 ? 1252 : codePage);
     UErrorCode status = U_ZERO_ERROR;
-    UConverter* conv = ucnv_open(name.c_str(), &status);
+    ConverterPtr guard = openCodePage(codePage, status);
     if (U_FAILURE(status)) {
         status = U_ZERO_ERROR;
-        conv = ucnv_open("windows-1252", &status);
+        guard = openCodePage(1252, status);
     }
-    std::unique_ptr<UConverter, void (*)(UConverter*)> guard(conv, ucnv_close);
+    UConverter* conv = guard.get();
     if (U_FAILURE(status)) return std::string(bytes.begin(), bytes.end());
     std::u16string utf16(bytes.size() * 2 + 2, u'\0');
     int32_t n = ucnv_toUChars(conv, utf16.data(), static_cast<int32_t>(utf16.size()),

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -22,5 +23,8 @@ std::string decodeUnicodeText(std::span<const uint8_t> bytes);
 
 // Jet 3 text in the database's code page (1252 when unknown).
 std::string decodeCodePageText(std::span<const uint8_t> bytes, uint16_t codePage);
+// UTF-8 to code-page bytes; nullopt when the code page is unknown or a
+// character has no byte form in it.
+std::optional<std::vector<uint8_t>> encodeCodePageText(std::string_view utf8, uint16_t codePage);
 
 }  // namespace jet
