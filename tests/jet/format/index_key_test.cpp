@@ -7,26 +7,20 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "jet/catalog/database.h"
 #include "jet/error.h"
 #include "jet/format/sort_order.h"
-#include "tests/jet/format/index_fixture_reader.h"
+#include "jet/table/index_cursor.h"
+#include "support/fixtures.h"
 
 namespace jet {
 namespace {
-
-using index_test::FixtureFile;
-
-// The build passes the fixture folder; a direct build run from the
-// repository root finds it beside the repository.
-#ifdef TABULON_FIXTURES
-const std::string kFixtures = std::string(TABULON_FIXTURES) + "/";
-#else
-const std::string kFixtures = "../shared/fixtures/";
-#endif
 
 std::string hex(const std::vector<uint8_t>& bytes) {
     static const char* digits = "0123456789abcdef";
@@ -54,38 +48,89 @@ void PrintTo(const FixtureCase& c, std::ostream* os) {
     *os << c.file;
 }
 
+// The General sort order a text column was created with, if it has one.
+std::optional<SortOrderKind> columnTextOrder(const ColumnDef& c, JetVersion version) {
+    return indexKeyForms(SortOrder{c.sortLcid, c.sortVersion}, version).text;
+}
+
+// True if every column of `index` is of a kind index keys are built for.
+bool indexIsCheckable(const TableDef& table, const RealIndexDef& index, JetVersion version) {
+    for (const auto& c : index.columns) {
+        const ColumnDef* column = table.columnByNumber(c.columnNumber);
+        if (!column) return false;
+        switch (column->type) {
+            case DataType::Text:
+            case DataType::Memo:
+                if (!columnTextOrder(*column, version)) return false;
+                break;
+            case DataType::LongBinary:
+            case DataType::Complex:
+            case DataType::ExtDateTime:
+                return false;
+            default:
+                break;
+        }
+    }
+    return !index.columns.empty();
+}
+
+size_t fieldIndex(const TableDef& table, uint16_t columnNumber) {
+    for (size_t i = 0; i < table.columns.size(); ++i) {
+        if (table.columns[i].number == columnNumber) return i;
+    }
+    throw std::out_of_range("no column " + std::to_string(columnNumber));
+}
+
 class IndexKeyFixtureTest : public ::testing::TestWithParam<FixtureCase> {};
 
 TEST_P(IndexKeyFixtureTest, LeafKeysEqualTheKeysOfTheirRows) {
     const FixtureCase& c = GetParam();
-    FixtureFile file(kFixtures + c.file);
+    auto db = Database::open(testing_support::fixture(c.file));
+    const JetVersion version = db->version();
+    const NumericKeyForm numericForm = isAce(version) ? NumericKeyForm::Ace : NumericKeyForm::Jet;
     size_t checked = 0;
     size_t textChecked = 0;
     size_t descendingChecked = 0;
-    for (const auto& table : file.tables()) {
-        for (const auto& index : table.indexes) {
-            if (!index_test::indexIsCheckable(table, index)) continue;
+    for (const CatalogObject* object : db->tables(true)) {
+        auto table = db->tableAt(object->tdefPage(), object->name);
+        for (size_t r = 0; r < table->realIndexes.size(); ++r) {
+            const RealIndexDef& index = table->realIndexes[r];
+            if (!indexIsCheckable(*table, index, version)) continue;
             bool hasText = false;
             bool hasDescending = false;
             for (const auto& col : index.columns) {
-                const auto* column = table.column(col.columnNumber);
+                const auto* column = table->columnByNumber(col.columnNumber);
                 if (column->type == DataType::Text) {
                     hasText = true;
-                    EXPECT_EQ(column->sortOrder, c.textOrder) << column->name;
+                    EXPECT_EQ(columnTextOrder(*column, version), c.textOrder) << column->name;
                 }
                 hasDescending = hasDescending || !col.ascending;
             }
-            const auto walk = index_test::walkIndex(file, table.tableDefPage, index.rootPage);
-            for (const auto& entry : walk.entries) {
-                const auto expected =
-                    index_test::expectedKey(file, table, index, entry.dataPage, entry.dataRow);
-                ASSERT_EQ(hex(entry.key), hex(expected))
-                    << "table page " << table.tableDefPage << ", row " << entry.dataPage << "/"
-                    << int(entry.dataRow);
+            // The engine's cursor reads the leaves; the expected keys are
+            // built here from the rows it reads.
+            IndexDef logical;
+            logical.name = "real index " + std::to_string(r);
+            logical.realIndex = static_cast<int32_t>(r);
+            IndexCursor cursor(*db, table, logical);
+            for (bool ok = cursor.first(); ok; ok = cursor.next()) {
+                std::vector<uint8_t> expected;
+                for (const auto& col : index.columns) {
+                    const ColumnDef& column = *table->columnByNumber(col.columnNumber);
+                    appendIndexKey(
+                        expected, cursor.values().at(fieldIndex(*table, col.columnNumber)),
+                        column.type, col.ascending,
+                        columnTextOrder(column, version).value_or(SortOrderKind::General97),
+                        numericForm);
+                }
+                ASSERT_EQ(hex(cursor.key()), hex(expected))
+                    << "table page " << table->tdefPage << ", row " << cursor.rowId().page << "/"
+                    << int(cursor.rowId().row);
                 ++checked;
                 if (hasText) ++textChecked;
                 if (hasDescending) ++descendingChecked;
             }
+            // Every entry leads to a row of the table.
+            EXPECT_EQ(cursor.staleEntries(), 0u) << "table page " << table->tdefPage;
         }
     }
     EXPECT_GE(checked, c.minEntries);

@@ -4,29 +4,63 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "jet/catalog/database.h"
 #include "jet/error.h"
-#include "tests/jet/format/index_fixture_reader.h"
+#include "jet/table/table_scan.h"
+#include "support/fixtures.h"
 
 namespace jet {
 namespace {
-
-using index_test::FixtureFile;
-
-// The build passes the fixture folder; a direct build run from the
-// repository root finds it beside the repository.
-#ifdef TABULON_FIXTURES
-const std::string kFixtures = std::string(TABULON_FIXTURES) + "/";
-#else
-const std::string kFixtures = "../shared/fixtures/";
-#endif
 
 // ---------------------------------------------------------------------------
 // Whole indexes from Access files: intermediate entries name the last entry
 // of their child, leaves are chained in order, entries ascend across pages
 // and every row pointer leads to a live row of the table.
+
+// An index read from its root down: the leaf entries in tree order and the
+// leaf pages in the order the tree lists them.
+struct IndexWalk {
+    std::vector<IndexEntry> entries;
+    std::vector<uint32_t> leafPages;
+    size_t nodePages = 0;
+};
+
+// Throws std::runtime_error when an intermediate entry is not the last entry
+// of its child, or when the tree does not stay within the table.
+void walkPage(Database& db, uint32_t tableDefPage, uint32_t pageNumber, int depth,
+              IndexWalk& walk) {
+    if (depth > 16) throw std::runtime_error("index tree too deep");
+    const IndexPage page = parseIndexPage(*db.pages().page(pageNumber), isJet3(db.version()));
+    if (page.tableDefPage != tableDefPage) {
+        throw std::runtime_error("index page " + std::to_string(pageNumber) +
+                                 " belongs to another table");
+    }
+    if (page.leaf) {
+        walk.leafPages.push_back(pageNumber);
+        walk.entries.insert(walk.entries.end(), page.entries.begin(), page.entries.end());
+        return;
+    }
+    ++walk.nodePages;
+    bool tailListed = page.tailPage == 0;
+    for (const auto& entry : page.entries) {
+        const size_t before = walk.entries.size();
+        walkPage(db, tableDefPage, entry.childPage, depth + 1, walk);
+        tailListed = tailListed || entry.childPage == page.tailPage;
+        if (walk.entries.size() == before) continue;
+        const IndexEntry& last = walk.entries.back();
+        if (last.key != entry.key || last.dataPage != entry.dataPage ||
+            last.dataRow != entry.dataRow) {
+            throw std::runtime_error("intermediate entry on page " + std::to_string(pageNumber) +
+                                     " is not the last entry of its child");
+        }
+    }
+    // The tail child holds entries appended since the page was last rebuilt.
+    if (!tailListed) walkPage(db, tableDefPage, page.tailPage, depth + 1, walk);
+}
 
 struct TreeCase {
     const char* file;
@@ -43,37 +77,37 @@ class IndexTreeTest : public ::testing::TestWithParam<TreeCase> {};
 
 TEST_P(IndexTreeTest, TreesAreConsistentAndOrdered) {
     const TreeCase& c = GetParam();
-    FixtureFile file(kFixtures + c.file);
+    auto db = Database::open(testing_support::fixture(c.file));
+    const bool jet3 = isJet3(db->version());
     size_t indexes = 0;
     size_t nodePages = 0;
     size_t prefixedPages = 0;
-    for (const auto& table : file.tables()) {
-        for (const auto& index : table.indexes) {
-            if (!index_test::indexIsCheckable(table, index)) continue;
+    for (const CatalogObject* object : db->tables(true)) {
+        auto table = db->tableAt(object->tdefPage(), object->name);
+        for (const RealIndexDef& index : table->realIndexes) {
             ++indexes;
-            index_test::IndexWalk walk;
-            ASSERT_NO_THROW(walk = index_test::walkIndex(file, table.tableDefPage, index.rootPage))
-                << "table page " << table.tableDefPage;
+            IndexWalk walk;
+            ASSERT_NO_THROW(walkPage(*db, table->tdefPage, index.rootPage, 0, walk))
+                << "table page " << table->tdefPage;
             nodePages += walk.nodePages;
 
             for (size_t i = 1; i < walk.entries.size(); ++i) {
                 EXPECT_TRUE(indexEntryLess(walk.entries[i - 1], walk.entries[i]))
-                    << "table page " << table.tableDefPage << " entry " << i;
+                    << "table page " << table->tdefPage << " entry " << i;
             }
             for (size_t i = 0; i < walk.leafPages.size(); ++i) {
-                const auto page = file.page(walk.leafPages[i]);
-                const IndexPage leaf = parseIndexPage(page, file.jet3());
+                const PageRef page = db->pages().page(walk.leafPages[i]);
+                const IndexPage leaf = parseIndexPage(*page, jet3);
                 const uint32_t expectedPrev = i == 0 ? 0 : walk.leafPages[i - 1];
                 const uint32_t expectedNext =
                     i + 1 == walk.leafPages.size() ? 0 : walk.leafPages[i + 1];
                 EXPECT_EQ(leaf.prevPage, expectedPrev) << "leaf " << walk.leafPages[i];
                 EXPECT_EQ(leaf.nextPage, expectedNext) << "leaf " << walk.leafPages[i];
-                const size_t prefixAt = file.jet3() ? 0x14 : 0x18;
-                if (page[prefixAt] != 0 && leaf.entries.size() > 1) ++prefixedPages;
+                const size_t prefixAt = jet3 ? 0x14 : 0x18;
+                if ((*page)[prefixAt] != 0 && leaf.entries.size() > 1) ++prefixedPages;
             }
             for (const auto& entry : walk.entries) {
-                const auto& column = *table.column(index.columns.front().columnNumber);
-                EXPECT_NO_THROW(file.rowValue(table, column, entry.dataPage, entry.dataRow))
+                EXPECT_TRUE(readRow(*db, *table, RowPointer{entry.dataPage, entry.dataRow}))
                     << "row " << entry.dataPage << "/" << int(entry.dataRow);
             }
         }

@@ -1,0 +1,135 @@
+// Reads one logical index of a table in key order, and seeks in it.
+//
+// The cursor walks the index B-tree Access wrote: it descends from the root
+// to the leftmost leaf, moves through the leaves in tree order (an
+// intermediate page's children are its entries' child pages, then its "tail"
+// child, a last page Access has not yet listed in the entries) and, when the
+// tree is exhausted, follows the last leaf's next-page link as long as there
+// is one, for leaves appended but not yet linked into the tree. In a sound
+// file that link is zero and the tree order equals the leaf chain.
+//
+// Every entry it stops on names a live row of the table, read with readRow.
+// An entry whose row is gone (deleted, or its page given to another table)
+// cannot occur in a file Access closed cleanly; the cursor steps over such
+// entries, so callers see the rows that exist, and counts them in
+// staleEntries() for tools that want to report the damage.
+//
+// Damage in the tree itself gives jet::Error (Corrupt), never a hang: a page
+// that is not an index page of this table, a child page that is one of its
+// own ancestors, entries that do not ascend from one page to the next, or a
+// walk that visits more pages than the file holds.
+//
+// Memory: the parsed pages on the path from the root to the current leaf and
+// the current row; nothing grows with the index. Not thread-safe, like the
+// Database it reads.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "jet/catalog/database.h"
+#include "jet/file/header.h"
+#include "jet/format/index_key.h"
+#include "jet/format/index_page.h"
+#include "jet/format/page_types.h"
+#include "jet/format/sort_order.h"
+#include "jet/format/table_def.h"
+
+namespace jet {
+
+// How the keys of a file's indexes are built. `text` is empty when the
+// engine cannot build text keys in that sort order; walking such an index
+// still works, seeking on a text column does not.
+struct IndexKeyForms {
+    std::optional<SortOrderKind> text;
+    NumericKeyForm numeric = NumericKeyForm::Jet;
+};
+
+// The key forms for text in sort order `order` in a file of `version`. Exact
+// for the General sort orders (locale 1033): General in Jet 3 files, General
+// legacy (version 0) and General 2010 (version 1) in Jet 4 and ACE files.
+// Every other locale, and sort order versions after 1, give no text form.
+// Numeric keys follow the file: the Jet form in Jet 3 and Jet 4 files, the
+// corrected ACE form in .accdb files.
+IndexKeyForms indexKeyForms(const SortOrder& order, JetVersion version);
+
+class IndexCursor {
+public:
+    // `index` is one of def->indexes. Throws jet::Error (Corrupt) when the
+    // index names a column the table does not have.
+    IndexCursor(Database& db, std::shared_ptr<const TableDef> def, const IndexDef& index);
+
+    // Moves to the first entry; false when the index has none.
+    bool first();
+    // Moves to the next entry in key order; false at the end (and after it).
+    bool next();
+    // Moves to the first entry whose key is at or after `key`: values for the
+    // first key.size() columns of the index (fewer than all of them seeks on
+    // a leading part). False when every entry is before it. Throws jet::Error
+    // (InvalidArgument) for more values than the index has columns or a value
+    // that does not fit its column, (Unsupported) for a column whose keys
+    // cannot be built (see indexKeyForms and appendIndexKey).
+    bool seek(const std::vector<Value>& key);
+    // seek(), then whether the entry found equals `key`.
+    bool seekExact(const std::vector<Value>& key);
+    // Whether the current entry equals `key` on the first key.size() columns,
+    // as the index compares them (text by its sort order, so without regard
+    // to case). False at the end.
+    bool matches(const std::vector<Value>& key) const;
+
+    bool atEnd() const { return !row_.has_value(); }
+    // The current entry; these throw jet::Error (InvalidArgument) at the end.
+    RowPointer rowId() const;
+    const std::vector<uint8_t>& key() const;  // the entry's key bytes as stored
+    // The current row's values, in the order of def().columns.
+    const std::vector<Value>& values() const;
+
+    // The stored key bytes of `key` (leading columns), as seek compares them.
+    std::vector<uint8_t> encodeKey(const std::vector<Value>& key) const;
+
+    const TableDef& def() const { return *def_; }
+    const IndexDef& index() const { return index_; }
+    // Entries passed over because their row does not exist.
+    size_t staleEntries() const { return staleEntries_; }
+
+private:
+    struct KeyColumn {
+        const ColumnDef* column;
+        bool ascending;
+        std::optional<SortOrderKind> textOrder;
+    };
+    // One page on the path from the root: `position` is the current entry of
+    // a leaf, or the current child of an intermediate page.
+    struct Level {
+        uint32_t pageNumber = 0;
+        IndexPage page;
+        std::vector<uint32_t> children;
+        size_t position = 0;
+    };
+
+    void reset();
+    void push(uint32_t pageNumber);
+    void descendLeftmost(uint32_t pageNumber);
+    bool settle();
+    bool moveToNextLeaf();
+    const IndexEntry& currentEntry() const;
+    [[noreturn]] void corrupt(uint32_t pageNumber, const std::string& what) const;
+
+    Database& db_;
+    std::shared_ptr<const TableDef> def_;
+    IndexDef index_;
+    uint32_t rootPage_ = 0;
+    std::vector<KeyColumn> keyColumns_;
+    NumericKeyForm numericForm_ = NumericKeyForm::Jet;
+
+    std::vector<Level> path_;
+    uint32_t chainNext_ = 0;  // next-page link of the last leaf left behind
+    size_t pagesRead_ = 0;    // since the last first() or seek(): bounds the walk
+    std::optional<IndexEntry> previous_;
+    std::optional<std::vector<Value>> row_;
+    size_t staleEntries_ = 0;
+};
+
+}  // namespace jet
