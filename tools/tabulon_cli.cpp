@@ -11,6 +11,7 @@
 #include "jet/catalog/stored_queries.h"
 #include "jet/catalog/type_codes.h"
 #include "jet/format/property_blob.h"
+#include "jet/table/index_cursor.h"
 #include "jet/table/table_scan.h"
 #include "tools/csv_format.h"
 
@@ -26,6 +27,7 @@ const char* kUsage =
     "  export FILE TABLE      rows as CSV with a header line\n"
     "  queries FILE           stored query names\n"
     "  query-sql FILE NAME    SQL text of a stored query\n"
+    "  index-walk FILE TABLE INDEX  rows as CSV in the order of an index\n"
     "  check FILE             read everything and check it; exit 1 on problems\n";
 
 struct Args {
@@ -219,6 +221,30 @@ int run(const Args& a) {
         return report.ok() ? 0 : 1;
     } else if (cmd == "query-sql") {
         std::cout << jet::readStoredQuery(*db, needArg(1)).query.sql << "\n";
+    } else if (cmd == "index-walk") {
+        auto def = db->table(needArg(1));
+        const jet::IndexDef* index = nullptr;
+        for (const auto& i : def->indexes) {
+            if (jet::sameName(i.name, needArg(2))) index = &i;
+        }
+        if (!index) {
+            throw jet::Error(jet::ErrorCode::NotFound,
+                             "The index '" + needArg(2) + "' is not in table '" + def->name + "'.");
+        }
+        for (size_t i = 0; i < def->columns.size(); ++i) {
+            const std::string& n = def->columns[i].name;
+            bool quote = n.find_first_of(",\"\r\n") != std::string::npos;
+            std::cout << (i ? "," : "") << (quote ? tools::csvQuote(n) : n);
+        }
+        std::cout << "\n";
+        jet::IndexCursor cursor(*db, def, *index);
+        for (bool ok = cursor.first(); ok; ok = cursor.next()) {
+            std::string line;
+            for (size_t i = 0; i < cursor.values().size(); ++i) {
+                line += (i ? "," : "") + tools::csvField(cursor.values()[i]);
+            }
+            std::cout << line << "\n";
+        }
     } else {
         std::cerr << "unknown command '" << cmd << "'\n" << kUsage;
         return 1;
