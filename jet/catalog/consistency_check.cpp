@@ -2,6 +2,7 @@
 
 #include "jet/catalog/stored_queries.h"
 #include "jet/format/property_blob.h"
+#include "jet/table/index_cursor.h"
 #include "jet/table/table_scan.h"
 
 namespace jet {
@@ -13,6 +14,30 @@ void guarded(CheckReport& report, const std::string& what, Fn&& fn) {
         fn();
     } catch (const Error& e) {
         report.problems.push_back(what + ": " + e.what());
+    }
+}
+
+// Every index is walked in key order: it must reach as many rows as the table
+// holds (fewer when it ignores nulls) and never a row that is gone.
+void checkIndexes(CheckReport& report, Database& db, const std::shared_ptr<const TableDef>& def,
+                  uint64_t rows) {
+    for (const IndexDef& index : def->indexes) {
+        guarded(report, "index '" + index.name + "' of table '" + def->name + "'", [&] {
+            IndexCursor cursor(db, def, index);
+            uint64_t entries = 0;
+            for (bool more = cursor.first(); more; more = cursor.next()) ++entries;
+            bool ignoresNulls = (def->realIndexOf(index).flags & kIndexIgnoreNulls) != 0;
+            if (cursor.staleEntries() > 0) {
+                report.problems.push_back("index '" + index.name + "' of table '" + def->name +
+                                          "' points at " + std::to_string(cursor.staleEntries()) +
+                                          " rows that are gone");
+            }
+            if (entries > rows || (!ignoresNulls && entries != rows)) {
+                report.problems.push_back("index '" + index.name + "' of table '" + def->name +
+                                          "' holds " + std::to_string(entries) + " entries for " +
+                                          std::to_string(rows) + " rows");
+            }
+        });
     }
 }
 
@@ -44,6 +69,7 @@ CheckReport checkDatabase(Database& db) {
             }
             ++report.tablesChecked;
             report.rowsChecked += rows;
+            checkIndexes(report, db, def, rows);
         });
     }
     guarded(report, "stored queries", [&] { readStoredQueries(db); });

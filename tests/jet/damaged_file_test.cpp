@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "jet/catalog/consistency_check.h"
 #include "jet/catalog/database.h"
 #include "jet/catalog/stored_queries.h"
 #include "jet/table/table_scan.h"
@@ -71,5 +72,27 @@ TEST_P(DamagedFileTest, OverwrittenPagesNeverCrash) {
 INSTANTIATE_TEST_SUITE_P(Fixtures, DamagedFileTest,
                          ::testing::Values("V1997/testV1997.mdb", "V2000/overflowTestV2000.mdb",
                                            "V2010/testV2010.accdb"));
+
+}  // namespace
+
+namespace {
+
+TEST(ConsistencyCheck, SoundFixturesPassAndAWrongRowCountIsReported) {
+    for (const char* f : {"V1997/testV1997.mdb", "V2000/indexTestV2000.mdb", "V2010/complexDataTestV2010.accdb"}) {
+        auto db = Database::open(testing_support::fixture(f).string());
+        CheckReport report = checkDatabase(*db);
+        EXPECT_TRUE(report.ok()) << f << ": " << (report.ok() ? "" : report.problems.front());
+        EXPECT_GT(report.rowsChecked, 0u);
+    }
+    auto bytes = readAll(testing_support::fixture("V2000/testV2000.mdb").string());
+    uint32_t tdef = Database::open(testing_support::fixture("V2000/testV2000.mdb").string())
+                        ->table("Table1")
+                        ->tdefPage;
+    bytes[tdef * 4096 + 0x10] ^= 0x01;  // the stored row count
+    auto db = Database::open(std::make_unique<MemoryFile>(bytes), "x.mdb");
+    CheckReport report = checkDatabase(*db);
+    ASSERT_EQ(report.problems.size(), 1u);
+    EXPECT_NE(report.problems[0].find("table 'Table1'"), std::string::npos) << report.problems[0];
+}
 
 }  // namespace
