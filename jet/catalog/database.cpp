@@ -226,11 +226,14 @@ std::vector<Relation> Database::relations() {
         RelationField field;
     };
     std::vector<std::vector<Part>> parts;
+    // Relation name -> its place in `out`: a damaged table with a great many
+    // distinct names must not make grouping quadratic.
+    std::map<std::string, size_t> indexByName;
     TableScan scan(*this, def);
     while (scan.next()) {
         std::string n = optionalText(scan.value(relName)).value_or("");
-        auto it = std::find_if(out.begin(), out.end(), [&](const Relation& r) { return r.name == n; });
-        if (it == out.end()) {
+        auto [it, added] = indexByName.try_emplace(n, out.size());
+        if (added) {
             Relation r;
             r.name = n;
             r.table = optionalText(scan.value(refObject)).value_or("");
@@ -238,9 +241,8 @@ std::vector<Relation> Database::relations() {
             r.attributes = static_cast<uint32_t>(integerOr(scan.value(grbit), 0));
             out.push_back(std::move(r));
             parts.emplace_back();
-            it = out.end() - 1;
         }
-        parts[static_cast<size_t>(it - out.begin())].push_back(
+        parts[it->second].push_back(
             Part{integerOr(scan.value(icolumn), 0),
                  RelationField{optionalText(scan.value(refColumn)).value_or(""),
                                optionalText(scan.value(column)).value_or("")}});

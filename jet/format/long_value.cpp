@@ -1,5 +1,7 @@
 #include "jet/format/long_value.h"
 
+#include <set>
+
 #include "jet/file/page_store.h"
 #include "jet/format/data_page.h"
 #include "jet/format/page_types.h"
@@ -41,9 +43,15 @@ Blob readLongValue(PageStore& pages, JetVersion v, Bytes field) {
     }
     Blob out;
     out.reserve(length);
+    // A chain that comes back to a row it has read is damaged; without this
+    // check its own bytes, repeated, would pass for the value.
+    std::set<uint32_t> visited;
     for (uint32_t hops = 0; out.size() < length; ++hops) {
         if (ptr.page == 0 || hops > pages.pageCount()) {
             throwCorrupt("a long value chain ends before its length");
+        }
+        if (!visited.insert(ptr.packed()).second) {
+            throwCorrupt("a long value chain loops back on itself");
         }
         Bytes row = longValueRow(pages, v, ptr, holder);
         uint32_t next = readU32(row, 0, "a long value chain link");
