@@ -206,6 +206,7 @@ void Parser::checkItemEnd(bool list) const {
 }
 
 ExprPtr Parser::expression() {
+    const NestingGuard guard(*this);
     return imp();
 }
 
@@ -240,6 +241,7 @@ ExprPtr Parser::andLevel() {
 }
 
 ExprPtr Parser::notLevel() {
+    const NestingGuard guard(*this);
     if (!atWord("NOT")) return comparison();
     const size_t start = advance().offset;
     auto e = node(ExprKind::Unary);
@@ -379,6 +381,7 @@ ExprPtr Parser::multiplicative() {
 }
 
 ExprPtr Parser::unary() {
+    const NestingGuard guard(*this);
     if (!at(TokenKind::Minus) && !at(TokenKind::Plus)) return power();
     const Token& sign = advance();
     auto e = node(ExprKind::Unary);
@@ -398,6 +401,7 @@ ExprPtr Parser::power() {
 }
 
 ExprPtr Parser::powerOperand() {
+    const NestingGuard guard(*this);
     if (!at(TokenKind::Minus) && !at(TokenKind::Plus)) return primary();
     const Token& sign = advance();
     auto e = node(ExprKind::Unary);

@@ -51,6 +51,22 @@ class Parser {
 public:
     enum class Dialect { Sql, Filter };
 
+    // Bounds the nesting of parentheses, subqueries and prefix operators, so
+    // that a hostile text ends in an error instead of exhausting the stack.
+    class NestingGuard {
+    public:
+        explicit NestingGuard(Parser& p) : p_(p) {
+            if (++p_.depth_ > kMaxDepth) p_.fail("Query is too complex.");
+        }
+        ~NestingGuard() { --p_.depth_; }
+        NestingGuard(const NestingGuard&) = delete;
+        NestingGuard& operator=(const NestingGuard&) = delete;
+
+    private:
+        static constexpr int kMaxDepth = 200;
+        Parser& p_;
+    };
+
     Parser(std::string_view text, ParseOptions options, Dialect dialect);
 
     // Entry points (each reads the whole text).
@@ -147,6 +163,7 @@ private:
     // a ')' may end an item only inside them.
     int nesting_ = 0;
     int parameterCount_ = 0;
+    int depth_ = 0;
 };
 
 }  // namespace jet::sql::detail

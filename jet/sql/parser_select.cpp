@@ -204,6 +204,7 @@ TableRefPtr Parser::source() {
 }
 
 TableRefPtr Parser::sourcePrimary() {
+    const NestingGuard guard(*this);
     auto ref = std::make_unique<TableRef>();
     const size_t start = peek().offset;
     if (at(TokenKind::LeftParen)) {

@@ -233,6 +233,34 @@ TEST(Parser, ErrorsAreSyntaxErrorsWithAnOffset) {
     }
 }
 
+TEST(Parser, DeepNestingIsRefusedWithAMessage) {
+    const std::string deep[] = {
+        "SELECT " + std::string(5000, '(') + "1" + std::string(5000, ')'),
+        "SELECT " + std::string(5000, '-') + "1",
+        [] {
+            std::string s = "SELECT * FROM t WHERE ";
+            for (int i = 0; i < 5000; ++i) s += "NOT ";
+            return s + "a";
+        }(),
+        "SELECT * FROM " + std::string(5000, '(') + "t",
+        [] {
+            std::string s = "SELECT 1";
+            for (int i = 0; i < 300; ++i) s = "SELECT * FROM t WHERE a IN (" + s + ")";
+            return s;
+        }(),
+    };
+    for (const std::string& sql : deep) {
+        try {
+            parseStatement(sql);
+            ADD_FAILURE() << "accepted " << sql.substr(0, 40);
+        } catch (const SyntaxError& e) {
+            EXPECT_STREQ(e.what(), "Query is too complex.") << sql.substr(0, 40);
+        }
+    }
+    // Nesting a person writes is fine.
+    EXPECT_NO_THROW(parseStatement("SELECT " + std::string(50, '(') + "1" + std::string(50, ')')));
+}
+
 TEST(Parser, DdlTypesMapToColumnTypes) {
     const Statement s = parseStatement(
         "CREATE TABLE t (a COUNTER(5, 2), b TEXT(20) WITH COMPRESSION, c INTEGER, d SMALLINT, "
