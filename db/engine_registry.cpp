@@ -1,0 +1,81 @@
+#include "db/engine_registry.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <map>
+
+namespace db {
+namespace {
+
+struct Entry {
+    std::weak_ptr<jet::Database> database;
+    QStringList acceptedPasswords;
+    int users = 0;
+    bool exclusive = false;
+};
+
+std::map<QString, Entry>& registry() {
+    static std::map<QString, Entry> entries;
+    return entries;
+}
+
+std::string enginePath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+[[noreturn]] void throwInUse(const QString& path) {
+    throw jet::Error(jet::ErrorCode::Io,
+                     "Could not use '" + path.toStdString() + "'; file already in use.");
+}
+
+}  // namespace
+
+EngineHandle openEngineDatabase(const QString& path, const EngineOpenOptions& options) {
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile()) {
+        throw jet::Error(jet::ErrorCode::Io, "Could not find file '" + path.toStdString() + "'.");
+    }
+    const QString key = info.canonicalFilePath();
+    auto& entries = registry();
+    auto it = entries.find(key);
+    std::shared_ptr<jet::Database> database;
+    if (it != entries.end()) database = it->second.database.lock();
+
+    if (database) {
+        Entry& e = it->second;
+        if (e.exclusive || options.exclusive) throwInUse(path);
+        if (!e.acceptedPasswords.contains(options.password)) {
+            // The shared database was opened with another password; make sure
+            // this one opens the file too before handing out a share.
+            jet::Database::open(enginePath(key), jet::OpenOptions{options.password.toStdString()});
+            e.acceptedPasswords.append(options.password);
+        }
+    } else {
+        database =
+            jet::Database::open(enginePath(key), jet::OpenOptions{options.password.toStdString()});
+        Entry e;
+        e.database = database;
+        e.acceptedPasswords.append(options.password);
+        it = entries.insert_or_assign(key, std::move(e)).first;
+    }
+
+    Entry& e = it->second;
+    ++e.users;
+    e.exclusive = e.exclusive || options.exclusive;
+    EngineHandle handle;
+    handle.database_ = database;
+    handle.canonicalPath_ = key;
+    handle.lease_ = std::shared_ptr<void>(nullptr, [key](void*) {
+        auto& all = registry();
+        auto found = all.find(key);
+        if (found == all.end()) return;
+        if (--found->second.users <= 0) all.erase(found);
+    });
+    return handle;
+}
+
+int openEngineDatabaseCount() {
+    return static_cast<int>(registry().size());
+}
+
+}  // namespace db
