@@ -125,16 +125,25 @@ Blob inflateExactly(Bytes compressed, uint32_t length) {
         throwCorrupt("an attachment claims " + std::to_string(length) + " bytes from " +
                      std::to_string(compressed.size()) + " compressed bytes");
     }
-    Blob out(length);
+    // The output grows as the data really inflates, so a header claiming a
+    // huge length costs nothing until the compressed bytes back it up.
+    constexpr size_t kStep = 64 * 1024;
+    Blob out;
     z_stream zs{};
     if (inflateInit(&zs) != Z_OK) throw Error(ErrorCode::Io, "zlib could not start inflating");
     zs.next_in = const_cast<Bytef*>(compressed.data());
     zs.avail_in = static_cast<uInt>(compressed.size());
-    zs.next_out = out.data();
-    zs.avail_out = static_cast<uInt>(out.size());
     int rc = Z_OK;
-    while (zs.avail_out > 0 && rc == Z_OK) rc = inflate(&zs, Z_NO_FLUSH);
-    size_t produced = out.size() - zs.avail_out;
+    while (out.size() < length && rc == Z_OK) {
+        size_t before = out.size();
+        out.resize(std::min<size_t>(length, before + kStep));
+        zs.next_out = out.data() + before;
+        zs.avail_out = static_cast<uInt>(out.size() - before);
+        rc = inflate(&zs, Z_NO_FLUSH);
+        out.resize(out.size() - zs.avail_out);
+        if (rc == Z_OK && out.size() == before) rc = Z_BUF_ERROR;  // no progress: input used up
+    }
+    size_t produced = out.size();
     if (rc == Z_OK) {
         // The output is full. One more step reaches the end of a stream of
         // exactly this length and checks its checksum; a longer stream is
