@@ -14,8 +14,12 @@ struct Entry {
     bool exclusive = false;
 };
 
-std::map<QString, Entry>& registry() {
-    static std::map<QString, Entry> entries;
+using Registry = std::map<QString, Entry>;
+
+// Shared so that a handle let go of during static destruction (a window kept
+// in a static) still finds the registry alive: every lease holds it.
+const std::shared_ptr<Registry>& registry() {
+    static const auto entries = std::make_shared<Registry>();
     return entries;
 }
 
@@ -36,7 +40,8 @@ EngineHandle openEngineDatabase(const QString& path, const EngineOpenOptions& op
         throw jet::Error(jet::ErrorCode::Io, "Could not find file '" + path.toStdString() + "'.");
     }
     const QString key = info.canonicalFilePath();
-    auto& entries = registry();
+    const std::shared_ptr<Registry> shared = registry();
+    Registry& entries = *shared;
     auto it = entries.find(key);
     std::shared_ptr<jet::Database> database;
     if (it != entries.end()) database = it->second.database.lock();
@@ -65,17 +70,16 @@ EngineHandle openEngineDatabase(const QString& path, const EngineOpenOptions& op
     EngineHandle handle;
     handle.database_ = database;
     handle.canonicalPath_ = key;
-    handle.lease_ = std::shared_ptr<void>(nullptr, [key](void*) {
-        auto& all = registry();
-        auto found = all.find(key);
-        if (found == all.end()) return;
-        if (--found->second.users <= 0) all.erase(found);
+    handle.lease_ = std::shared_ptr<void>(nullptr, [key, shared](void*) {
+        auto found = shared->find(key);
+        if (found == shared->end()) return;
+        if (--found->second.users <= 0) shared->erase(found);
     });
     return handle;
 }
 
 int openEngineDatabaseCount() {
-    return static_cast<int>(registry().size());
+    return static_cast<int>(registry()->size());
 }
 
 }  // namespace db
