@@ -54,45 +54,63 @@ std::string utf16leToUtf8(std::span<const uint8_t> bytes) {
     return utf16ToUtf8(s);
 }
 
-std::u16string utf8ToUtf16(std::string_view in) {
-    std::u16string out;
-    out.reserve(in.size());
+std::u32string utf8ToCodePoints(std::string_view s) {
+    std::u32string out;
+    out.reserve(s.size());
     size_t i = 0;
-    while (i < in.size()) {
-        unsigned char b = static_cast<unsigned char>(in[i]);
-        char32_t c;
-        size_t len;
-        if (b < 0x80) {
-            c = b;
-            len = 1;
-        } else if ((b & 0xE0) == 0xC0) {
-            c = b & 0x1F;
-            len = 2;
-        } else if ((b & 0xF0) == 0xE0) {
-            c = b & 0x0F;
-            len = 3;
-        } else if ((b & 0xF8) == 0xF0) {
-            c = b & 0x07;
-            len = 4;
-        } else {
-            out.push_back(u'\uFFFD');
+    while (i < s.size()) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            out.push_back(c);
             ++i;
             continue;
         }
-        if (i + len > in.size()) {
-            out.push_back(u'\uFFFD');
-            break;
+        int extra = c >= 0xF0 && c < 0xF5   ? 3
+                    : c >= 0xE0 && c < 0xF0 ? 2
+                    : c >= 0xC2 && c < 0xE0 ? 1
+                                            : -1;
+        if (extra < 0) {
+            out.push_back(0xFFFD);
+            ++i;
+            continue;
         }
+        char32_t cp = c & (0x3F >> extra);
         bool ok = true;
-        for (size_t k = 1; k < len; ++k) {
-            unsigned char cb = static_cast<unsigned char>(in[i + k]);
-            if ((cb & 0xC0) != 0x80) ok = false;
-            c = (c << 6) | (cb & 0x3F);
+        for (int k = 1; k <= extra; ++k) {
+            if (i + static_cast<size_t>(k) >= s.size()) {
+                ok = false;
+                break;
+            }
+            unsigned char cc = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
+            if ((cc & 0xC0) != 0x80) {
+                ok = false;
+                break;
+            }
+            cp = (cp << 6) | (cc & 0x3F);
         }
-        i += ok ? len : 1;
-        if (!ok || c > 0x10FFFF) {
-            out.push_back(u'\uFFFD');
-        } else if (c >= 0x10000) {
+        if (!ok) {
+            out.push_back(0xFFFD);
+            ++i;
+            continue;
+        }
+        out.push_back(cp);
+        i += static_cast<size_t>(extra) + 1;
+    }
+    return out;
+}
+
+std::string codePointsToUtf8(std::u32string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (char32_t c : s) appendUtf8(out, c > 0x10FFFF ? 0xFFFD : c);
+    return out;
+}
+
+std::u16string utf8ToUtf16(std::string_view in) {
+    std::u16string out;
+    out.reserve(in.size());
+    for (char32_t c : utf8ToCodePoints(in)) {
+        if (c >= 0x10000) {
             c -= 0x10000;
             out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
             out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));

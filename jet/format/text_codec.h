@@ -16,6 +16,10 @@ namespace jet {
 // surrogates become U+FFFD.
 std::string utf16leToUtf8(std::span<const uint8_t> bytes);
 std::u16string utf8ToUtf16(std::string_view utf8);
+// UTF-8 to code points and back; malformed bytes decode to U+FFFD, so any
+// bytes give some text.
+std::u32string utf8ToCodePoints(std::string_view utf8);
+std::string codePointsToUtf8(std::u32string_view codePoints);
 std::string utf16ToUtf8(std::u16string_view s);
 
 // Jet 4 / ACE text value: compressed or plain UTF-16LE.

@@ -42,11 +42,11 @@ bool isTextFormat(std::string_view format) {
 }
 
 std::string formatText(const std::string& text, std::string_view format) {
-    std::u32string chars = decodeUtf8(text);
+    std::u32string chars = utf8ToCodePoints(text);
     int caseMode = 0;  // -1 lower, 1 upper
     bool fromLeft = false;
     std::vector<std::pair<bool, std::u32string>> items;  // (placeholder?, literal or kind)
-    std::u32string f = decodeUtf8(format);
+    std::u32string f = utf8ToCodePoints(format);
     for (size_t i = 0; i < f.size(); ++i) {
         char32_t c = f[i];
         if (c == U'<')
@@ -95,7 +95,7 @@ std::string formatText(const std::string& text, std::string_view format) {
             out.push_back(U' ');
     }
     if (placeholders == 0) out += chars;
-    std::string result = encodeUtf8(out);
+    std::string result = codePointsToUtf8(out);
     if (caseMode < 0) return lowerText(result);
     if (caseMode > 0) return upperText(result);
     return result;

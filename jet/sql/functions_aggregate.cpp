@@ -77,7 +77,7 @@ public:
 
 private:
     bool maximum_;
-    SortOrder order_;
+    ValueOrder order_;
     Value best_;
 };
 

@@ -13,11 +13,11 @@ namespace {
 constexpr size_t kMaxTextLength = 1u << 28;  // refuse absurd Space/String sizes
 
 std::u32string codePoints(const Value& v, const FunctionContext& c) {
-    return decodeUtf8(toText(v, *c.locale));
+    return utf8ToCodePoints(toText(v, *c.locale));
 }
 
 Value textValue(std::u32string_view s) {
-    return Value::text(encodeUtf8(s));
+    return Value::text(codePointsToUtf8(s));
 }
 
 size_t lengthArg(const Value& v, const FunctionContext& c) {

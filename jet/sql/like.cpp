@@ -21,7 +21,7 @@ LikePattern::LikePattern(std::string_view pattern, LikeDialect dialect, bool cas
     const bool ansi = dialect == LikeDialect::Ansi;
     const char32_t runWildcard = ansi ? U'%' : U'*';
     const char32_t oneWildcard = ansi ? U'_' : U'?';
-    std::u32string p = decodeUtf8(pattern);
+    std::u32string p = utf8ToCodePoints(pattern);
     pieces_.emplace_back();
     for (size_t i = 0; i < p.size(); ++i) {
         char32_t c = p[i];
@@ -101,7 +101,7 @@ bool LikePattern::pieceMatchesAt(const Piece& piece, std::u32string_view text, s
 }
 
 bool LikePattern::matches(std::string_view text) const {
-    return matches(decodeUtf8(text));
+    return matches(utf8ToCodePoints(text));
 }
 
 bool LikePattern::matches(std::u32string_view text) const {

@@ -86,10 +86,10 @@ using TextCollation = std::function<int(std::string_view, std::string_view)>;
 // A total order for sorting that never throws: Null first, then numbers and
 // dates by value, then text (by the collation), then binary, then GUIDs.
 // The default collation ignores case (compareTextNoCase).
-class SortOrder {
+class ValueOrder {
 public:
-    SortOrder();
-    explicit SortOrder(TextCollation collation);
+    ValueOrder();
+    explicit ValueOrder(TextCollation collation);
     int compare(const Value& a, const Value& b) const;
     bool operator()(const Value& a, const Value& b) const { return compare(a, b) < 0; }
 

@@ -138,12 +138,12 @@ Value compare(CompareOp op, const Value& a, const Value& b, const CompareOptions
     return Value::boolean(r);
 }
 
-SortOrder::SortOrder() : collation_(compareTextNoCase) {}
-SortOrder::SortOrder(TextCollation collation) : collation_(std::move(collation)) {
+ValueOrder::ValueOrder() : collation_(compareTextNoCase) {}
+ValueOrder::ValueOrder(TextCollation collation) : collation_(std::move(collation)) {
     if (!collation_) collation_ = compareTextNoCase;
 }
 
-int SortOrder::compare(const Value& a, const Value& b) const {
+int ValueOrder::compare(const Value& a, const Value& b) const {
     if (a.isNull() || b.isNull()) return threeWay(!a.isNull(), !b.isNull());
     Family fa = familyOf(a), fb = familyOf(b);
     if (fa != fb) return threeWay(static_cast<int>(fa), static_cast<int>(fb));

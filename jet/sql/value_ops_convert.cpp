@@ -494,7 +494,7 @@ std::string toText(const Value& v, const SqlLocale& locale) {
     if (v.is<DateTimeValue>()) return dateToText(v.as<DateTimeValue>().days, locale);
     if (v.is<Guid>()) return v.as<Guid>().toString();
     if (v.is<ExtDateTime>()) return v.as<ExtDateTime>().toString();
-    if (v.is<Blob>()) return utf8FromUtf16Bytes(v.as<Blob>());
+    if (v.is<Blob>()) return utf16leToUtf8(v.as<Blob>());
     throwTypeMismatch();
 }
 

@@ -7,14 +7,12 @@
 #include <string>
 #include <string_view>
 
+#include "jet/format/text_codec.h"
 #include "jet/value.h"
 
 namespace jet {
 
 std::string asciiUpper(std::string_view s);
-// Malformed UTF-8 bytes decode to U+FFFD, so any bytes give some text.
-std::u32string decodeUtf8(std::string_view s);
-std::string encodeUtf8(std::u32string_view s);
 
 // Simple Unicode case folding of one code point (ICU's default folding).
 char32_t foldCase(char32_t c);
@@ -26,9 +24,5 @@ std::string lowerText(std::string_view s);
 // Three-way comparisons: by folded code points, or by code points exactly.
 int compareTextNoCase(std::string_view a, std::string_view b);
 int compareTextExact(std::string_view a, std::string_view b);
-
-// Binary data read as UTF-16LE text (what CStr does with bytes); an odd
-// trailing byte is dropped.
-std::string utf8FromUtf16Bytes(const Blob& bytes);
 
 }  // namespace jet

@@ -235,21 +235,21 @@ TEST(ValueOps, ComparisonOptions) {
         B(false));
 }
 
-TEST(SortOrder, NullsFirstThenNumbersTextBinaryGuidAndAStableCollationHook) {
+TEST(ValueOrder, NullsFirstThenNumbersTextBinaryGuidAndAStableCollationHook) {
     std::vector<Value> values = {T("b"), I(3),  N(),   T("A"), D(-1.5), Value::binary({0}),
                                  T("a"), Dt(2), C(2.5)};
-    std::stable_sort(values.begin(), values.end(), SortOrder());
+    std::stable_sort(values.begin(), values.end(), ValueOrder());
     std::vector<std::string> shown;
     for (const Value& v : values) shown.push_back(show(v));
     EXPECT_EQ(shown,
               (std::vector<std::string>{"Null", "-1.5 (Double)", "2 (Date)", "2.5000 (Currency)",
                                         "3 (integer)", "\"A\"", "\"a\"", "\"b\"", "?"}));
     // A collation that orders by length first.
-    SortOrder byLength([](std::string_view a, std::string_view b) {
+    ValueOrder byLength([](std::string_view a, std::string_view b) {
         return a.size() != b.size() ? (a.size() < b.size() ? -1 : 1) : a.compare(b);
     });
     EXPECT_LT(byLength.compare(T("zz"), T("aaa")), 0);
-    EXPECT_GT(SortOrder().compare(T("zz"), T("aaa")), 0);
+    EXPECT_GT(ValueOrder().compare(T("zz"), T("aaa")), 0);
 }
 
 TEST(Calendar, DayNumbersRoundTripAcrossTheWholeRange) {
