@@ -1,0 +1,7 @@
+// The program's improved standard controls: TxGroupBox, TxComboBoxEx and
+// TxEditNum.
+#pragma once
+
+#include "kit/xImprovedComps_combobox.h"
+#include "kit/xImprovedComps_editnum.h"
+#include "kit/xImprovedComps_groupbox.h"

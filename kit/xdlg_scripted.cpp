@@ -1,0 +1,133 @@
+#include "kit/xdlg_scripted.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace kit {
+
+namespace {
+
+[[noreturn]] void noAnswer(const AskedDialog& dialog) {
+    throw std::logic_error("no answer queued for dialog: " + dialog.summary().toStdString());
+}
+
+}  // namespace
+
+QString AskedDialog::caption() const {
+    switch (kind) {
+        case Kind::Message:
+            return planMessage(message.kind, message.buttons, message.items).caption;
+        case Kind::Input:
+            return input.caption;
+        case Kind::File:
+            return file.caption;
+        case Kind::Progress:
+            return QStringLiteral("Information");
+    }
+    return {};
+}
+
+QStringList AskedDialog::texts() const {
+    switch (kind) {
+        case Kind::Message: {
+            QStringList result;
+            for (const MsgLabelSpec& label :
+                 planMessage(message.kind, message.buttons, message.items).labels)
+                result << label.text;
+            return result;
+        }
+        case Kind::Input:
+            return {input.prompt};
+        case Kind::File:
+            return {file.filter};
+        case Kind::Progress:
+            return {progress.text};
+    }
+    return {};
+}
+
+QString AskedDialog::summary() const {
+    switch (kind) {
+        case Kind::Message: {
+            const MsgPlan plan = planMessage(message.kind, message.buttons, message.items);
+            QStringList buttons;
+            for (const DlgButtonSpec& button : plan.buttons.buttons) buttons << button.caption;
+            return QStringLiteral("%1 [%2]: %3")
+                .arg(plan.caption, buttons.join(u'|'), texts().join(u'\n'));
+        }
+        case Kind::Input:
+            return QStringLiteral("%1 input '%2'%3: %4")
+                .arg(input.caption, input.value,
+                     input.passwordChar.isNull() ? QString() : QStringLiteral(" masked"),
+                     input.prompt);
+        case Kind::File:
+            return QStringLiteral("%1 file %2")
+                .arg(file.mode == FileRequest::Mode::Open ? "Open" : "Save", file.filter);
+        case Kind::Progress:
+            if (progress.text.isEmpty()) return QStringLiteral("Progress closed");
+            return QStringLiteral("Progress %1: %2").arg(progress.percent).arg(progress.text);
+    }
+    return {};
+}
+
+QStringList ScriptedDialogService::transcript() const {
+    QStringList lines;
+    for (const AskedDialog& dialog : asked_) lines << dialog.summary();
+    return lines;
+}
+
+void ScriptedDialogService::clickProgressAbort() {
+    if (lastProgress_.text.isEmpty() || !lastProgress_.onAbort)
+        throw std::logic_error("no progress window with an Abort link is shown");
+    lastProgress_.onAbort();
+}
+
+int ScriptedDialogService::showMessage(const MessageRequest& request) {
+    AskedDialog dialog;
+    dialog.kind = AskedDialog::Kind::Message;
+    dialog.message = request;
+    asked_.push_back(dialog);
+    if (messages_.empty()) noAnswer(dialog);
+    const int result = messages_.front();
+    messages_.pop_front();
+    // A user can only press a button the dialog has.
+    const ButtonSetSpec spec = planMessage(request.kind, request.buttons, request.items).buttons;
+    bool isButton = false;
+    for (const DlgButtonSpec& button : spec.buttons) isButton = isButton || button.result == result;
+    if (!isButton)
+        throw std::logic_error("queued answer " + std::to_string(result) +
+                               " is not a button of dialog: " + dialog.summary().toStdString());
+    return result;
+}
+
+std::optional<QString> ScriptedDialogService::input(const InputRequest& request) {
+    AskedDialog dialog;
+    dialog.kind = AskedDialog::Kind::Input;
+    dialog.input = request;
+    asked_.push_back(dialog);
+    if (inputs_.empty()) noAnswer(dialog);
+    std::optional<QString> answer = std::move(inputs_.front());
+    inputs_.pop_front();
+    return answer;
+}
+
+std::optional<QString> ScriptedDialogService::chooseFile(const FileRequest& request) {
+    AskedDialog dialog;
+    dialog.kind = AskedDialog::Kind::File;
+    dialog.file = request;
+    asked_.push_back(dialog);
+    if (files_.empty()) noAnswer(dialog);
+    std::optional<QString> answer = std::move(files_.front());
+    files_.pop_front();
+    return answer;
+}
+
+void ScriptedDialogService::progress(const ProgressRequest& request) {
+    AskedDialog dialog;
+    dialog.kind = AskedDialog::Kind::Progress;
+    dialog.progress = request;
+    asked_.push_back(dialog);
+    lastProgress_ = request;
+}
+
+}  // namespace kit
