@@ -1,0 +1,13 @@
+// Entry point of app_tests: widgets need a QApplication, which must exist
+// before any test runs. Unless QT_QPA_PLATFORM names another platform, the
+// offscreen one is used, so the tests run without a display.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
