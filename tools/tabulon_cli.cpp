@@ -11,6 +11,7 @@
 #include "jet/catalog/stored_queries.h"
 #include "jet/catalog/type_codes.h"
 #include "jet/format/property_blob.h"
+#include "jet/sql/executor.h"
 #include "jet/table/index_cursor.h"
 #include "jet/table/table_scan.h"
 #include "tools/csv_format.h"
@@ -28,6 +29,7 @@ const char* kUsage =
     "  queries FILE           stored query names\n"
     "  query-sql FILE NAME    SQL text of a stored query\n"
     "  index-walk FILE TABLE INDEX  rows as CSV in the order of an index\n"
+    "  sql FILE STATEMENT     run a SELECT; its rows as CSV with a header line\n"
     "  check FILE             read everything and check it; exit 1 on problems\n";
 
 struct Args {
@@ -221,6 +223,21 @@ int run(const Args& a) {
         return report.ok() ? 0 : 1;
     } else if (cmd == "query-sql") {
         std::cout << jet::readStoredQuery(*db, needArg(1)).query.sql << "\n";
+    } else if (cmd == "sql") {
+        const jet::sql::QueryResult result = jet::sql::executeSelect(*db, needArg(1));
+        for (size_t i = 0; i < result.columns.size(); ++i) {
+            const std::string& n = result.columns[i].name;
+            bool quote = n.find_first_of(",\"\r\n") != std::string::npos;
+            std::cout << (i ? "," : "") << (quote ? tools::csvQuote(n) : n);
+        }
+        std::cout << "\n";
+        for (const auto& row : result.rows) {
+            std::string line;
+            for (size_t i = 0; i < row.values.size(); ++i) {
+                line += (i ? "," : "") + tools::csvField(row.values[i]);
+            }
+            std::cout << line << "\n";
+        }
     } else if (cmd == "index-walk") {
         auto def = db->table(needArg(1));
         const jet::IndexDef* index = nullptr;

@@ -1,0 +1,56 @@
+// The binder's working state, shared by the files that bind queries,
+// sources and expressions. Not for use outside the binder.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "jet/sql/binder.h"
+
+namespace jet::sql::detail {
+
+// The names visible to an expression: one query's sources, and the
+// enclosing query's scope for correlated subqueries.
+struct Scope {
+    BoundSelect* select = nullptr;
+    BoundQuery* query = nullptr;
+    Scope* outer = nullptr;
+};
+
+// Where aggregates may appear while an expression is bound.
+struct AggregateTarget {
+    std::vector<BoundAggregate>* aggregates = nullptr;  // null: not allowed here
+    const char* clause = "";  // for the message when not allowed ("WHERE clause", ...)
+};
+
+class Binder {
+public:
+    Binder(Database& db, const QueryParameters& parameters) : db_(db), parameters_(parameters) {}
+
+    std::shared_ptr<BoundQuery> bindQuery(const Query& query, Scope* outer);
+    BoundExprPtr bindExpr(const Expr& expr, Scope& scope, const AggregateTarget& aggregates);
+    // Type, size and origin of an output expression of `select`.
+    ResultColumn describe(const BoundExpr& expr, const BoundSelect& select, bool* known) const;
+
+private:
+    void bindSelect(const SelectCore& core, BoundSelect& select, BoundQuery& query, Scope* outer,
+                    const std::vector<OrderItem>* orderBy);
+    std::unique_ptr<BoundJoin> bindFrom(const TableRef& ref, BoundSelect& select, Scope& scope);
+    void addNamedSource(const TableRef& ref, BoundSelect& select);
+    void addDerivedSource(std::shared_ptr<BoundQuery> derived, const std::string& name,
+                          BoundSelect& select);
+    BoundExprPtr bindColumn(const Expr& expr, Scope& scope);
+    BoundExprPtr parameterValue(const std::string& name);
+    void checkGrouped(const Expr& expr, Scope& scope, const std::vector<std::string>& groupTexts);
+
+    Database& db_;
+    const QueryParameters& parameters_;
+    int storedQueryDepth_ = 0;
+};
+
+// The text of an expression for messages and for matching GROUP BY terms.
+std::string exprText(const Expr& expr);
+bool isAggregateCall(const Expr& expr);
+bool containsAggregate(const Expr& expr);
+
+}  // namespace jet::sql::detail

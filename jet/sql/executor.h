@@ -1,0 +1,47 @@
+// Running SELECT statements: parse, bind, execute, and hand back every row.
+//
+// What a caller may rely on:
+// - The result holds all rows at once (QueryResult), each with the identity
+//   of the base-table rows it came from, so a recordset can keep stable
+//   bookmarks.
+// - Rows come in the order ORDER BY asks for (Null first when ascending,
+//   text without regard to case, ties keep their order); without ORDER BY a
+//   single table's rows come in storage order (or index order when an
+//   equality on an indexed column picked the index), grouped rows in the
+//   order of their GROUP BY values.
+// - Conditions use three-valued logic: a row passes WHERE, ON or HAVING only
+//   when the condition is True. IIf evaluates only the branch it takes.
+// - TOP n with ORDER BY also returns the rows that tie with the last one, as
+//   Access does; TOP n PERCENT rounds the row count up.
+// - Errors are jet::Error in Access's words (see binder.h and value_ops.h);
+//   nothing is returned after an error. Reading only: nothing is written.
+#pragma once
+
+#include <string_view>
+
+#include "jet/catalog/database.h"
+#include "jet/sql/binder.h"
+#include "jet/sql/functions.h"
+#include "jet/sql/parser.h"
+#include "jet/sql/query_result.h"
+
+namespace jet::sql {
+
+struct ExecuteOptions {
+    QueryParameters parameters;
+    FunctionContext functions;
+    ParseOptions parse;
+};
+
+// Parses and runs one SELECT (or UNION) statement.
+QueryResult executeSelect(Database& db, std::string_view sql, const ExecuteOptions& options = {});
+
+// Runs a statement already parsed.
+QueryResult executeStatement(Database& db, const Statement& statement,
+                             const ExecuteOptions& options = {});
+
+// Runs a bound query.
+QueryResult executeBound(Database& db, const BoundQuery& query,
+                         const FunctionContext& functions = {});
+
+}  // namespace jet::sql

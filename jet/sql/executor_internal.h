@@ -1,0 +1,84 @@
+// The executor's working parts: the row being built, expression
+// evaluation, and one function per operator (scan, join, filter, group,
+// sort/distinct/top). Not for use outside the executor.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "jet/sql/binder.h"
+#include "jet/sql/value_ops.h"
+
+namespace jet::sql::detail {
+
+// A row of one SELECT before its output is computed: a slot for every
+// column of every source (those a join has not filled yet are Null) and
+// for every row id; after grouping, the group's aggregates follow.
+struct Tuple {
+    std::vector<Value> values;
+    std::vector<RowPointer> rowIds;
+};
+
+// What column references see: this query's row and, for a correlated
+// subquery, the rows of the queries around it.
+struct Frame {
+    const std::vector<Value>* values = nullptr;
+    size_t aggregateBase = 0;
+    const Frame* outer = nullptr;
+};
+
+class ExecContext {
+public:
+    ExecContext(Database& database, const FunctionContext& context)
+        : db(database), functions(context) {}
+
+    Value evaluate(const BoundExpr& expr, const Frame& frame);
+    // True only when the condition is True (not False, not Null).
+    bool passes(const BoundExpr& condition, const Frame& frame);
+    QueryResult run(const BoundQuery& query, const Frame* outer);
+
+    Database& db;
+    FunctionContext functions;
+    CompareOptions compareOptions;
+
+private:
+    const QueryResult& subqueryResult(const BoundQuery& query, const Frame& frame,
+                                      std::shared_ptr<QueryResult>& holder);
+    Value inValues(const Value& value, const std::vector<Value>& candidates);
+
+    std::map<const BoundQuery*, std::shared_ptr<QueryResult>> cache_;
+};
+
+// A key under which values that compare equal (text without regard to case,
+// numbers by value) are the same, for hashing joins, groups and DISTINCT.
+std::string valueKey(const Value& value);
+std::string rowKey(const std::vector<Value>& values);
+
+// FROM: the rows of the sources joined; `where` lets a lone table use an
+// index for an equality (the caller still applies it in full).
+std::vector<Tuple> scanSource(ExecContext& ctx, const BoundSelect& select,
+                              const BoundSource& source, const BoundExpr* where);
+std::vector<Tuple> executeJoin(ExecContext& ctx, const BoundSelect& select, const BoundJoin& node,
+                               const BoundExpr* where, const Frame* outer);
+
+std::vector<Tuple> filterRows(ExecContext& ctx, std::vector<Tuple> rows, const BoundExpr& condition,
+                              size_t aggregateBase, const Frame* outer);
+
+std::vector<Tuple> groupRows(ExecContext& ctx, const BoundSelect& select, std::vector<Tuple> rows,
+                             const Frame* outer);
+
+// A result row with the values it is ordered by.
+struct OrderedRow {
+    ResultRow row;
+    std::vector<Value> keys;
+};
+
+void removeDuplicateRows(std::vector<OrderedRow>& rows);
+void removeDuplicateRowIds(std::vector<OrderedRow>& rows, const std::vector<size_t>& slots);
+void sortRows(std::vector<OrderedRow>& rows, const std::vector<BoundOrder>& order);
+void applyTop(std::vector<OrderedRow>& rows, const Top& top, const std::vector<BoundOrder>& order);
+
+}  // namespace jet::sql::detail

@@ -1,0 +1,51 @@
+// The result of a SELECT: its columns with the type each one has for the
+// catalogue surface, and its rows as values plus the identities of the base
+// table rows each result row was built from.
+//
+// What a caller may rely on:
+// - rows[i].values has one value per column, in column order.
+// - rows[i].rowIds has one entry per row-id slot (rowIdTables names the base
+//   table of each slot, in the order the sources appear in FROM, derived
+//   sources contributing their own slots). A slot of a row that came from
+//   the missing side of an outer join holds kNoRow.
+// - A column is updatable only when it is a plain column of one base table
+//   reached through the query, and the query is neither DISTINCT, grouped
+//   nor a UNION; such a column names its table, column and row-id slot.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "jet/format/page_types.h"
+#include "jet/value.h"
+
+namespace jet::sql {
+
+// Page 0 is the file header, so no row is ever stored there.
+inline constexpr RowPointer kNoRow{0, 0};
+
+struct ResultColumn {
+    std::string name;
+    DataType type = DataType::Text;
+    // Characters for Text, bytes for Binary, the fixed size of other types.
+    int size = 0;
+    bool updatable = false;
+    bool required = false;
+    std::string baseTable;  // set when the column is a plain base-table column
+    std::string baseColumn;
+    int rowIdSlot = -1;  // the slot whose row holds it, -1 when none
+};
+
+struct ResultRow {
+    std::vector<Value> values;
+    std::vector<RowPointer> rowIds;
+};
+
+struct QueryResult {
+    std::vector<ResultColumn> columns;
+    std::vector<std::string> rowIdTables;
+    std::vector<ResultRow> rows;
+};
+
+}  // namespace jet::sql
