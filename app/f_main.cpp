@@ -1,7 +1,302 @@
 #include "app/f_main.h"
 
-TMain::TMain(QWidget* parent) : QMainWindow(parent) {
-    setObjectName("Main");
-    setWindowTitle("Tabulon");
-    resize(900, 640);
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QSizeGrip>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "app/command_runner.h"
+#include "kit/xHTMLLabel.h"
+#include "kit/xImprovedComps.h"
+#include "settings/settings_file.h"
+
+namespace {
+
+// Tabs of one fixed size, 120 x 22 pixels, whatever their captions.
+class FixedTabBar : public QTabBar {
+public:
+    using QTabBar::QTabBar;
+
+protected:
+    QSize tabSizeHint(int) const override { return {120, 22}; }
+};
+
+class PageControl : public QTabWidget {
+public:
+    explicit PageControl(QWidget* parent) : QTabWidget(parent) { setTabBar(new FixedTabBar(this)); }
+};
+
+// Tahoma 8 pt where the font exists; the desktop's sans-serif in 8 pt
+// otherwise, so the window keeps its designed proportions.
+QFont mainFont() {
+    const QString family = QFontDatabase::hasFamily(QStringLiteral("Tahoma"))
+                               ? QStringLiteral("Tahoma")
+                               : QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+    QFont font(family);
+    font.setPointSize(8);
+    return font;
+}
+
+QPushButton* actionButton(QAction* action, const char* name, QWidget* parent) {
+    auto* button = new QPushButton(action->text(), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setMinimumWidth(75);
+    QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
+    QObject::connect(action, &QAction::changed, button, [button, action] {
+        button->setEnabled(action->isEnabled());
+        button->setText(action->text());
+    });
+    button->setEnabled(action->isEnabled());
+    return button;
+}
+
+}  // namespace
+
+TMain::TMain(const QString& settingsPath, QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("Main"));
+    setWindowTitle(QStringLiteral("Tabulon"));
+    setFont(mainFont());
+    setMinimumSize(800, 500);
+    resize(860, 571);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(4, 2, 4, 0);
+    layout->setSpacing(4);
+    setCentralWidget(central);
+
+    createActions();
+    createFileBand();
+    createPages();
+    createBottomStrip();
+    layout->addWidget(gbMDBFile);
+    layout->addWidget(pc, 1);
+    layout->addWidget(gbBottom);
+
+    if (!settingsPath.isEmpty()) {
+        settings_ = std::make_unique<SettingsFile>(settingsPath);
+        readSettings();
+    }
+    showSessionState();
+    ActListUpdate();
+}
+
+TMain::~TMain() {
+    if (settings_) saveSettings();
+}
+
+QAction* TMain::addAction(const char* name, const QString& category, const QString& caption) {
+    auto* action = new QAction(caption, this);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setProperty("category", category);
+    QMainWindow::addAction(action);
+    return action;
+}
+
+void TMain::createActions() {
+    const QString connection = QStringLiteral("Connection");
+    const QString table = QStringLiteral("Table");
+    const QString view = QStringLiteral("View");
+    const QString structure = QStringLiteral("Structure");
+    actDBOpen = addAction("actDBOpen", connection, QStringLiteral("Open"));
+    actDBClose = addAction("actDBClose", connection, QStringLiteral("Close"));
+    actDBManage = addAction("actDBManage", connection, QStringLiteral("Manage"));
+    actTableRename = addAction("actTableRename", table, QStringLiteral("Rename table"));
+    actTableAdd = addAction("actTableAdd", table, QStringLiteral("Add new table"));
+    actTableDel = addAction("actTableDel", table, QStringLiteral("Delete table"));
+    actTableStore = addAction("actTableStore", table, QStringLiteral("Save changes"));
+    actTableReload = addAction("actTableReload", table, QStringLiteral("Reload"));
+    actViewRename = addAction("actViewRename", view, QStringLiteral("Rename view"));
+    actViewAdd = addAction("actViewAdd", view, QStringLiteral("Add new view"));
+    actViewDel = addAction("actViewDel", view, QStringLiteral("Delete view"));
+    actViewStore = addAction("actViewStore", view, QStringLiteral("Save changes"));
+    actViewSQL = addAction("actViewSQL", view, QStringLiteral(" Design SQL "));
+    actRelStore =
+        addAction("actRelStore", QStringLiteral("Relations"), QStringLiteral("Save changes"));
+    actStructRefresh =
+        addAction("actStructRefresh", structure, QStringLiteral("Refresh structure"));
+    actStructExport = addAction("actStructExport", structure, QStringLiteral("Export structure"));
+    actStructEditSel = addAction("actStructEditSel", structure, QStringLiteral("Edit selected"));
+    actStructReloadData =
+        addAction("actStructReloadData", structure, QStringLiteral("Reload data"));
+
+    connect(actDBOpen, &QAction::triggered, this, &TMain::actDBOpenExecute);
+    connect(actDBClose, &QAction::triggered, this, &TMain::actDBCloseExecute);
+}
+
+void TMain::createFileBand() {
+    gbMDBFile = new TxGroupBox(QStringLiteral("MDB or ACCDB File (drag and drop file)"), this);
+    gbMDBFile->setObjectName(QStringLiteral("gbMDBFile"));
+    gbMDBFile->setFixedHeight(73);
+    gbMDBFile->setEnableDropFile(true);
+
+    lblFile = new TxHTMLLabel(
+        QStringLiteral("<A NAME=Find>Find</A> db file    <A NAME=Create>Create</A> a new database"),
+        gbMDBFile);
+    lblFile->setObjectName(QStringLiteral("lblFile"));
+    lblFileHist = new TxHTMLLabel(
+        QStringLiteral("<A NAME=Remove>Remove</A> from history   <A NAME=Clear>Clear</A> history"),
+        gbMDBFile);
+    lblFileHist->setObjectName(QStringLiteral("lblFileHist"));
+
+    cbFile = new TxComboBoxEx(gbMDBFile);
+    cbFile->setObjectName(QStringLiteral("cbFile"));
+    cbFile->setEditable(true);
+    cbFile->setInsertPolicy(QComboBox::NoInsert);
+    cbFile->setMaxVisibleItems(16);
+    cbFile->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+
+    btDBOpen = actionButton(actDBOpen, "btDBOpen", gbMDBFile);
+    btDBClose = actionButton(actDBClose, "btDBClose", gbMDBFile);
+    btDBManage = actionButton(actDBManage, "btDBManage", gbMDBFile);
+
+    auto* grid = new QGridLayout(gbMDBFile);
+    grid->setContentsMargins(8, 2, 8, 6);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(3);
+    auto* links = new QHBoxLayout;
+    links->setSpacing(24);
+    links->addWidget(lblFile);
+    links->addWidget(lblFileHist);
+    links->addStretch(1);
+    grid->addLayout(links, 0, 0);
+    grid->addWidget(cbFile, 1, 0);
+    grid->addWidget(btDBOpen, 1, 1);
+    grid->addWidget(btDBClose, 1, 2);
+    grid->addWidget(btDBManage, 1, 3);
+    grid->setColumnStretch(0, 1);
+
+    connect(gbMDBFile, &TxGroupBox::filesDropped, this, &TMain::gbMDBFileDropFiles);
+    connect(lblFile, &TxHTMLLabel::anchorClicked, this, &TMain::lblFileAnchorClick);
+    connect(lblFileHist, &TxHTMLLabel::anchorClicked, this, &TMain::lblFileAnchorClick);
+}
+
+void TMain::createPages() {
+    pc = new PageControl(this);
+    pc->setObjectName(QStringLiteral("pc"));
+    // The editors of each tab fill these pages.
+    const auto page = [this](const char* name, const QString& caption) {
+        auto* sheet = new QWidget(pc);
+        sheet->setObjectName(QString::fromLatin1(name));
+        pc->addTab(sheet, caption);
+        return sheet;
+    };
+    tsStruct = page("tsStruct", QStringLiteral("DB Structure"));
+    tsTables = page("tsTables", QStringLiteral("Tables"));
+    tsViews = page("tsViews", QStringLiteral("Views"));
+    tsRelations = page("tsRelations", QStringLiteral("Relations"));
+}
+
+void TMain::createBottomStrip() {
+    gbBottom = new TxGroupBox(this);
+    gbBottom->setObjectName(QStringLiteral("gbBottom"));
+    gbBottom->setFrameType(kit::FrameType::ftNone);
+    gbBottom->setFixedHeight(18);
+
+    lblDBInfo = new TxHTMLLabel(gbBottom);
+    lblDBInfo->setObjectName(QStringLiteral("lblDBInfo"));
+    lblDBInfo->setWordWrap(false);
+    lblDBInfo->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lblAbout = new TxHTMLLabel(QStringLiteral("Ver: 1.0"), gbBottom);
+    lblAbout->setObjectName(QStringLiteral("lblAbout"));
+    lblAbout->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    auto* row = new QHBoxLayout(gbBottom);
+    row->setContentsMargins(2, 0, 0, 0);
+    row->setSpacing(8);
+    row->addWidget(lblDBInfo, 1, Qt::AlignVCenter);
+    row->addWidget(lblAbout, 0, Qt::AlignVCenter);
+    row->addWidget(new QSizeGrip(gbBottom), 0, Qt::AlignBottom | Qt::AlignRight);
+}
+
+void TMain::ActListUpdate() {
+    // The editors of the tabs report their selections once they exist.
+    const ActionEnabling e = actionEnabling(session_.flags());
+    actDBOpen->setEnabled(e.actDBOpen);
+    actDBClose->setEnabled(e.actDBClose);
+    actDBManage->setEnabled(e.actDBManage);
+    actTableRename->setEnabled(e.actTableRename);
+    actTableAdd->setEnabled(e.actTableAdd);
+    actTableDel->setEnabled(e.actTableDel);
+    actTableStore->setEnabled(e.actTableStore);
+    actTableReload->setEnabled(e.actTableReload);
+    actViewRename->setEnabled(e.actViewRename);
+    actViewAdd->setEnabled(e.actViewAdd);
+    actViewDel->setEnabled(e.actViewDel);
+    actViewStore->setEnabled(e.actViewStore);
+    actViewSQL->setEnabled(e.actViewSQL);
+    actRelStore->setEnabled(e.actRelStore);
+    actStructRefresh->setEnabled(e.actStructRefresh);
+    actStructExport->setEnabled(e.actStructExport);
+    actStructEditSel->setEnabled(e.actStructEditSel);
+    actStructReloadData->setEnabled(e.actStructReloadData);
+}
+
+void TMain::runSessionCommand(const std::function<void()>& command) {
+    session_.setFileText(cbFile->currentText());
+    session_.history().setItems(cbFile->items());
+    runCommand(command);
+    showSessionState();
+    ActListUpdate();
+}
+
+void TMain::showSessionState() {
+    const QStringList items = session_.history().items();
+    if (cbFile->items() != items) {
+        const QSignalBlocker blocker(cbFile);
+        cbFile->clear();
+        cbFile->addItems(items);
+    }
+    if (cbFile->currentText() != session_.fileText()) cbFile->setEditText(session_.fileText());
+    lblDBInfo->setCaption(session_.dbInfo());
+}
+
+void TMain::actDBOpenExecute() {
+    runSessionCommand([this] { session_.actDBOpenExecute(); });
+}
+
+void TMain::actDBCloseExecute() {
+    runSessionCommand([this] { session_.CloseDatabase(); });
+}
+
+void TMain::gbMDBFileDropFiles(TxGroupBox* sender) {
+    const QStringList files = sender->GetDropFileNames();
+    runSessionCommand([this, files] { session_.dropFiles(files); });
+}
+
+void TMain::lblFileAnchorClick(const QString& linkName) {
+    runSessionCommand([this, linkName] { session_.fileAnchorClicked(linkName); });
+}
+
+// Called from other windows' commands: a cancel passes on as SilentAbort.
+void TMain::CloseDatabase() {
+    session_.CloseDatabase();
+    showSessionState();
+    ActListUpdate();
+}
+
+void TMain::AskStoreTableChanges() {
+    session_.AskStoreTableChanges();
+}
+void TMain::AskStoreViewChanges() {
+    session_.AskStoreViewChanges();
+}
+void TMain::AskStoreRelChanges() {
+    session_.AskStoreRelChanges();
+}
+
+void TMain::closeEvent(QCloseEvent* event) {
+    bool canClose = false;
+    runSessionCommand([this, &canClose] { canClose = session_.closeWindow(); });
+    if (canClose)
+        event->accept();
+    else
+        event->ignore();
 }

@@ -1,11 +1,106 @@
-// The main window. For now a bare window; the database session, the
-// structure tree and the designers join it as they are built.
+// The main window Main: the file band (file box with its history, the
+// "Find"/"Create" and history links, Open/Close/Manage), the page control
+// with the four tabs whose editors later steps add to their pages, and the
+// bottom strip with the database info line and the version.
+//
+// The window is a thin layer over DatabaseSession, which holds the session
+// and its flows; TMain copies the file box into the session before a command
+// and shows the session's state afterwards. With a settings path the window
+// restores its bounds, active tab and file box at creation and stores them
+// when it is destroyed.
 #pragma once
 
 #include <QMainWindow>
+#include <memory>
+
+#include "app/database_session.h"
+
+class QAction;
+class QPushButton;
+class QTabWidget;
+class TxComboBoxEx;
+class TxGroupBox;
+class TxHTMLLabel;
+class SettingsFile;
 
 class TMain : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TMain(QWidget* parent = nullptr);
+    // `settingsPath` empty: nothing is restored or stored.
+    explicit TMain(const QString& settingsPath = QString(), QWidget* parent = nullptr);
+    ~TMain() override;
+
+    DatabaseSession& session() { return session_; }
+
+    // The operations other windows call by these names.
+    void CloseDatabase();
+    void AskStoreTableChanges();
+    void AskStoreViewChanges();
+    void AskStoreRelChanges();
+    QString GetConnectionString(bool useJetForMdb) const {
+        return session_.GetConnectionString(useJetForMdb);
+    }
+
+    // Handlers (public so tests and later editors can drive them).
+    void ActListUpdate();
+    void actDBOpenExecute();
+    void actDBCloseExecute();
+    void gbMDBFileDropFiles(TxGroupBox* sender);
+    void lblFileAnchorClick(const QString& linkName);
+
+    // Components.
+    TxGroupBox* gbMDBFile = nullptr;
+    TxHTMLLabel* lblFile = nullptr;
+    TxHTMLLabel* lblFileHist = nullptr;
+    TxComboBoxEx* cbFile = nullptr;
+    QPushButton* btDBOpen = nullptr;
+    QPushButton* btDBClose = nullptr;
+    QPushButton* btDBManage = nullptr;
+    QTabWidget* pc = nullptr;
+    QWidget* tsStruct = nullptr;
+    QWidget* tsTables = nullptr;
+    QWidget* tsViews = nullptr;
+    QWidget* tsRelations = nullptr;
+    TxGroupBox* gbBottom = nullptr;
+    TxHTMLLabel* lblDBInfo = nullptr;
+    TxHTMLLabel* lblAbout = nullptr;
+
+    QAction* actDBOpen = nullptr;
+    QAction* actDBClose = nullptr;
+    QAction* actDBManage = nullptr;
+    QAction* actTableRename = nullptr;
+    QAction* actTableAdd = nullptr;
+    QAction* actTableDel = nullptr;
+    QAction* actTableStore = nullptr;
+    QAction* actTableReload = nullptr;
+    QAction* actViewRename = nullptr;
+    QAction* actViewAdd = nullptr;
+    QAction* actViewDel = nullptr;
+    QAction* actViewStore = nullptr;
+    QAction* actViewSQL = nullptr;
+    QAction* actRelStore = nullptr;
+    QAction* actStructRefresh = nullptr;
+    QAction* actStructExport = nullptr;
+    QAction* actStructEditSel = nullptr;
+    QAction* actStructReloadData = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createActions();
+    void createFileBand();
+    void createPages();
+    void createBottomStrip();
+    QAction* addAction(const char* name, const QString& category, const QString& caption);
+    // Runs a session command with the file box copied in before and the
+    // window updated after.
+    void runSessionCommand(const std::function<void()>& command);
+    void showSessionState();
+
+    void readSettings();
+    void saveSettings() const;
+
+    DatabaseSession session_;
+    std::unique_ptr<SettingsFile> settings_;
 };

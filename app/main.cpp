@@ -1,11 +1,14 @@
 #include <QApplication>
 
 #include "app/f_main.h"
+#include "settings/settings_file.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Tabulon");
-    TMain Main;
+    QApplication::setApplicationName(QStringLiteral("Tabulon"));
+    // No database is opened at start-up and the command line is not read:
+    // the file box shows what it showed at the end of the last run.
+    TMain Main(defaultSettingsPath());
     Main.show();
     return app.exec();
 }

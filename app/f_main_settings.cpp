@@ -1,0 +1,70 @@
+// TMain's state between runs: bounds and window state ("Main_XY"), the active
+// tab ("Main.pc") and the file box with its history ("Main.cbFile").
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTabWidget>
+
+#include "app/f_main.h"
+#include "kit/xImprovedComps.h"
+#include "settings/settings_file.h"
+
+namespace {
+
+const QString kBounds = QStringLiteral("Main_XY");
+const QString kPages = QStringLiteral("Main.pc");
+const QString kFileBox = QStringLiteral("Main.cbFile");
+
+// Moves and cuts `bounds` onto `limit`, keeping at least 120 pixels each way.
+QRect limitTo(QRect bounds, const QRect& limit) {
+    if (bounds.right() > limit.right()) bounds.moveRight(limit.right());
+    if (bounds.left() < limit.left()) bounds.setLeft(limit.left());
+    if (bounds.right() > limit.right()) bounds.setRight(limit.right());
+    if (bounds.bottom() > limit.bottom()) bounds.moveBottom(limit.bottom());
+    if (bounds.top() < limit.top()) bounds.setTop(limit.top());
+    if (bounds.bottom() > limit.bottom()) bounds.setBottom(limit.bottom());
+    bounds.setWidth(std::max(bounds.width(), 120));
+    bounds.setHeight(std::max(bounds.height(), 120));
+    return bounds;
+}
+
+}  // namespace
+
+void TMain::readSettings() {
+    const SettingsFile& s = *settings_;
+    if (s.sectionExists(kBounds)) {
+        const QRect current = geometry();
+        const int left = s.readInteger(kBounds, QStringLiteral("Left"), current.left());
+        const int top = s.readInteger(kBounds, QStringLiteral("Top"), current.top());
+        const int right = s.readInteger(kBounds, QStringLiteral("Right"), left + current.width());
+        const int bottom = s.readInteger(kBounds, QStringLiteral("Bottom"), top + current.height());
+        QRect bounds(left, top, right - left, bottom - top);
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            bounds = limitTo(bounds, screen->virtualGeometry());
+        setGeometry(bounds);
+        if (s.readInteger(kBounds, QStringLiteral("WinMinMax"), 0) == 2)
+            setWindowState(windowState() | Qt::WindowMaximized);
+    }
+    const int page = s.readInteger(kPages, QStringLiteral("ItemIndex"), pc->currentIndex());
+    if (page >= 0 && page < pc->count()) pc->setCurrentIndex(page);
+    if (const std::optional<QStringList> items = s.readStrings(kFileBox))
+        session().history().setItems(*items);
+    session().setFileText(s.readString(kFileBox, QStringLiteral("Text"), cbFile->currentText()));
+}
+
+void TMain::saveSettings() const {
+    SettingsFile& s = *settings_;
+    const QRect bounds = isMaximized() || isMinimized() ? normalGeometry() : geometry();
+    s.eraseSection(kBounds);
+    s.writeInteger(kBounds, QStringLiteral("Left"), bounds.left());
+    s.writeInteger(kBounds, QStringLiteral("Top"), bounds.top());
+    s.writeInteger(kBounds, QStringLiteral("Right"), bounds.left() + bounds.width());
+    s.writeInteger(kBounds, QStringLiteral("Bottom"), bounds.top() + bounds.height());
+    s.writeInteger(kBounds, QStringLiteral("WinMinMax"),
+                   isMinimized() ? 1 : (isMaximized() ? 2 : 0));
+    s.eraseSection(kPages);
+    s.writeInteger(kPages, QStringLiteral("ItemIndex"), pc->currentIndex());
+    s.eraseSection(kFileBox);
+    s.writeStrings(kFileBox, cbFile->items());
+    s.writeString(kFileBox, QStringLiteral("Text"), cbFile->currentText());
+    s.save();
+}

@@ -1,0 +1,86 @@
+// Shared pieces of the main-window tests: fixture copies in a temporary
+// folder and editors that record what the session asks of them.
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include "app/database_session.h"
+#include "db/xdbtool_MDB.h"
+#include "jet/crypt/header_mask.h"
+#include "jet/file/jet_version.h"
+#include "jet/util/bytes.h"
+
+namespace app_test {
+
+inline QString fixture(const QString& relative) {
+    return QDir(QStringLiteral(TABULON_FIXTURES)).filePath(relative);
+}
+
+// Copies a fixture into `dir` under `name` (the fixture's own name when
+// empty) and returns the copy's path.
+inline QString copyFixture(const QTemporaryDir& dir, const QString& relative,
+                           const QString& name = QString()) {
+    const QString target = dir.filePath(name.isEmpty() ? QFileInfo(relative).fileName() : name);
+    QFile::copy(fixture(relative), target);
+    QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    return target;
+}
+
+// Writes a Jet 4 database password (ASCII, at most 20 characters) into the
+// header of the Jet 4 file at `path`, the way Access stores it: UTF-16
+// masked with the creation date, inside the RC4-masked header region.
+inline void setJet4Password(const QString& path, const QByteArray& password) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite)) return;
+    QByteArray bytes = file.read(4096);
+    std::span<uint8_t> page(reinterpret_cast<uint8_t*>(bytes.data()), size_t(bytes.size()));
+    jet::unmaskHeaderPage(page, jet::JetVersion::Jet4);
+    const uint32_t mask = static_cast<uint32_t>(static_cast<int32_t>(jet::readF64(page, 0x72)));
+    for (size_t i = 0; i < 40; ++i) {
+        uint8_t plain = 0;
+        if (i % 2 == 0 && qsizetype(i / 2) < password.size())
+            plain = static_cast<uint8_t>(password[qsizetype(i / 2)]);
+        page[0x42 + i] = plain ^ static_cast<uint8_t>(mask >> (8 * (i % 4)));
+    }
+    jet::unmaskHeaderPage(page, jet::JetVersion::Jet4);
+    file.seek(0);
+    file.write(bytes);
+}
+
+// Editors that log every call as one word; the store hooks clear the flags
+// they store, as the real designers do after a save.
+class RecordingEditors : public SessionEditors {
+public:
+    explicit RecordingEditors(DatabaseSession*& session) : session_(session) {}
+
+    QStringList calls;
+    QStringList tablesSeen;  // the table names loadDatabaseObjects could read
+
+    void loadDatabaseObjects() override {
+        calls << "load";
+        GetTableNames(*session_->DB(), tablesSeen);
+    }
+    void clearDatabaseObjects() override { calls << "clear"; }
+    void storeTableChanges() override {
+        calls << "storeTable";
+        session_->TableChanged = session_->IdxChanged = false;
+    }
+    void storeViewChanges() override {
+        calls << "storeView";
+        session_->ViewChanged = false;
+    }
+    void storeRelationChanges() override {
+        calls << "storeRel";
+        session_->RelChanged = false;
+    }
+
+private:
+    DatabaseSession*& session_;
+};
+
+}  // namespace app_test
