@@ -208,6 +208,10 @@ void TMain::createBottomStrip() {
     lblAbout->setObjectName(QStringLiteral("lblAbout"));
     lblAbout->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
+    // A frameless strip: no room kept for a frame or caption, so the
+    // 18-pixel line holds the text whole.
+    gbBottom->setFlat(true);
+    gbBottom->setContentsMargins(0, 0, 0, 0);
     auto* row = new QHBoxLayout(gbBottom);
     row->setContentsMargins(2, 0, 0, 0);
     row->setSpacing(8);
