@@ -171,7 +171,13 @@ void Binder::bindSelect(const SelectCore& core, BoundSelect& select, BoundQuery&
         cross->right = std::move(node);
         select.from = std::move(cross);
     }
-    if (core.where) select.where = bindExpr(*core.where, scope, {nullptr, "WHERE clause"});
+    if (core.where) {
+        if (containsAggregate(*core.where)) {
+            throw Error(ErrorCode::Syntax, "Cannot have aggregate function in WHERE clause (" +
+                                               exprText(*core.where) + ").");
+        }
+        select.where = bindExpr(*core.where, scope, {nullptr, "WHERE clause"});
+    }
 
     bool hasAggregates = false;
     for (const auto& item : core.items) collectAggregates(*item.expr, hasAggregates);
@@ -308,6 +314,8 @@ std::shared_ptr<BoundQuery> Binder::bindQuery(const Query& query, Scope* outer) 
     auto bound = std::make_shared<BoundQuery>();
     const bool single = query.parts.size() == 1;
     bound->parts.resize(query.parts.size());
+    bound->unionAll = query.unionAll;
+    bound->unionAll.resize(query.parts.size() > 0 ? query.parts.size() - 1 : 0, false);
     std::vector<std::vector<ResultColumn>> partColumns;
     for (size_t i = 0; i < query.parts.size(); ++i) {
         BoundQuery partQuery;
