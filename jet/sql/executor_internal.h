@@ -57,12 +57,14 @@ private:
 std::string valueKey(const Value& value);
 std::string rowKey(const std::vector<Value>& values);
 
-// FROM: the rows of the sources joined; `where` lets a lone table use an
-// index for an equality (the caller still applies it in full).
+// FROM: the rows of the sources joined. `where` may narrow the sources
+// early (an index for an equality, terms that read one source, equalities
+// of a comma join hashed); the caller still applies it in full. `nullable`
+// marks a subtree whose rows an outer join may replace with Nulls.
 std::vector<Tuple> scanSource(ExecContext& ctx, const BoundSelect& select,
                               const BoundSource& source, const BoundExpr* where);
 std::vector<Tuple> executeJoin(ExecContext& ctx, const BoundSelect& select, const BoundJoin& node,
-                               const BoundExpr* where, const Frame* outer);
+                               const BoundExpr* where, const Frame* outer, bool nullable = false);
 
 std::vector<Tuple> filterRows(ExecContext& ctx, std::vector<Tuple> rows, const BoundExpr& condition,
                               size_t aggregateBase, const Frame* outer);

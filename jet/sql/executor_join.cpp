@@ -89,47 +89,67 @@ std::string keyOf(ExecContext& ctx, const std::vector<const BoundExpr*>& exprs, 
 }  // namespace
 
 std::vector<Tuple> executeJoin(ExecContext& ctx, const BoundSelect& select, const BoundJoin& node,
-                               const BoundExpr* where, const Frame* outer) {
+                               const BoundExpr* where, const Frame* outer, bool nullable) {
     if (node.source >= 0) {
-        // Only a lone table may use an index for WHERE: in a join the
-        // condition may read other sources.
-        const bool alone = select.sources.size() == 1;
-        return scanSource(ctx, select, select.sources[static_cast<size_t>(node.source)],
-                          alone ? where : nullptr);
+        const BoundSource& source = select.sources[static_cast<size_t>(node.source)];
+        // WHERE terms that read only this source may run right after its
+        // scan (and pick an index), unless an outer join may pair the
+        // source's absence with a row: those terms must see the Nulls.
+        const BoundExpr* usable = nullable ? nullptr : where;
+        std::vector<Tuple> rows = scanSource(ctx, select, source, usable);
+        if (!usable || select.sources.size() == 1) return rows;
+        std::vector<const BoundExpr*> conjuncts;
+        collectConjuncts(*usable, conjuncts);
+        const size_t first = source.columnOffset;
+        const size_t end = first + source.columns.size();
+        for (const BoundExpr* c : conjuncts) {
+            if (sideOf(*c, first, end)) rows = filterRows(ctx, std::move(rows), *c, 0, outer);
+        }
+        return rows;
     }
-    std::vector<Tuple> left = executeJoin(ctx, select, *node.left, nullptr, outer);
-    std::vector<Tuple> right = executeJoin(ctx, select, *node.right, nullptr, outer);
+    const bool leftNullable = nullable || node.type == JoinType::Right;
+    const bool rightNullable = nullable || node.type == JoinType::Left;
+    std::vector<Tuple> left =
+        executeJoin(ctx, select, *node.left, where, outer, node.cross ? nullable : leftNullable);
+    std::vector<Tuple> right =
+        executeJoin(ctx, select, *node.right, where, outer, node.cross ? nullable : rightNullable);
     std::vector<Tuple> out;
 
-    if (node.cross || !node.condition) {
+    // Equalities between the two sides, from ON, or for a comma join from
+    // WHERE (which the caller applies in full afterwards).
+    const BoundExpr* keySource = node.cross ? where : node.condition.get();
+    const size_t leftFirst = columnStart(select, node.left->firstSource);
+    const size_t leftEnd = columnStart(select, node.left->endSource);
+    const size_t rightFirst = leftEnd;
+    const size_t rightEnd = columnStart(select, node.right->endSource);
+    std::vector<const BoundExpr*> leftKeys, rightKeys;
+    if (keySource) {
+        std::vector<const BoundExpr*> conjuncts;
+        collectConjuncts(*keySource, conjuncts);
+        for (const BoundExpr* c : conjuncts) {
+            if (c->kind != BoundKind::Binary || c->binaryOp != BinaryOp::Equal) continue;
+            const BoundExpr& a = *c->operands[0];
+            const BoundExpr& b = *c->operands[1];
+            if (sideOf(a, leftFirst, leftEnd) && sideOf(b, rightFirst, rightEnd)) {
+                leftKeys.push_back(&a);
+                rightKeys.push_back(&b);
+            } else if (sideOf(b, leftFirst, leftEnd) && sideOf(a, rightFirst, rightEnd)) {
+                leftKeys.push_back(&b);
+                rightKeys.push_back(&a);
+            }
+        }
+    }
+    const BoundExpr* condition = node.cross ? nullptr : node.condition.get();
+    if (!condition && leftKeys.empty()) {
         for (const Tuple& l : left) {
             for (const Tuple& r : right) out.push_back(combine(l, r, select, *node.right));
         }
         return out;
     }
 
-    const size_t leftFirst = columnStart(select, node.left->firstSource);
-    const size_t leftEnd = columnStart(select, node.left->endSource);
-    const size_t rightFirst = leftEnd;
-    const size_t rightEnd = columnStart(select, node.right->endSource);
-    std::vector<const BoundExpr*> conjuncts;
-    collectConjuncts(*node.condition, conjuncts);
-    std::vector<const BoundExpr*> leftKeys, rightKeys;
-    for (const BoundExpr* c : conjuncts) {
-        if (c->kind != BoundKind::Binary || c->binaryOp != BinaryOp::Equal) continue;
-        const BoundExpr& a = *c->operands[0];
-        const BoundExpr& b = *c->operands[1];
-        if (sideOf(a, leftFirst, leftEnd) && sideOf(b, rightFirst, rightEnd)) {
-            leftKeys.push_back(&a);
-            rightKeys.push_back(&b);
-        } else if (sideOf(b, leftFirst, leftEnd) && sideOf(a, rightFirst, rightEnd)) {
-            leftKeys.push_back(&b);
-            rightKeys.push_back(&a);
-        }
-    }
-
     // The preserved side drives the loop; the other side is looked up.
-    const bool rightPreserved = node.type == JoinType::Right;
+    const bool rightPreserved = !node.cross && node.type == JoinType::Right;
+    const JoinType type = node.cross ? JoinType::Inner : node.type;
     const std::vector<Tuple>& outerRows = rightPreserved ? right : left;
     const std::vector<Tuple>& innerRows = rightPreserved ? left : right;
     const auto& outerKeys = rightPreserved ? rightKeys : leftKeys;
@@ -162,12 +182,14 @@ std::vector<Tuple> executeJoin(ExecContext& ctx, const BoundSelect& select, cons
         for (size_t i : *candidates) {
             Tuple t = rightPreserved ? combine(innerRows[i], o, select, *node.right)
                                      : combine(o, innerRows[i], select, *node.right);
-            Frame frame{&t.values, 0, outer};
-            if (!ctx.passes(*node.condition, frame)) continue;
+            if (condition) {
+                Frame frame{&t.values, 0, outer};
+                if (!ctx.passes(*condition, frame)) continue;
+            }
             matched = true;
             out.push_back(std::move(t));
         }
-        if (!matched && node.type != JoinType::Inner) out.push_back(o);
+        if (!matched && type != JoinType::Inner) out.push_back(o);
     }
     return out;
 }
