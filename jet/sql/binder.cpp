@@ -6,6 +6,7 @@
 
 #include "jet/catalog/stored_queries.h"
 #include "jet/sql/binder_internal.h"
+#include "jet/sql/executor.h"
 #include "jet/sql/parser.h"
 #include "jet/util/names.h"
 
@@ -46,7 +47,11 @@ void Binder::addDerivedSource(std::shared_ptr<BoundQuery> derived, const std::st
     source.name = name;
     source.rowIdOffset = select.rowIdWidth;
     source.rowIdCount = derived->rowIdTables.size();
-    for (const ResultColumn& column : derived->columns) {
+    if (derived->crosstab && !derived->crosstab->fixedHeadings) {
+        source.materialized = std::make_shared<QueryResult>(executeBound(db_, *derived));
+    }
+    const auto& columns = source.materialized ? source.materialized->columns : derived->columns;
+    for (const ResultColumn& column : columns) {
         SourceColumn c;
         c.name = column.name;
         c.info = column;
@@ -75,7 +80,8 @@ void Binder::addNamedSource(const TableRef& ref, BoundSelect& select) {
         }
         const QueryDefinition definition = readStoredQuery(db_, object->name);
         const Statement statement = parseStatement(definition.query.sql);
-        if (!statement.query()) {
+        const auto* crosstab = std::get_if<CrosstabQuery>(&statement.body);
+        if (!statement.query() && !crosstab) {
             throw Error(ErrorCode::InvalidArgument,
                         "The query '" + object->name + "' does not return rows.");
         }
@@ -83,7 +89,7 @@ void Binder::addNamedSource(const TableRef& ref, BoundSelect& select) {
         std::shared_ptr<BoundQuery> derived;
         try {
             // A stored query sees only its own sources, never the caller's.
-            derived = bindQuery(*statement.query(), nullptr);
+            derived = crosstab ? bindCrosstab(*crosstab) : bindQuery(*statement.query(), nullptr);
         } catch (...) {
             --storedQueryDepth_;
             throw;
@@ -377,7 +383,8 @@ std::shared_ptr<BoundQuery> bindQuery(Database& db, const Query& query,
 std::shared_ptr<BoundQuery> bindStatement(Database& db, const Statement& statement,
                                           const QueryParameters& parameters) {
     const Query* query = statement.query();
-    if (!query) {
+    const auto* crosstab = std::get_if<CrosstabQuery>(&statement.body);
+    if (!query && !crosstab) {
         throw Error(ErrorCode::Unsupported, "Only SELECT statements can be run so far.");
     }
     for (const auto& declared : statement.parameters) {
@@ -388,6 +395,10 @@ std::shared_ptr<BoundQuery> bindStatement(Database& db, const Statement& stateme
             throw Error(ErrorCode::InvalidArgument,
                         "No value given for one or more required parameters.");
         }
+    }
+    if (crosstab) {
+        detail::Binder binder(db, parameters);
+        return binder.bindCrosstab(*crosstab);
     }
     return bindQuery(db, *query, parameters);
 }

@@ -92,6 +92,9 @@ struct BoundSource {
     std::string name;                       // alias, else the table or query name
     std::shared_ptr<const TableDef> table;  // a base table, or
     std::shared_ptr<BoundQuery> derived;    // a subquery or stored query
+    // A crosstab's columns depend on its data: it runs once while binding
+    // and its rows are read from here.
+    std::shared_ptr<const QueryResult> materialized;
     std::vector<SourceColumn> columns;
     size_t columnOffset = 0;  // where its columns start in the query's row
     size_t rowIdOffset = 0;   // where its row-id slots start
@@ -140,8 +143,20 @@ struct BoundSelect {
     std::vector<size_t> distinctRowSlots;
 };
 
+// TRANSFORM value ... PIVOT pivot: the SELECT's groups become rows, the
+// pivot's values become columns after the SELECT's own, and each cell is
+// the value over the rows of its group and pivot value.
+struct BoundCrosstab {
+    BoundExprPtr value;  // evaluated on a cell: its first row, then valueAggregates
+    std::vector<BoundAggregate> valueAggregates;
+    BoundExprPtr pivot;          // evaluated on each row before grouping
+    bool fixedHeadings = false;  // PIVOT ... IN (...): these columns, in this order
+    std::vector<Value> headings;
+};
+
 struct BoundQuery {
     std::vector<BoundSelect> parts;
+    std::shared_ptr<BoundCrosstab> crosstab;  // set for TRANSFORM
     std::vector<bool> unionAll;
     // ORDER BY: of a single SELECT, evaluated on its row before output; of a
     // UNION, on the result row.
@@ -155,8 +170,8 @@ struct BoundQuery {
 std::shared_ptr<BoundQuery> bindQuery(Database& db, const Query& query,
                                       const QueryParameters& parameters = {});
 
-// Binds a whole statement; only SELECT and UNION are executable for now
-// (others throw Unsupported). PARAMETERS declarations need values too.
+// Binds a whole statement; SELECT, UNION and TRANSFORM are executable for
+// now (others throw Unsupported). PARAMETERS declarations need values too.
 std::shared_ptr<BoundQuery> bindStatement(Database& db, const Statement& statement,
                                           const QueryParameters& parameters = {});
 

@@ -28,6 +28,7 @@ public:
     Binder(Database& db, const QueryParameters& parameters) : db_(db), parameters_(parameters) {}
 
     std::shared_ptr<BoundQuery> bindQuery(const Query& query, Scope* outer);
+    std::shared_ptr<BoundQuery> bindCrosstab(const CrosstabQuery& crosstab);
     BoundExprPtr bindExpr(const Expr& expr, Scope& scope, const AggregateTarget& aggregates);
     // Type, size and origin of an output expression of `select`.
     ResultColumn describe(const BoundExpr& expr, const BoundSelect& select, bool* known) const;
@@ -52,5 +53,7 @@ private:
 std::string exprText(const Expr& expr);
 bool isAggregateCall(const Expr& expr);
 bool containsAggregate(const Expr& expr);
+// A pivot value as a column name; Null is shown as "<>", as Access does.
+std::string crosstabHeading(const Value& value);
 
 }  // namespace jet::sql::detail

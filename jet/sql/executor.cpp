@@ -28,16 +28,7 @@ DataType typeOfValue(const Value& v, DataType fallback) {
 std::vector<OrderedRow> runSelect(ExecContext& ctx, const BoundSelect& select,
                                   const std::vector<BoundOrder>* order, const Frame* outer,
                                   size_t slotOffset, size_t slotWidth) {
-    std::vector<Tuple> rows;
-    if (select.from) {
-        rows = executeJoin(ctx, select, *select.from, select.where.get(), outer);
-    } else {
-        Tuple one;
-        one.values.resize(select.rowWidth);
-        rows.push_back(std::move(one));
-    }
-    if (select.where)
-        rows = filterRows(ctx, std::move(rows), *select.where, select.rowWidth, outer);
+    std::vector<Tuple> rows = sourceRows(ctx, select, outer);
     if (select.grouped) {
         rows = groupRows(ctx, select, std::move(rows), outer);
         if (select.having) {
@@ -72,7 +63,24 @@ std::vector<OrderedRow> runSelect(ExecContext& ctx, const BoundSelect& select,
 
 }  // namespace
 
+std::vector<Tuple> sourceRows(ExecContext& ctx, const BoundSelect& select, const Frame* outer) {
+    std::vector<Tuple> rows;
+    if (select.from) {
+        rows = executeJoin(ctx, select, *select.from, select.where.get(), outer);
+    } else {
+        Tuple one;
+        one.values.resize(select.rowWidth);
+        one.rowIds.assign(select.rowIdWidth, kNoRow);
+        rows.push_back(std::move(one));
+    }
+    if (select.where) {
+        rows = filterRows(ctx, std::move(rows), *select.where, select.rowWidth, outer);
+    }
+    return rows;
+}
+
 QueryResult ExecContext::run(const BoundQuery& query, const Frame* outer) {
+    if (query.crosstab) return runCrosstab(*this, query, outer);
     QueryResult result;
     result.columns = query.columns;
     result.rowIdTables = query.rowIdTables;

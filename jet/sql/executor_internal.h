@@ -66,6 +66,12 @@ std::vector<Tuple> scanSource(ExecContext& ctx, const BoundSelect& select,
 std::vector<Tuple> executeJoin(ExecContext& ctx, const BoundSelect& select, const BoundJoin& node,
                                const BoundExpr* where, const Frame* outer, bool nullable = false);
 
+// FROM and WHERE of one SELECT.
+std::vector<Tuple> sourceRows(ExecContext& ctx, const BoundSelect& select, const Frame* outer);
+
+// TRANSFORM ... PIVOT.
+QueryResult runCrosstab(ExecContext& ctx, const BoundQuery& query, const Frame* outer);
+
 std::vector<Tuple> filterRows(ExecContext& ctx, std::vector<Tuple> rows, const BoundExpr& condition,
                               size_t aggregateBase, const Frame* outer);
 

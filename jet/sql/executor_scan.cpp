@@ -66,7 +66,8 @@ std::vector<Tuple> scanSource(ExecContext& ctx, const BoundSelect& select,
                               const BoundSource& source, const BoundExpr* where) {
     std::vector<Tuple> rows;
     if (source.derived) {
-        QueryResult inner = ctx.run(*source.derived, nullptr);
+        QueryResult inner =
+            source.materialized ? *source.materialized : ctx.run(*source.derived, nullptr);
         rows.reserve(inner.rows.size());
         for (auto& r : inner.rows) {
             Tuple t = emptyTuple(select);
