@@ -200,7 +200,10 @@ void Binder::bindSelect(const SelectCore& core, BoundSelect& select, BoundQuery&
     const AggregateTarget aggregates{select.grouped ? &select.aggregates : nullptr, "WHERE clause"};
     if (select.grouped) {
         for (const auto& item : core.items) {
-            if (item.expr->kind != ExprKind::Star) checkGrouped(*item.expr, scope, groupTexts);
+            if (item.expr->kind == ExprKind::Star) {
+                throw Error(ErrorCode::Syntax, "Cannot group on fields selected with '*'.");
+            }
+            checkGrouped(*item.expr, scope, groupTexts);
         }
         if (core.having) checkGrouped(*core.having, scope, groupTexts);
     }
@@ -291,6 +294,20 @@ void Binder::bindSelect(const SelectCore& core, BoundSelect& select, BoundQuery&
 
     if (orderBy) {
         for (const auto& item : *orderBy) {
+            // DISTINCT rows have no values of their own to sort by.
+            if (core.predicate == SelectPredicate::Distinct) {
+                const std::string text = foldName(exprText(*item.expr));
+                bool listed = false;
+                for (const auto& selected : core.items) {
+                    listed = listed || selected.expr->kind == ExprKind::Star ||
+                             foldName(exprText(*selected.expr)) == text ||
+                             (!selected.alias.empty() && foldName(selected.alias) == text);
+                }
+                if (!listed) {
+                    throw Error(ErrorCode::Syntax, "ORDER BY clause (" + exprText(*item.expr) +
+                                                       ") conflicts with DISTINCT.");
+                }
+            }
             BoundOrder order;
             order.descending = item.descending;
             if (select.grouped) checkGrouped(*item.expr, scope, groupTexts);
