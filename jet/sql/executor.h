@@ -7,8 +7,8 @@
 // - Rows come in the order ORDER BY asks for (Null first when ascending,
 //   text without regard to case, ties keep their order); without ORDER BY a
 //   single table's rows come in storage order (or index order when an
-//   equality on an indexed column picked the index), grouped rows in the
-//   order of their GROUP BY values.
+//   equality or a numeric range on an indexed column picked the index),
+//   grouped rows in the order of their GROUP BY values.
 // - Conditions use three-valued logic: a row passes WHERE, ON or HAVING only
 //   when the condition is True. IIf evaluates only the branch it takes.
 // - TOP n with ORDER BY also returns the rows that tie with the last one, as

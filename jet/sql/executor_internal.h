@@ -66,6 +66,19 @@ std::vector<Tuple> scanSource(ExecContext& ctx, const BoundSelect& select,
 std::vector<Tuple> executeJoin(ExecContext& ctx, const BoundSelect& select, const BoundJoin& node,
                                const BoundExpr* where, const Frame* outer, bool nullable = false);
 
+// How WHERE lets a table be read through an index: the entries equal to
+// `equal`, or those from `lower` to `upper` (either may be open).
+struct IndexLookup {
+    const IndexDef* index = nullptr;
+    size_t column = 0;  // the index's leading column, in the table's columns
+    std::optional<Value> equal, lower, upper;
+};
+std::optional<IndexLookup> planIndexLookup(const BoundSource& source, const BoundExpr& where);
+// The rows the lookup finds, in index order; false (rows untouched) when the
+// index cannot be searched for these keys.
+bool readThroughIndex(ExecContext& ctx, const BoundSelect& select, const BoundSource& source,
+                      const IndexLookup& lookup, std::vector<Tuple>& rows);
+
 // FROM and WHERE of one SELECT.
 std::vector<Tuple> sourceRows(ExecContext& ctx, const BoundSelect& select, const Frame* outer);
 
