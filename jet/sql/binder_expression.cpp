@@ -207,6 +207,11 @@ BoundExprPtr Binder::bindExpr(const Expr& expr, Scope& scope, const AggregateTar
                                                std::string(aggregates.clause) + " (" + bound->text +
                                                ").");
         }
+        // Access reads DISTINCT inside an aggregate as a missing operator.
+        if (expr.distinct) {
+            throw Error(ErrorCode::Syntax, "Syntax error (missing operator) in query expression '" +
+                                               bound->text + "'.");
+        }
         if (expr.operands.size() != (expr.starArgument ? 0u : 1u)) {
             throw Error(ErrorCode::Syntax,
                         "Wrong number of arguments used with function in query expression '" +
