@@ -28,7 +28,13 @@ DataType typeOfValue(const Value& v, DataType fallback) {
 std::vector<OrderedRow> runSelect(ExecContext& ctx, const BoundSelect& select,
                                   const std::vector<BoundOrder>* order, const Frame* outer,
                                   size_t slotOffset, size_t slotWidth) {
-    std::vector<Tuple> rows = sourceRows(ctx, select, outer);
+    // TOP n without ORDER BY, DISTINCT or grouping needs only the first n rows.
+    size_t limit = SIZE_MAX;
+    if (select.top && !select.top->percent && (!order || order->empty()) && !select.grouped &&
+        select.predicate == SelectPredicate::All) {
+        limit = select.top->count <= 0 ? 0 : static_cast<size_t>(select.top->count);
+    }
+    std::vector<Tuple> rows = sourceRows(ctx, select, outer, limit);
     if (select.grouped) {
         rows = groupRows(ctx, select, std::move(rows), outer);
         if (select.having) {
@@ -63,7 +69,15 @@ std::vector<OrderedRow> runSelect(ExecContext& ctx, const BoundSelect& select,
 
 }  // namespace
 
-std::vector<Tuple> sourceRows(ExecContext& ctx, const BoundSelect& select, const Frame* outer) {
+std::vector<Tuple> sourceRows(ExecContext& ctx, const BoundSelect& select, const Frame* outer,
+                              size_t limit) {
+    const BoundExpr* where = select.where.get();
+    if (limit != SIZE_MAX && select.from && select.from->source >= 0) {
+        const BoundSource& source = select.sources[static_cast<size_t>(select.from->source)];
+        if (source.table && !(where && planIndexLookup(source, *where))) {
+            return scanTableUntil(ctx, select, source, where, outer, limit);
+        }
+    }
     std::vector<Tuple> rows;
     if (select.from) {
         rows = executeJoin(ctx, select, *select.from, select.where.get(), outer);

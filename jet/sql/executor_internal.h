@@ -3,6 +3,7 @@
 // sort/distinct/top). Not for use outside the executor.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -79,8 +80,16 @@ std::optional<IndexLookup> planIndexLookup(const BoundSource& source, const Boun
 bool readThroughIndex(ExecContext& ctx, const BoundSelect& select, const BoundSource& source,
                       const IndexLookup& lookup, std::vector<Tuple>& rows);
 
-// FROM and WHERE of one SELECT.
-std::vector<Tuple> sourceRows(ExecContext& ctx, const BoundSelect& select, const Frame* outer);
+// The first `limit` rows of a table in storage order that pass `where`
+// (all of it applied here); the scan stops there.
+std::vector<Tuple> scanTableUntil(ExecContext& ctx, const BoundSelect& select,
+                                  const BoundSource& source, const BoundExpr* where,
+                                  const Frame* outer, size_t limit);
+
+// FROM and WHERE of one SELECT; at most `limit` rows are needed (the
+// caller's TOP without ORDER BY), so reading may stop early.
+std::vector<Tuple> sourceRows(ExecContext& ctx, const BoundSelect& select, const Frame* outer,
+                              size_t limit = SIZE_MAX);
 
 // TRANSFORM ... PIVOT.
 QueryResult runCrosstab(ExecContext& ctx, const BoundQuery& query, const Frame* outer);

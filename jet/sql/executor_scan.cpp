@@ -53,6 +53,28 @@ std::vector<Tuple> scanSource(ExecContext& ctx, const BoundSelect& select,
     return rows;
 }
 
+std::vector<Tuple> scanTableUntil(ExecContext& ctx, const BoundSelect& select,
+                                  const BoundSource& source, const BoundExpr* where,
+                                  const Frame* outer, size_t limit) {
+    std::vector<Tuple> rows;
+    if (limit == 0) return rows;
+    TableScan scan(ctx.db, source.table);
+    while (scan.next()) {
+        Tuple t = emptyTuple(select);
+        for (size_t c = 0; c < source.columns.size(); ++c) {
+            t.values[source.columnOffset + c] = scan.value(c);
+        }
+        t.rowIds[source.rowIdOffset] = scan.rowId();
+        if (where) {
+            Frame frame{&t.values, select.rowWidth, outer};
+            if (!ctx.passes(*where, frame)) continue;
+        }
+        rows.push_back(std::move(t));
+        if (rows.size() >= limit) break;
+    }
+    return rows;
+}
+
 std::vector<Tuple> filterRows(ExecContext& ctx, std::vector<Tuple> rows, const BoundExpr& condition,
                               size_t aggregateBase, const Frame* outer) {
     std::vector<Tuple> kept;
