@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libgl-dev
     libgtest-dev libgmock-dev
     zlib1g-dev libssl-dev libicu-dev
-    mdbtools
+    mdbtools sqlite3
 )
 
 missing=()
