@@ -26,7 +26,7 @@ const char* kUsage =
     "  schema FILE [TABLE]    columns, indexes and relations\n"
     "  count FILE TABLE       number of rows\n"
     "  export FILE TABLE      rows as CSV with a header line\n"
-    "  queries FILE           stored query names\n"
+    "  queries FILE           stored queries and their kinds\n"
     "  query-sql FILE NAME    SQL text of a stored query\n"
     "  index-walk FILE TABLE INDEX  rows as CSV in the order of an index\n"
     "  sql FILE STATEMENT     run a SELECT; its rows as CSV with a header line\n"
