@@ -1,0 +1,328 @@
+#include "jet/recordset/recordset.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "jet/error.h"
+#include "jet/sql/executor.h"
+#include "jet/sql/value_ops_text.h"
+
+namespace jet {
+
+namespace {
+
+[[noreturn]] void throwNoCurrentRecord() {
+    throw Error(ErrorCode::InvalidArgument,
+                "Either BOF or EOF is True, or the current record has been deleted. Requested "
+                "operation requires a current record.");
+}
+
+bool hasBaseRow(const sql::ResultRow& row) {
+    for (const RowPointer& id : row.rowIds) {
+        if (id != sql::kNoRow) return true;
+    }
+    return false;
+}
+
+// Text of a value for a partial-key comparison.
+bool startsWithText(const Value& value, const Value& sought, bool caseInsensitive) {
+    if (!value.is<std::string>() || !sought.is<std::string>()) return false;
+    const std::string& text = value.as<std::string>();
+    const std::string& prefix = sought.as<std::string>();
+    if (!caseInsensitive) return text.starts_with(prefix);
+    return lowerText(text).starts_with(lowerText(prefix));
+}
+
+bool fieldMatches(const Value& value, const Value& sought, const LocateOptions& options) {
+    if (value.isNull() || sought.isNull()) return value.isNull() && sought.isNull();
+    if (options.partialKey && value.is<std::string>()) {
+        return startsWithText(value, sought, options.caseInsensitive);
+    }
+    CompareOptions compareOptions;
+    compareOptions.caseSensitive = !options.caseInsensitive;
+    compareOptions.convertText = true;
+    try {
+        return compareValues(value, sought, compareOptions) == 0;
+    } catch (const Error&) {
+        return false;  // a value of another kind is simply not a match
+    }
+}
+
+}  // namespace
+
+void Recordset::open(Database& db, std::string sql, sql::QueryParameters parameters) {
+    db_ = nullptr;
+    sql_ = std::move(sql);
+    parameters_ = std::move(parameters);
+    filter_.reset();
+    filterText_.clear();
+    sortKeys_.clear();
+    sortText_.clear();
+    buffer_.clear();
+    sql::ExecuteOptions options;
+    options.parameters = parameters_;
+    result_ = sql::executeSelect(db, sql_, options);
+    db_ = &db;
+    load();
+    rebuildView(std::nullopt);
+}
+
+void Recordset::load() {
+    fields_.clear();
+    for (const sql::ResultColumn& column : result_.columns) {
+        fields_.push_back(
+            {column.name, column.type, column.size, !column.updatable, column.required});
+    }
+    bookmarks_.clear();
+    rowOfMark_.clear();
+    std::map<std::vector<RowPointer>, size_t> seen;
+    for (size_t i = 0; i < result_.rows.size(); ++i) {
+        Bookmark mark;
+        if (hasBaseRow(result_.rows[i])) {
+            mark.rowIds = result_.rows[i].rowIds;
+            mark.occurrence = seen[mark.rowIds]++;
+        } else {
+            mark.occurrence = i;
+        }
+        rowOfMark_.emplace(mark, i);
+        bookmarks_.push_back(std::move(mark));
+    }
+}
+
+void Recordset::rebuildView(const std::optional<Bookmark>& keep) {
+    view_.clear();
+    for (size_t i = 0; i < result_.rows.size(); ++i) {
+        if (!filter_ || filter_->passes(result_.rows[i].values)) view_.push_back(i);
+    }
+    sortRows(view_, result_.rows, sortKeys_, valueOrder_);
+    cursor_ = 0;
+    if (keep) {
+        const auto found = rowOfMark_.find(*keep);
+        if (found != rowOfMark_.end()) {
+            if (auto at = viewIndexOf(found->second)) cursor_ = static_cast<long>(*at);
+        }
+    }
+}
+
+std::optional<size_t> Recordset::viewIndexOf(size_t resultRow) const {
+    for (size_t i = 0; i < view_.size(); ++i) {
+        if (view_[i] == resultRow) return i;
+    }
+    return std::nullopt;
+}
+
+void Recordset::first() {
+    cursor_ = 0;
+}
+
+void Recordset::last() {
+    cursor_ = static_cast<long>(view_.size()) - 1;
+}
+
+void Recordset::next() {
+    if (!isEof()) ++cursor_;
+}
+
+void Recordset::prior() {
+    if (!isBof()) --cursor_;
+}
+
+void Recordset::moveBy(long n) {
+    const long size = static_cast<long>(view_.size());
+    cursor_ = std::clamp(cursor_ + n, -1L, size);
+}
+
+size_t Recordset::recNo() const {
+    return hasCurrent() ? static_cast<size_t>(cursor_) + 1 : 0;
+}
+
+std::optional<size_t> Recordset::fieldIndex(std::string_view name) const {
+    for (size_t i = 0; i < fields_.size(); ++i) {
+        if (compareTextNoCase(fields_[i].name, name) == 0) return i;
+    }
+    return std::nullopt;
+}
+
+const sql::ResultRow& Recordset::currentRow() const {
+    if (!hasCurrent()) throwNoCurrentRecord();
+    return result_.rows[view_[static_cast<size_t>(cursor_)]];
+}
+
+const Value& Recordset::value(size_t index) const {
+    if (index >= fields_.size()) {
+        throw Error(ErrorCode::NotFound,
+                    "Item cannot be found in the collection corresponding to the requested name "
+                    "or ordinal.");
+    }
+    return currentRow().values[index];
+}
+
+const Value& Recordset::value(std::string_view name) const {
+    const std::optional<size_t> index = fieldIndex(name);
+    if (!index) {
+        throw Error(ErrorCode::NotFound,
+                    "Item cannot be found in the collection corresponding to the requested name "
+                    "or ordinal.");
+    }
+    return value(*index);
+}
+
+std::optional<Bookmark> Recordset::bookmark() const {
+    if (!hasCurrent()) return std::nullopt;
+    return bookmarks_[view_[static_cast<size_t>(cursor_)]];
+}
+
+bool Recordset::isBookmarkValid(const Bookmark& mark) const {
+    const auto found = rowOfMark_.find(mark);
+    return found != rowOfMark_.end() && viewIndexOf(found->second).has_value();
+}
+
+bool Recordset::moveToBookmark(const Bookmark& mark) {
+    const auto found = rowOfMark_.find(mark);
+    if (found == rowOfMark_.end()) return false;
+    const std::optional<size_t> at = viewIndexOf(found->second);
+    if (!at) return false;
+    cursor_ = static_cast<long>(*at);
+    return true;
+}
+
+void Recordset::setCaseSensitive(bool caseSensitive) {
+    if (caseSensitive == caseSensitive_) return;
+    std::optional<RecordFilter> recompiled;
+    if (filter_) recompiled = RecordFilter::compile(filterText_, result_.columns, caseSensitive);
+    caseSensitive_ = caseSensitive;
+    filter_ = std::move(recompiled);
+    rebuildView(bookmark());
+}
+
+void Recordset::setFilter(std::string_view text) {
+    const bool blank = text.find_first_not_of(" \t\r\n") == std::string_view::npos;
+    std::optional<RecordFilter> compiled;
+    // Compiled before anything changes, so a refused text leaves the old one.
+    if (!blank) compiled = RecordFilter::compile(text, result_.columns, caseSensitive_);
+    const std::optional<Bookmark> keep = bookmark();
+    filter_ = std::move(compiled);
+    filterText_ = blank ? std::string() : std::string(text);
+    rebuildView(keep);
+}
+
+void Recordset::setTextCollation(TextCollation collation) {
+    valueOrder_ = ValueOrder(std::move(collation));
+    rebuildView(bookmark());
+}
+
+void Recordset::setSort(std::string_view text) {
+    std::vector<ResolvedSortKey> keys = resolveSortText(text, result_.columns);
+    const std::optional<Bookmark> keep = bookmark();
+    sortKeys_ = std::move(keys);
+    sortText_ = sortKeys_.empty() ? std::string() : std::string(text);
+    rebuildView(keep);
+}
+
+bool Recordset::locate(std::string_view fields, const std::vector<Value>& values,
+                       const LocateOptions& options) {
+    std::vector<size_t> columns;
+    size_t from = 0;
+    while (from <= fields.size()) {
+        size_t end = fields.find(';', from);
+        if (end == std::string_view::npos) end = fields.size();
+        std::string_view name = fields.substr(from, end - from);
+        while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
+        while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+        if (name.size() >= 2 && name.front() == '[' && name.back() == ']') {
+            name = name.substr(1, name.size() - 2);
+        }
+        const std::optional<size_t> index = fieldIndex(name);
+        if (!index) {
+            throw Error(ErrorCode::NotFound,
+                        "Item cannot be found in the collection corresponding to the requested "
+                        "name or ordinal. (" +
+                            std::string(name) + ")");
+        }
+        columns.push_back(*index);
+        from = end + 1;
+    }
+    if (columns.size() != values.size()) {
+        throw Error(ErrorCode::InvalidArgument,
+                    "Locate needs one value for each field: " + std::to_string(columns.size()) +
+                        " fields, " + std::to_string(values.size()) + " values.");
+    }
+    for (size_t i = 0; i < view_.size(); ++i) {
+        const sql::ResultRow& row = result_.rows[view_[i]];
+        bool all = true;
+        for (size_t k = 0; k < columns.size() && all; ++k) {
+            all = fieldMatches(row.values[columns[k]], values[k], options);
+        }
+        if (all) {
+            cursor_ = static_cast<long>(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+void Recordset::requery() {
+    if (!db_)
+        throw Error(ErrorCode::InvalidArgument,
+                    "Operation is not allowed when the object is closed.");
+    const std::optional<Bookmark> keep = bookmark();
+    std::optional<Value> firstValue;
+    if (hasCurrent() && !fields_.empty()) firstValue = currentRow().values[0];
+
+    sql::ExecuteOptions options;
+    options.parameters = parameters_;
+    sql::QueryResult fresh = sql::executeSelect(*db_, sql_, options);
+    result_ = std::move(fresh);
+    buffer_.clear();
+    load();
+    // The same SQL gives the same columns, so filter and sort still resolve;
+    // should a stored query have changed under us, they are dropped.
+    try {
+        if (filter_) filter_ = RecordFilter::compile(filterText_, result_.columns, caseSensitive_);
+    } catch (const Error&) {
+        filter_.reset();
+        filterText_.clear();
+    }
+    try {
+        sortKeys_ = resolveSortText(sortText_, result_.columns);
+    } catch (const Error&) {
+        sortKeys_.clear();
+        sortText_.clear();
+    }
+    rebuildView(keep);
+    if (keep && isBookmarkValid(*keep)) return;
+    if (firstValue) {
+        for (size_t i = 0; i < view_.size(); ++i) {
+            const Value& v = result_.rows[view_[i]].values[0];
+            if (v == *firstValue) {
+                cursor_ = static_cast<long>(i);
+                return;
+            }
+        }
+    }
+    cursor_ = 0;
+}
+
+void Recordset::edit() {
+    buffer_.begin(EditState::Edit, currentRow().values);
+}
+
+void Recordset::addNew() {
+    if (!db_)
+        throw Error(ErrorCode::InvalidArgument,
+                    "Operation is not allowed when the object is closed.");
+    buffer_.begin(EditState::Insert, std::vector<Value>(fields_.size()));
+}
+
+void Recordset::setFieldValue(size_t index, Value value) {
+    if (buffer_.state() == EditState::Browse) {
+        throw Error(ErrorCode::InvalidArgument, "Update or CancelUpdate without AddNew or Edit.");
+    }
+    if (fields_.at(index).readOnly) {
+        throw Error(ErrorCode::InvalidArgument,
+                    "Field '" + fields_[index].name + "' cannot be updated; it is read-only.");
+    }
+    buffer_.set(index, std::move(value));
+}
+
+}  // namespace jet

@@ -1,0 +1,159 @@
+// A recordset: the rows of one SELECT, with a current record, navigation,
+// bookmarks, a filter and a sort applied in memory, locate, re-query and an
+// edit buffer.
+//
+// What a caller may rely on:
+// - recordCount() is exact and counts the rows that pass the filter.
+// - Positions follow ADO: after the last record isEof(), before the first
+//   isBof(); an empty recordset is both. recNo() counts from 1, 0 when
+//   there is no current record.
+// - A Bookmark is a stable identity: the base-table row ids the row was built
+//   from (plus which occurrence of them it is, for results that repeat a
+//   row), or the row's ordinal when it came from no base row. It survives
+//   filter, sort and requery; a bookmark whose row was deleted or is
+//   filtered out is reported invalid and never moves to another row.
+// - setFilter and setSort throw jet::Error for a text they refuse and then
+//   leave the old filter or sort and the position as they were. Both keep
+//   the current record when it is still visible (else go to the first).
+// - requery() runs the same SQL again, keeps filter and sort, and returns to
+//   the record it was on: by bookmark, else the first record whose first
+//   field has the old value, else the first record.
+//
+// Values are held in memory as the query returned them. Each row also keeps
+// its base row ids and each updatable column its row-id slot and base
+// column, which is what lazy decoding needs: a later version keeps only the
+// ids and reads a row's base columns with readRow(db, def, RowPointer) when
+// it is first shown, computing the other columns from them.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "jet/recordset/recordset_edit_buffer.h"
+#include "jet/recordset/recordset_filter.h"
+#include "jet/recordset/recordset_sort.h"
+#include "jet/sql/binder.h"
+#include "jet/sql/query_result.h"
+#include "jet/sql/value_ops.h"
+
+namespace jet {
+
+class Database;
+
+struct Bookmark {
+    std::vector<RowPointer> rowIds;  // empty when the row has no base row
+    size_t occurrence = 0;           // nth row with these ids (the ordinal when none)
+    auto operator<=>(const Bookmark&) const = default;
+};
+
+struct FieldInfo {
+    std::string name;
+    DataType type = DataType::Text;
+    int size = 0;
+    bool readOnly = true;
+    bool required = false;
+};
+
+struct LocateOptions {
+    bool caseInsensitive = true;
+    // Text fields match when they start with the value sought.
+    bool partialKey = false;
+};
+
+class Recordset {
+public:
+    // Runs the SELECT and goes to the first record. Throws jet::Error as the
+    // SQL engine does; the recordset is then closed.
+    void open(Database& db, std::string sql, sql::QueryParameters parameters = {});
+    bool isOpen() const { return db_ != nullptr; }
+
+    // ---- Navigation ----
+    size_t recordCount() const { return view_.size(); }
+    bool isBof() const { return view_.empty() || cursor_ < 0; }
+    bool isEof() const { return view_.empty() || cursor_ >= static_cast<long>(view_.size()); }
+    void first();
+    void last();
+    void next();
+    void prior();
+    // Moves by n records (negative backwards); past either end gives EOF or BOF.
+    void moveBy(long n);
+    size_t recNo() const;
+
+    // ---- Fields of the current record ----
+    size_t fieldCount() const { return fields_.size(); }
+    const FieldInfo& field(size_t index) const { return fields_.at(index); }
+    std::optional<size_t> fieldIndex(std::string_view name) const;
+    // The current record's value; throws jet::Error when there is none
+    // ("Either BOF or EOF is True, or the current record has been deleted.").
+    const Value& value(size_t index) const;
+    const Value& value(std::string_view name) const;
+    bool isNull(size_t index) const { return value(index).isNull(); }
+
+    // ---- Bookmarks ----
+    std::optional<Bookmark> bookmark() const;
+    bool isBookmarkValid(const Bookmark& mark) const;
+    // Goes to the bookmarked record; false (position unchanged) when invalid.
+    bool moveToBookmark(const Bookmark& mark);
+
+    // ---- Filter and sort ----
+    void setCaseSensitive(bool caseSensitive);
+    void setFilter(std::string_view text);
+    const std::string& filterText() const { return filterText_; }
+    // The database's sort order for text; by default case-insensitive.
+    void setTextCollation(TextCollation collation);
+    void setSort(std::string_view text);
+    const std::string& sortText() const { return sortText_; }
+
+    // Goes to the first record (in the current order) whose fields, named in
+    // `fields` joined by ";", equal `values`; false and no move when none.
+    bool locate(std::string_view fields, const std::vector<Value>& values,
+                const LocateOptions& options = {});
+
+    // Runs the same SQL again (see above).
+    void requery();
+
+    // ---- Edit buffer ----
+    EditState editState() const { return buffer_.state(); }
+    void edit();
+    void addNew();
+    // Sets a field of the buffer; read-only fields are refused.
+    void setFieldValue(size_t index, Value value);
+    const EditBuffer& editBuffer() const { return buffer_; }
+    void cancel() { buffer_.clear(); }
+
+private:
+    void load();
+    // Filters and sorts the rows again; stays on `keep` when it is visible.
+    void rebuildView(const std::optional<Bookmark>& keep);
+    bool hasCurrent() const { return !isBof() && !isEof(); }
+    const sql::ResultRow& currentRow() const;
+    std::optional<size_t> viewIndexOf(size_t resultRow) const;
+
+    Database* db_ = nullptr;
+    std::string sql_;
+    sql::QueryParameters parameters_;
+
+    sql::QueryResult result_;
+    std::vector<FieldInfo> fields_;
+    std::vector<Bookmark> bookmarks_;       // per result row
+    std::map<Bookmark, size_t> rowOfMark_;  // bookmark -> result row
+
+    bool caseSensitive_ = false;
+    std::string filterText_;
+    std::optional<RecordFilter> filter_;
+    std::string sortText_;
+    std::vector<ResolvedSortKey> sortKeys_;
+    ValueOrder valueOrder_;
+
+    std::vector<size_t> view_;  // result rows in view order, after filter
+    long cursor_ = 0;           // index into view_; -1 is BOF, view_.size() is EOF
+
+    EditBuffer buffer_;
+};
+
+}  // namespace jet
