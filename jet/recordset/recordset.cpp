@@ -11,6 +11,8 @@ namespace jet {
 
 namespace {
 
+constexpr size_t kHidden = static_cast<size_t>(-1);
+
 [[noreturn]] void throwNoCurrentRecord() {
     throw Error(ErrorCode::InvalidArgument,
                 "Either BOF or EOF is True, or the current record has been deleted. Requested "
@@ -95,6 +97,8 @@ void Recordset::rebuildView(const std::optional<Bookmark>& keep) {
         if (!filter_ || filter_->passes(result_.rows[i].values)) view_.push_back(i);
     }
     sortRows(view_, result_.rows, sortKeys_, valueOrder_);
+    viewPosition_.assign(result_.rows.size(), kHidden);
+    for (size_t i = 0; i < view_.size(); ++i) viewPosition_[view_[i]] = i;
     cursor_ = 0;
     if (keep) {
         const auto found = rowOfMark_.find(*keep);
@@ -105,10 +109,10 @@ void Recordset::rebuildView(const std::optional<Bookmark>& keep) {
 }
 
 std::optional<size_t> Recordset::viewIndexOf(size_t resultRow) const {
-    for (size_t i = 0; i < view_.size(); ++i) {
-        if (view_[i] == resultRow) return i;
+    if (resultRow >= viewPosition_.size() || viewPosition_[resultRow] == kHidden) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    return viewPosition_[resultRow];
 }
 
 void Recordset::first() {

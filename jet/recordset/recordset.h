@@ -150,8 +150,9 @@ private:
     std::vector<ResolvedSortKey> sortKeys_;
     ValueOrder valueOrder_;
 
-    std::vector<size_t> view_;  // result rows in view order, after filter
-    long cursor_ = 0;           // index into view_; -1 is BOF, view_.size() is EOF
+    std::vector<size_t> view_;          // result rows in view order, after filter
+    std::vector<size_t> viewPosition_;  // result row -> index in view_, or none (-1)
+    long cursor_ = 0;                   // index into view_; -1 is BOF, view_.size() is EOF
 
     EditBuffer buffer_;
 };

@@ -337,6 +337,51 @@ TEST(RecordsetBookmark, RowsWithoutBaseRowsUseTheirOrdinal) {
     EXPECT_EQ(current(rs, "data1"), was);
 }
 
+// Every row of a join or of a UNION that repeats base rows has its own
+// bookmark, and each one leads back to its own record.
+TEST(RecordsetBookmark, DistinctForJoinedAndRepeatedRows) {
+    struct Case {
+        const char* file;
+        const char* sql;
+        size_t rows;
+    };
+    const Case cases[] = {
+        {"V2000/indexTestV2000.mdb",
+         "SELECT Table1.id, Table1.data, Table2.data FROM Table1 LEFT JOIN Table2 ON "
+         "Table1.otherfk1 = Table2.id",
+         4},
+        {kNullsFile,
+         "SELECT row FROM TableIgnoreNulls2 UNION ALL SELECT row FROM TableIgnoreNulls2", 22},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sql);
+        auto db = openFixture(c.file);
+        Recordset rs;
+        rs.open(*db, c.sql);
+        ASSERT_EQ(rs.recordCount(), c.rows);
+        std::vector<Bookmark> marks;
+        for (rs.first(); !rs.isEof(); rs.next()) marks.push_back(*rs.bookmark());
+        rs.requery();
+        for (size_t i = 0; i < marks.size(); ++i) {
+            ASSERT_TRUE(rs.moveToBookmark(marks[i]));
+            EXPECT_EQ(rs.recNo(), i + 1);
+        }
+    }
+}
+
+TEST(RecordsetFilter, QualifiedColumnNamesOfAJoin) {
+    auto db = openFixture("V2000/indexTestV2000.mdb");
+    Recordset rs;
+    rs.open(*db,
+            "SELECT Table1.id, Table1.data, Table2.data FROM Table1 LEFT JOIN Table2 ON "
+            "Table1.otherfk1 = Table2.id");
+    rs.setFilter("([Table2.data] = 'FOO1') AND (Table1.data LIKE '*-2')");
+    EXPECT_EQ(column(rs, "id"), "2");
+    rs.setSort("[Table1.data] DESC");
+    rs.setFilter("");
+    EXPECT_EQ(column(rs, "id"), "3,2,1,0");
+}
+
 TEST(RecordsetRequery, KeepsFilterSortAndTheRecord) {
     auto db = openFixture(kNullsFile);
     Recordset rs;
