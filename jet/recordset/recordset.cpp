@@ -61,6 +61,11 @@ void Recordset::open(Database& db, std::string sql, sql::QueryParameters paramet
     sortKeys_.clear();
     sortText_.clear();
     buffer_.clear();
+    // A failed statement leaves the recordset closed and empty, not showing
+    // the rows of an earlier one.
+    result_ = {};
+    load();
+    rebuildView(std::nullopt);
     sql::ExecuteOptions options;
     options.parameters = parameters_;
     result_ = sql::executeSelect(db, sql_, options);

@@ -105,6 +105,17 @@ TEST(RecordsetNavigation, EmptyResultIsBothBofAndEof) {
     EXPECT_FALSE(rs.bookmark().has_value());
 }
 
+TEST(RecordsetNavigation, FailedOpenLeavesItClosedAndEmpty) {
+    auto db = openFixture(kNullsFile);
+    Recordset rs;
+    rs.open(*db, kNullsSql);
+    EXPECT_THROW(rs.open(*db, "SELECT * FROM NoSuchTable"), Error);
+    EXPECT_FALSE(rs.isOpen());
+    EXPECT_EQ(rs.recordCount(), 0u);
+    EXPECT_TRUE(rs.isEof());
+    EXPECT_THROW(rs.requery(), Error);
+}
+
 TEST(RecordsetFields, DescribeTypeSizeAndWhetherWritable) {
     auto db = openFixture("V2000/testV2000.mdb");
     Recordset rs;
