@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "jet/crypt/jet_rc4_cipher.h"
+#include "jet/file/journal.h"
 #include "jet/crypt/office_crypt.h"
 #include "jet/format/calculated_value.h"
 #include "jet/format/property_blob.h"
@@ -48,7 +49,12 @@ std::string missingObjectMessage(std::string_view name) {
 }
 
 std::shared_ptr<Database> Database::open(const std::string& path, const OpenOptions& options) {
-    return open(openPosixFile(path, options.writable), path, options);
+    // A journal left by an interrupted change is undone before anything is read.
+    std::shared_ptr<FileSystem> fs = posixFileSystem();
+    recoverDatabase(*fs, path);
+    auto db = open(fs->open(path, options.writable), path, options);
+    if (options.writable) db->pages_->enableWriting(fs, journalPathFor(path));
+    return db;
 }
 
 std::shared_ptr<Database> Database::open(std::unique_ptr<File> file, const std::string& path,

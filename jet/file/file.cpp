@@ -58,6 +58,12 @@ public:
         if (::fsync(fd_) != 0) fail("cannot flush");
     }
 
+    void truncate(uint64_t size) override {
+        while (::ftruncate(fd_, static_cast<off_t>(size)) != 0) {
+            if (errno != EINTR) fail("cannot change the length of");
+        }
+    }
+
 private:
     [[noreturn]] void fail(const char* what) const {
         throw Error(ErrorCode::Io, std::string(what) + " '" + path_ + "': " + std::strerror(errno));
@@ -66,13 +72,57 @@ private:
     std::string path_;
 };
 
+[[noreturn]] void failPath(const char* what, const std::string& path) {
+    throw Error(ErrorCode::Io, std::string(what) + " '" + path + "': " + std::strerror(errno));
+}
+
+// A created file's name is only durable once its folder is flushed too.
+void syncParentFolder(const std::string& path) {
+    auto slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "."
+                         : slash == 0               ? "/"
+                                                    : path.substr(0, slash);
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) failPath("cannot open the folder of", path);
+    int rc = ::fsync(fd);
+    ::close(fd);
+    if (rc != 0) failPath("cannot flush the folder of", path);
+}
+
+class PosixFileSystem : public FileSystem {
+public:
+    std::unique_ptr<File> open(const std::string& path, bool writable) override {
+        return openPosixFile(path, writable);
+    }
+    std::unique_ptr<File> create(const std::string& path) override {
+        int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0) failPath("cannot create", path);
+        auto file = std::make_unique<PosixFile>(fd, path);
+        syncParentFolder(path);
+        return file;
+    }
+    void remove(const std::string& path) override {
+        if (::unlink(path.c_str()) != 0 && errno != ENOENT) failPath("cannot delete", path);
+    }
+    bool exists(const std::string& path) const override {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0;
+    }
+};
+
 }  // namespace
+
+std::shared_ptr<FileSystem> posixFileSystem() {
+    static const std::shared_ptr<FileSystem> fs = std::make_shared<PosixFileSystem>();
+    return fs;
+}
 
 std::unique_ptr<File> openPosixFile(const std::string& path, bool writable) {
     int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
     if (fd < 0) {
-        throw Error(ErrorCode::Io, "Could not find file '" + path + "'" +
-                                       (errno == ENOENT ? "." : std::string(": ") + std::strerror(errno)));
+        throw Error(ErrorCode::Io,
+                    "Could not find file '" + path + "'" +
+                        (errno == ENOENT ? "." : std::string(": ") + std::strerror(errno)));
     }
     struct stat st {};
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
