@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "jet/crypt/jet_rc4_cipher.h"
-#include "jet/file/journal.h"
 #include "jet/crypt/office_crypt.h"
+#include "jet/file/journal.h"
 #include "jet/format/calculated_value.h"
 #include "jet/format/property_blob.h"
 #include "jet/format/page_types.h"

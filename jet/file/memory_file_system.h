@@ -5,7 +5,8 @@
 // A failing write is torn: it stores the first half of its bytes. Every
 // completed write counts as durable, so after restart() the files hold
 // exactly what a crash at that point would have left, in the worst order the
-// engine allows itself.
+// engine allows itself. Create it with std::make_shared: the files it hands
+// out keep it alive.
 #pragma once
 
 #include <cstdint>

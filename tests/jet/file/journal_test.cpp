@@ -66,6 +66,10 @@ struct CrashCase {
     size_t tail;  // stray bytes after the last whole page
 };
 
+void PrintTo(const CrashCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class JournalCrashTest : public ::testing::TestWithParam<CrashCase> {};
 
 // Stops the machine at every changing operation of one transaction in turn;
