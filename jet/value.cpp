@@ -8,23 +8,40 @@ namespace jet {
 
 std::string dataTypeName(DataType t) {
     switch (t) {
-        case DataType::Boolean: return "Boolean";
-        case DataType::Byte: return "Byte";
-        case DataType::Integer: return "Integer";
-        case DataType::Long: return "Long";
-        case DataType::Currency: return "Currency";
-        case DataType::Single: return "Single";
-        case DataType::Double: return "Double";
-        case DataType::DateTime: return "DateTime";
-        case DataType::Binary: return "Binary";
-        case DataType::Text: return "Text";
-        case DataType::LongBinary: return "LongBinary";
-        case DataType::Memo: return "Memo";
-        case DataType::Guid: return "GUID";
-        case DataType::Numeric: return "Decimal";
-        case DataType::Complex: return "Complex";
-        case DataType::BigInt: return "BigInt";
-        case DataType::ExtDateTime: return "DateTimeExtended";
+        case DataType::Boolean:
+            return "Boolean";
+        case DataType::Byte:
+            return "Byte";
+        case DataType::Integer:
+            return "Integer";
+        case DataType::Long:
+            return "Long";
+        case DataType::Currency:
+            return "Currency";
+        case DataType::Single:
+            return "Single";
+        case DataType::Double:
+            return "Double";
+        case DataType::DateTime:
+            return "DateTime";
+        case DataType::Binary:
+            return "Binary";
+        case DataType::Text:
+            return "Text";
+        case DataType::LongBinary:
+            return "LongBinary";
+        case DataType::Memo:
+            return "Memo";
+        case DataType::Guid:
+            return "GUID";
+        case DataType::Numeric:
+            return "Decimal";
+        case DataType::Complex:
+            return "Complex";
+        case DataType::BigInt:
+            return "BigInt";
+        case DataType::ExtDateTime:
+            return "DateTimeExtended";
     }
     return "Unknown";
 }
@@ -107,9 +124,9 @@ std::string formatDateTime(double days) {
     unsigned m, d;
     civilFromDays(dayCount - 25569, y, m, d);  // 1899-12-30 is 25569 days before 1970-01-01
     char buf[48];
-    std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld", static_cast<long long>(y), m,
-                  d, static_cast<long long>(secs / 3600), static_cast<long long>(secs / 60 % 60),
-                  static_cast<long long>(secs % 60));
+    std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld",
+                  static_cast<long long>(y), m, d, static_cast<long long>(secs / 3600),
+                  static_cast<long long>(secs / 60 % 60), static_cast<long long>(secs % 60));
     return buf;
 }
 

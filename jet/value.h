@@ -35,7 +35,9 @@ enum class DataType : uint8_t {
 // A name for display and tools ("Text", "Long", "Memo", ...).
 std::string dataTypeName(DataType t);
 // True for types whose stored bytes are a long-value reference (Memo, OLE).
-inline bool isLongValueType(DataType t) { return t == DataType::Memo || t == DataType::LongBinary; }
+inline bool isLongValueType(DataType t) {
+    return t == DataType::Memo || t == DataType::LongBinary;
+}
 
 struct Decimal {
     bool negative = false;
@@ -59,8 +61,8 @@ struct Guid {
 // The date and time of an extended Date/Time column: a proleptic Gregorian
 // date from year 1 to 9999 and a time with 100 ns resolution.
 struct ExtDateTime {
-    int64_t days = 0;          // days since 0001-01-01
-    int64_t ticks = 0;         // 100 ns ticks since midnight
+    int64_t days = 0;              // days since 0001-01-01
+    int64_t ticks = 0;             // 100 ns ticks since midnight
     std::string toString() const;  // "YYYY-MM-DD HH:MM:SS.fffffff"
     bool operator==(const ExtDateTime&) const = default;
 };
@@ -88,7 +90,9 @@ public:
     static Value integer(int64_t i) { return Value(Storage(i)); }
     static Value single(float f) { return Value(Storage(f)); }
     static Value real(double d) { return Value(Storage(d)); }
-    static Value currency(int64_t tenThousandths) { return Value(Storage(CurrencyValue{tenThousandths})); }
+    static Value currency(int64_t tenThousandths) {
+        return Value(Storage(CurrencyValue{tenThousandths}));
+    }
     static Value decimal(const Decimal& d) { return Value(Storage(d)); }
     static Value dateTime(double days) { return Value(Storage(DateTimeValue{days})); }
     static Value text(std::string s) { return Value(Storage(std::move(s))); }
@@ -98,9 +102,13 @@ public:
 
     bool isNull() const { return std::holds_alternative<std::monostate>(v_); }
     template <typename T>
-    bool is() const { return std::holds_alternative<T>(v_); }
+    bool is() const {
+        return std::holds_alternative<T>(v_);
+    }
     template <typename T>
-    const T& as() const { return std::get<T>(v_); }
+    const T& as() const {
+        return std::get<T>(v_);
+    }
     const Storage& storage() const { return v_; }
 
     bool operator==(const Value&) const = default;

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "jet/catalog/consistency_check.h"
 #include "jet/catalog/complex_columns.h"
+#include "jet/catalog/consistency_check.h"
 #include "jet/catalog/database.h"
 #include "jet/catalog/stored_queries.h"
 #include "jet/catalog/type_codes.h"
@@ -50,7 +50,8 @@ void printInfo(jet::Database& db) {
               << "collation id: " << h.sortOrder.lcid << "\n"
               << "sort order: " << jet::sortOrderName(h.sortOrder, h.version) << "\n"
               << "encryption: " << db.encryption() << "\n"
-              << "password: " << (h.password.empty() && db.encryption().rfind("Office", 0) != 0 ? "no" : "yes")
+              << "password: "
+              << (h.password.empty() && db.encryption().rfind("Office", 0) != 0 ? "no" : "yes")
               << "\n";
 }
 
@@ -106,9 +107,11 @@ void printSchema(jet::Database& db, const Args& a) {
         found = true;
         printSchemaOfTable(db, *t);
     }
-    if (!only.empty() && !found) throw jet::Error(jet::ErrorCode::NotFound, jet::missingObjectMessage(only));
+    if (!only.empty() && !found)
+        throw jet::Error(jet::ErrorCode::NotFound, jet::missingObjectMessage(only));
     for (const auto& r : db.relations()) {
-        if (!only.empty() && !jet::sameName(r.table, only) && !jet::sameName(r.foreignTable, only)) {
+        if (!only.empty() && !jet::sameName(r.table, only) &&
+            !jet::sameName(r.foreignTable, only)) {
             continue;
         }
         std::cout << "Relation: " << r.name << " table " << r.table << " foreign " << r.foreignTable
@@ -194,7 +197,8 @@ int run(const Args& a) {
     auto db = jet::Database::open(a.rest[0], options);
     const std::string& cmd = a.command;
     auto needArg = [&](size_t n) {
-        if (a.rest.size() <= n) throw jet::Error(jet::ErrorCode::InvalidArgument, "missing argument for " + cmd);
+        if (a.rest.size() <= n)
+            throw jet::Error(jet::ErrorCode::InvalidArgument, "missing argument for " + cmd);
         return a.rest[n];
     };
     if (cmd == "info") {

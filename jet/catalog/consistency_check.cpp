@@ -47,9 +47,8 @@ CheckReport checkDatabase(Database& db) {
     CheckReport report;
     for (const CatalogObject& o : db.objects()) {
         if (o.properties.empty()) continue;
-        guarded(report, "properties of '" + o.name + "'", [&] {
-            parsePropertyBlob(o.properties, isJet3(db.version()), db.codePage());
-        });
+        guarded(report, "properties of '" + o.name + "'",
+                [&] { parsePropertyBlob(o.properties, isJet3(db.version()), db.codePage()); });
     }
     for (const CatalogObject* t : db.tables(true)) {
         guarded(report, "table '" + t->name + "'", [&] {
@@ -78,8 +77,8 @@ CheckReport checkDatabase(Database& db) {
             for (const std::string& end : {r.table, r.foreignTable}) {
                 const CatalogObject* o = db.findObject(end);
                 if (!o) {
-                    report.problems.push_back("relation '" + r.name + "' names the missing table '" +
-                                              end + "'");
+                    report.problems.push_back("relation '" + r.name +
+                                              "' names the missing table '" + end + "'");
                     continue;
                 }
                 if (o->type != static_cast<int16_t>(ObjectType::Table)) continue;
@@ -87,8 +86,9 @@ CheckReport checkDatabase(Database& db) {
                 for (const RelationField& f : r.fields) {
                     const std::string& col = end == r.table ? f.name : f.foreignName;
                     if (!def->findColumn(col)) {
-                        report.problems.push_back("relation '" + r.name + "' names the missing column '" +
-                                                  end + "." + col + "'");
+                        report.problems.push_back("relation '" + r.name +
+                                                  "' names the missing column '" + end + "." + col +
+                                                  "'");
                     }
                 }
             }

@@ -6,8 +6,8 @@
 #include "jet/crypt/office_crypt.h"
 #include "jet/file/journal.h"
 #include "jet/format/calculated_value.h"
-#include "jet/format/property_blob.h"
 #include "jet/format/page_types.h"
+#include "jet/format/property_blob.h"
 #include "jet/table/table_scan.h"
 
 namespace jet {
@@ -95,7 +95,8 @@ std::shared_ptr<Database> Database::open(std::unique_ptr<File> file, const std::
 }
 
 void Database::loadCatalog() {
-    auto def = std::make_shared<TableDef>(readTableDef(*pages_, version(), kCatalogPage, codePage()));
+    auto def =
+        std::make_shared<TableDef>(readTableDef(*pages_, version(), kCatalogPage, codePage()));
     def->name = "MSysObjects";
     tableDefs_[kCatalogPage] = def;
     CatalogColumns cols(*def);
@@ -213,7 +214,8 @@ std::shared_ptr<const TableDef> Database::tableAt(uint32_t tdefPage, const std::
 std::vector<Relation> Database::relations() {
     const CatalogObject* rel = nullptr;
     for (const auto& o : objects_) {
-        if (o.type == static_cast<int16_t>(ObjectType::Table) && sameName(o.name, "MSysRelationships")) {
+        if (o.type == static_cast<int16_t>(ObjectType::Table) &&
+            sameName(o.name, "MSysRelationships")) {
             rel = &o;
         }
     }

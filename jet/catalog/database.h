@@ -59,7 +59,8 @@ struct Relation {
     std::string name;
     std::string table;         // referenced
     std::string foreignTable;  // referencing
-    uint32_t attributes = 0;   // 1 unique, 2 not enforced, 256 cascade update, 4096 cascade delete, ...
+    uint32_t attributes =
+        0;  // 1 unique, 2 not enforced, 256 cascade update, 4096 cascade delete, ...
     std::vector<RelationField> fields;
 };
 

@@ -63,11 +63,13 @@ std::map<int32_t, std::vector<QueryRow>> readQueryRows(Database& db) {
     return byId;
 }
 
-QueryDefinition definitionOf(const CatalogObject& o, std::map<int32_t, std::vector<QueryRow>>& rows) {
+QueryDefinition definitionOf(const CatalogObject& o,
+                             std::map<int32_t, std::vector<QueryRow>>& rows) {
     QueryDefinition q;
     q.name = o.name;
     auto it = rows.find(o.id);
-    q.query = storedQueryFromRows(it == rows.end() ? std::vector<QueryRow>{} : std::move(it->second));
+    q.query =
+        storedQueryFromRows(it == rows.end() ? std::vector<QueryRow>{} : std::move(it->second));
     return q;
 }
 

@@ -23,12 +23,12 @@ struct SortOrder {
 
 struct DatabaseHeader {
     JetVersion version = JetVersion::Jet4;
-    std::string engineName;       // "Standard Jet DB" / "Standard ACE DB"
-    uint16_t codePage = 1252;     // for Jet 3 text; informational later on
-    uint32_t encodingKey = 0;     // nonzero when pages are encrypted
+    std::string engineName;    // "Standard Jet DB" / "Standard ACE DB"
+    uint16_t codePage = 1252;  // for Jet 3 text; informational later on
+    uint32_t encodingKey = 0;  // nonzero when pages are encrypted
     SortOrder sortOrder;
-    double creationDate = 0;      // Jet 4 and later; also the password mask
-    std::string password;         // the header password (Jet 3 / Jet 4), UTF-8, "" if none
+    double creationDate = 0;  // Jet 4 and later; also the password mask
+    std::string password;     // the header password (Jet 3 / Jet 4), UTF-8, "" if none
     uint32_t pageSize = 4096;
 };
 

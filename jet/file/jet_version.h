@@ -17,9 +17,15 @@ enum class JetVersion : uint8_t {
     Ace17 = 6,  // Access 2019 and later
 };
 
-inline bool isJet3(JetVersion v) { return v == JetVersion::Jet3; }
-inline bool isAce(JetVersion v) { return v >= JetVersion::Ace12; }
-inline uint32_t pageSizeOf(JetVersion v) { return isJet3(v) ? 2048u : 4096u; }
+inline bool isJet3(JetVersion v) {
+    return v == JetVersion::Jet3;
+}
+inline bool isAce(JetVersion v) {
+    return v >= JetVersion::Ace12;
+}
+inline uint32_t pageSizeOf(JetVersion v) {
+    return isJet3(v) ? 2048u : 4096u;
+}
 
 // "3.0", "4.0", "12.0", "14.0" — the version text the catalogue reports.
 // Every ACE version from 2010 on reports "14.0".

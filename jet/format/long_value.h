@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "jet/file/jet_version.h"
-#include "jet/value.h"
 #include "jet/util/bytes.h"
+#include "jet/value.h"
 
 namespace jet {
 

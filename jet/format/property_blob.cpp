@@ -13,8 +13,8 @@
 
 #include "jet/error.h"
 #include "jet/format/text_codec.h"
-#include "jet/util/names.h"
 #include "jet/util/bytes.h"
+#include "jet/util/names.h"
 
 namespace jet {
 namespace {
@@ -284,7 +284,6 @@ public:
 private:
     std::vector<uint8_t> out_;
 };
-
 
 Blob encodeText(std::string_view utf8, const TextForm& form) {
     if (form.jet3) {

@@ -26,14 +26,12 @@ struct TdefLayout {
 };
 
 const TdefLayout& layoutFor(JetVersion v) {
-    static const TdefLayout jet3{
-        0x0c, 0x10, 0, 0x14, 0x15, 0x17, 0x19, 0x1b, 0x1f, 0x23, 0x27, 0x2b, 8,
-        18,   0,    1, 3,    7,    8,    9,    0,    11,   0,    13,   0,    14, 16,
-        0,    0,    39, 20,  0,    false};
-    static const TdefLayout jet4{
-        0x10, 0x14, 0x1c, 0x28, 0x29, 0x2b, 0x2d, 0x2f, 0x33, 0x37, 0x3b, 0x3f, 12,
-        25,   0,    5,    7,    11,   12,   11,   14,   0,    11,   15,   16,   21, 23,
-        4,    4,    52,   28,   4,    true};
+    static const TdefLayout jet3{0x0c, 0x10, 0,  0x14, 0x15, 0x17, 0x19, 0x1b, 0x1f, 0x23, 0x27,
+                                 0x2b, 8,    18, 0,    1,    3,    7,    8,    9,    0,    11,
+                                 0,    13,   0,  14,   16,   0,    0,    39,   20,   0,    false};
+    static const TdefLayout jet4{0x10, 0x14, 0x1c, 0x28, 0x29, 0x2b, 0x2d, 0x2f, 0x33, 0x37, 0x3b,
+                                 0x3f, 12,   25,   0,    5,    7,    11,   12,   11,   14,   0,
+                                 11,   15,   16,   21,   23,   4,    4,    52,   28,   4,    true};
     return isJet3(v) ? jet3 : jet4;
 }
 
@@ -123,8 +121,8 @@ TableDef readTableDef(PageStore& pages, JetVersion version, uint32_t tdefPage,
 
     // Counts come from the file: refuse any that cannot fit in the bytes we
     // have before allocating for them.
-    if (numRealIdx > def.size() / L.realIdxEntrySize || numIdx > def.size() / L.logicalIdxEntrySize ||
-        numCols > def.size() / L.columnEntrySize) {
+    if (numRealIdx > def.size() / L.realIdxEntrySize ||
+        numIdx > def.size() / L.logicalIdxEntrySize || numCols > def.size() / L.columnEntrySize) {
         throwCorrupt("the definition of the table on page " + std::to_string(tdefPage) +
                      " has impossible column or index counts");
     }

@@ -35,12 +35,12 @@ struct ColumnDef {
     uint16_t length = 0;       // bytes (Text: bytes, i.e. 2 per character from Jet 4)
     uint8_t flags = 0;
     bool compressedUnicode = false;
-    uint8_t precision = 0;     // Numeric
-    uint8_t scale = 0;         // Numeric
-    uint16_t sortLcid = 0;     // Text / Memo
+    uint8_t precision = 0;  // Numeric
+    uint8_t scale = 0;      // Numeric
+    uint16_t sortLcid = 0;  // Text / Memo
     uint8_t sortVersion = 0;
-    uint16_t codePage = 0;     // Jet 3 text
-    uint32_t complexId = 0;    // Complex columns: row key in MSysComplexColumns
+    uint16_t codePage = 0;   // Jet 3 text
+    uint32_t complexId = 0;  // Complex columns: row key in MSysComplexColumns
     // Calculated column (ACE 14+): the stored bytes are wrapped, see
     // jet/format/calculated_value.h, and `type` is only the result type once
     // applyCalculatedResultTypes has read the column's ResultType property.
@@ -74,8 +74,8 @@ struct RealIndexDef {
 struct IndexDef {
     std::string name;
     int32_t number = 0;
-    int32_t realIndex = 0;   // which RealIndexDef holds the pages
-    uint8_t kind = 0;        // 1 primary key, 2 foreign key, 0 other
+    int32_t realIndex = 0;  // which RealIndexDef holds the pages
+    uint8_t kind = 0;       // 1 primary key, 2 foreign key, 0 other
     uint8_t relatedTableKind = 0;
     int32_t relatedIndex = -1;
     uint32_t relatedTablePage = 0;
@@ -92,7 +92,7 @@ struct TableDef {
     uint32_t rowCount = 0;
     uint32_t nextAutoNumber = 0;
     uint32_t nextComplexAutoNumber = 0;
-    uint8_t tableType = 0;   // 0x4e user, 0x53 system
+    uint8_t tableType = 0;  // 0x4e user, 0x53 system
     uint16_t maxColumns = 0;
     uint16_t varColumnCount = 0;
     uint32_t usageMapPointer = 0;  // row pointer of the owned-pages map

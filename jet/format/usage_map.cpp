@@ -42,7 +42,8 @@ std::vector<uint32_t> readUsageMap(PageStore& pages, JetVersion v, uint32_t rowP
             uint32_t mapPage = readU32(row, 1 + i * 4);
             if (mapPage == 0) continue;
             PageRef mp = pages.page(mapPage);
-            if ((*mp)[0] != kPageUsageMap) throwCorrupt("a usage map points at a page of another kind");
+            if ((*mp)[0] != kPageUsageMap)
+                throwCorrupt("a usage map points at a page of another kind");
             collectBits(Bytes(*mp).subspan(4), i * pagesPerMapPage, pages.pageCount(), out);
         }
     } else {

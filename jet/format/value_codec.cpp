@@ -38,7 +38,8 @@ ExtDateTime decodeExtDateTime(Bytes b) {
     ExtDateTime e;
     e.days = asciiDigits(b, 0, 19);
     int64_t seconds = asciiDigits(b, 20, 12);
-    if (e.days > 3652059 || seconds >= 86400) throwCorrupt("an extended date/time value is out of range");
+    if (e.days > 3652059 || seconds >= 86400)
+        throwCorrupt("an extended date/time value is out of range");
     e.ticks = seconds * 10000000 + asciiDigits(b, 32, 7);
     return e;
 }

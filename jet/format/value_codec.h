@@ -4,8 +4,8 @@
 
 #include "jet/file/jet_version.h"
 #include "jet/format/table_def.h"
-#include "jet/value.h"
 #include "jet/util/bytes.h"
+#include "jet/value.h"
 
 namespace jet {
 

@@ -25,7 +25,8 @@ std::optional<Bytes> locateRow(Database& db, PageRef page, uint8_t rowNo, PageRe
     Bytes q(*holder);
     if (q[0] != kPageData) throwCorrupt("an overflow row points at a page that holds no data");
     RowSlot moved = dataPageRow(q, db.version(), target.row);
-    if (moved.overflow && !moved.deleted) throwCorrupt("an overflow row points at another overflow row");
+    if (moved.overflow && !moved.deleted)
+        throwCorrupt("an overflow row points at another overflow row");
     uint16_t start = moved.start, end = moved.end;
     if (start > end || end > q.size()) throwCorrupt("an overflow row has impossible bounds");
     return q.subspan(start, end - start);

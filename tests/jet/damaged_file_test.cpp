@@ -78,7 +78,8 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, DamagedFileTest,
 namespace {
 
 TEST(ConsistencyCheck, SoundFixturesPassAndAWrongRowCountIsReported) {
-    for (const char* f : {"V1997/testV1997.mdb", "V2000/indexTestV2000.mdb", "V2010/complexDataTestV2010.accdb"}) {
+    for (const char* f :
+         {"V1997/testV1997.mdb", "V2000/indexTestV2000.mdb", "V2010/complexDataTestV2010.accdb"}) {
         auto db = Database::open(testing_support::fixture(f).string());
         CheckReport report = checkDatabase(*db);
         EXPECT_TRUE(report.ok()) << f << ": " << (report.ok() ? "" : report.problems.front());

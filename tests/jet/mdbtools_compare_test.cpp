@@ -77,8 +77,10 @@ std::string hexToText(const std::string& hex) {
 // Both sides of one cell turned into the same canonical text, or "*" where
 // mdbtools is known to print something lossy (dates before 1900, characters
 // its code-page conversion cannot map).
-std::pair<std::string, std::string> canonical(const Value& ours, const CsvCell& theirs, DataType type) {
-    if (ours.isNull()) return {"NULL", theirs.text.empty() && !theirs.quoted ? "NULL" : theirs.text};
+std::pair<std::string, std::string> canonical(const Value& ours, const CsvCell& theirs,
+                                              DataType type) {
+    if (ours.isNull())
+        return {"NULL", theirs.text.empty() && !theirs.quoted ? "NULL" : theirs.text};
     const std::string& t = theirs.text;
     switch (type) {
         case DataType::Boolean:
@@ -166,9 +168,9 @@ TEST_P(MdbtoolsCompare, SameTablesColumnsRowsAndValues) {
     for (const std::string& table : theirTables) {
         SCOPED_TRACE(table);
         auto def = db->table(table);
-        std::string csv = runCommand(
-            "mdb-export -D '%Y-%m-%d %H:%M:%S' -T '%Y-%m-%d %H:%M:%S' -b hex " + shellQuote(path) +
-            " " + shellQuote(table));
+        std::string csv =
+            runCommand("mdb-export -D '%Y-%m-%d %H:%M:%S' -T '%Y-%m-%d %H:%M:%S' -b hex " +
+                       shellQuote(path) + " " + shellQuote(table));
         std::vector<CsvRow> theirs = parseCsv(csv);
         ASSERT_FALSE(theirs.empty());
         ASSERT_EQ(theirs[0].size(), def->columns.size());
@@ -194,7 +196,8 @@ TEST_P(MdbtoolsCompare, SameTablesColumnsRowsAndValues) {
         };
         size_t mismatches = 0;
         for (size_t r = 0; r < ours.size(); ++r) {
-            if (render(ours[r], theirs[r + 1], true) != render(ours[r], theirs[r + 1], false)) ++mismatches;
+            if (render(ours[r], theirs[r + 1], true) != render(ours[r], theirs[r + 1], false))
+                ++mismatches;
         }
         if (mismatches == 0) continue;
         // Rows in another order: every row of theirs must match a distinct row of ours.
@@ -202,11 +205,13 @@ TEST_P(MdbtoolsCompare, SameTablesColumnsRowsAndValues) {
         for (size_t r = 1; r < theirs.size(); ++r) {
             bool found = false;
             for (size_t k = 0; k < ours.size() && !found; ++k) {
-                if (!used[k] && render(ours[k], theirs[r], true) == render(ours[k], theirs[r], false)) {
+                if (!used[k] &&
+                    render(ours[k], theirs[r], true) == render(ours[k], theirs[r], false)) {
                     used[k] = found = true;
                 }
             }
-            EXPECT_TRUE(found) << "row " << r << " of mdb-export has no equal in the engine's rows: "
+            EXPECT_TRUE(found) << "row " << r
+                               << " of mdb-export has no equal in the engine's rows: "
                                << render(ours[std::min(r - 1, ours.size() - 1)], theirs[r], false);
         }
     }

@@ -30,9 +30,12 @@ TEST(Catalogue, RelationsNameTheReferencedAndTheReferencingTable) {
         const char* field;
         const char* foreignField;
     };
-    for (Case c : {Case{"V2000/indexTestV2000.mdb", "Table2Table1", "Table2", "Table1", 4096, "id", "otherfk1"},
-                   Case{"V2000/indexTestV2000.mdb", "Table3Table1", "Table3", "Table1", 256, "id", "otherfk2"},
-                   Case{"V2007/linkerTestV2007.accdb", "Table1Table2", "Table1", "Table2", 2, "Field1", "Field1"},
+    for (Case c : {Case{"V2000/indexTestV2000.mdb", "Table2Table1", "Table2", "Table1", 4096, "id",
+                        "otherfk1"},
+                   Case{"V2000/indexTestV2000.mdb", "Table3Table1", "Table3", "Table1", 256, "id",
+                        "otherfk2"},
+                   Case{"V2007/linkerTestV2007.accdb", "Table1Table2", "Table1", "Table2", 2,
+                        "Field1", "Field1"},
                    Case{"V2007/linkerTestV2007.accdb", "MSysNavPaneGroupsMSysNavPaneGroupToObjects",
                         "MSysNavPaneGroups", "MSysNavPaneGroupToObjects", 4352, "Id", "GroupID"}}) {
         SCOPED_TRACE(std::string(c.file) + " " + c.name);
@@ -78,8 +81,10 @@ TEST(Catalogue, MissingTableIsReportedInTheEnginesWords) {
         FAIL();
     } catch (const jet::Error& e) {
         EXPECT_EQ(e.code(), ErrorCode::NotFound);
-        EXPECT_EQ(std::string(e.what()).rfind("The Microsoft Access database engine cannot find the input "
-                                              "table or query 'NoSuchTable'.", 0),
+        EXPECT_EQ(std::string(e.what()).rfind(
+                      "The Microsoft Access database engine cannot find the input "
+                      "table or query 'NoSuchTable'.",
+                      0),
                   0u);
     }
     EXPECT_EQ(db->table("table1")->name, "Table1");

@@ -1,13 +1,14 @@
 // Stored queries read through the engine from every version of the query
 // fixture come back as the SQL text Access shows (recorded in the shared
 // reference file).
+#include "jet/catalog/stored_queries.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <map>
 #include <sstream>
 
-#include "jet/catalog/stored_queries.h"
 #include "support/fixtures.h"
 
 using namespace jet;

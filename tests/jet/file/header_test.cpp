@@ -34,19 +34,20 @@ TEST_P(HeaderTest, ReadsFormatFactsFromTheHeaderPage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Fixtures, HeaderTest,
-    ::testing::Values(HeaderCase{"V1997/testV1997.mdb", JetVersion::Jet3, "3.0", 0x409, 0, 2048},
-                      HeaderCase{"V2000/testV2000.mdb", JetVersion::Jet4, "4.0", 0x409, 0, 4096},
-                      HeaderCase{"V2007/testV2007.accdb", JetVersion::Ace12, "12.0", 0x409, 0, 4096},
-                      HeaderCase{"V2010/testV2010.accdb", JetVersion::Ace14, "14.0", 0x409, 1, 4096},
-                      HeaderCase{"empty/empty2016.accdb", JetVersion::Ace16, "14.0", 0x409, 1, 4096},
-                      HeaderCase{"empty/empty2019.accdb", JetVersion::Ace17, "14.0", 0x409, 0, 4096}));
+    ::testing::Values(
+        HeaderCase{"V1997/testV1997.mdb", JetVersion::Jet3, "3.0", 0x409, 0, 2048},
+        HeaderCase{"V2000/testV2000.mdb", JetVersion::Jet4, "4.0", 0x409, 0, 4096},
+        HeaderCase{"V2007/testV2007.accdb", JetVersion::Ace12, "12.0", 0x409, 0, 4096},
+        HeaderCase{"V2010/testV2010.accdb", JetVersion::Ace14, "14.0", 0x409, 1, 4096},
+        HeaderCase{"empty/empty2016.accdb", JetVersion::Ace16, "14.0", 0x409, 1, 4096},
+        HeaderCase{"empty/empty2019.accdb", JetVersion::Ace17, "14.0", 0x409, 0, 4096}));
 
 TEST(HeaderErrors, NonAccessBytesAreAnUnrecognizedFormat) {
     std::vector<std::vector<uint8_t>> inputs = {
-        {},                                   // empty file
-        std::vector<uint8_t>(100, 0),         // too short
-        std::vector<uint8_t>(4096, 0),        // zero page
-        std::vector<uint8_t>(8192, 0x41),     // text
+        {},                                // empty file
+        std::vector<uint8_t>(100, 0),      // too short
+        std::vector<uint8_t>(4096, 0),     // zero page
+        std::vector<uint8_t>(8192, 0x41),  // text
     };
     for (auto& bytes : inputs) {
         try {

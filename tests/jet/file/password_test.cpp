@@ -25,7 +25,8 @@ std::vector<uint8_t> readAll(const std::string& path) {
 // Writes `password` (ASCII) into the header: Jet 3 keeps plain bytes, Jet 4
 // keeps UTF-16 masked with the integer part of the creation date; both lie
 // in the RC4-masked region.
-std::vector<uint8_t> withPassword(std::vector<uint8_t> file, JetVersion v, const std::string& password) {
+std::vector<uint8_t> withPassword(std::vector<uint8_t> file, JetVersion v,
+                                  const std::string& password) {
     std::span<uint8_t> page(file.data(), pageSizeOf(v));
     unmaskHeaderPage(page, v);
     if (isJet3(v)) {
@@ -36,7 +37,8 @@ std::vector<uint8_t> withPassword(std::vector<uint8_t> file, JetVersion v, const
         uint32_t mask = static_cast<uint32_t>(static_cast<int32_t>(created));
         for (size_t i = 0; i < 40; ++i) {
             uint8_t plain = 0;
-            if (i % 2 == 0 && i / 2 < password.size()) plain = static_cast<uint8_t>(password[i / 2]);
+            if (i % 2 == 0 && i / 2 < password.size())
+                plain = static_cast<uint8_t>(password[i / 2]);
             page[0x42 + i] = plain ^ static_cast<uint8_t>(mask >> (8 * (i % 4)));
         }
     }

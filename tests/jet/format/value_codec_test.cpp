@@ -1,17 +1,19 @@
 // Stored bytes of single values and their text forms, for the types whose
 // layout the fixtures do not pin down on their own.
+#include "jet/format/value_codec.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "jet/file/page_store.h"
-#include "jet/format/value_codec.h"
 
 using namespace jet;
 
 namespace {
 
-Value decode(DataType type, const std::vector<uint8_t>& bytes, uint8_t precision = 18, uint8_t scale = 0) {
+Value decode(DataType type, const std::vector<uint8_t>& bytes, uint8_t precision = 18,
+             uint8_t scale = 0) {
     ColumnDef c;
     c.type = type;
     c.precision = precision;
@@ -20,18 +22,24 @@ Value decode(DataType type, const std::vector<uint8_t>& bytes, uint8_t precision
     return decodeValue(c, bytes, JetVersion::Ace16, 1252, pages);
 }
 
-std::vector<uint8_t> ascii(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+std::vector<uint8_t> ascii(const std::string& s) {
+    return std::vector<uint8_t>(s.begin(), s.end());
+}
 
 TEST(ValueCodec, ExtendedDateTimeIsDaysSecondsAndTicks) {
-    std::string text = "0000000000000738000:000000036000" "1234567" ":7";
+    std::string text =
+        "0000000000000738000:000000036000"
+        "1234567"
+        ":7";
     text.push_back('\0');
     ASSERT_EQ(text.size(), 42u);
     Value v = decode(DataType::ExtDateTime, ascii(text));
     ASSERT_TRUE(v.is<ExtDateTime>());
     EXPECT_EQ(v.as<ExtDateTime>().toString(), "2021-07-30 10:00:00.1234567");
 
-    for (std::string bad : {"000000000000073800x:0000000360001234567:7", "0000000000000738000-0000000360001234567:7",
-                            "0000000000000738000:0000000360", "0000000000000738000:9999999999991234567:7"}) {
+    for (std::string bad :
+         {"000000000000073800x:0000000360001234567:7", "0000000000000738000-0000000360001234567:7",
+          "0000000000000738000:0000000360", "0000000000000738000:9999999999991234567:7"}) {
         EXPECT_THROW(decode(DataType::ExtDateTime, ascii(bad)), jet::Error) << bad;
     }
 }

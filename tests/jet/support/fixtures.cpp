@@ -13,9 +13,13 @@ namespace fs = std::filesystem;
 
 namespace testing_support {
 
-fs::path fixturesRoot() { return fs::path(TABULON_FIXTURES); }
+fs::path fixturesRoot() {
+    return fs::path(TABULON_FIXTURES);
+}
 
-fs::path fixture(const std::string& relative) { return fixturesRoot() / relative; }
+fs::path fixture(const std::string& relative) {
+    return fixturesRoot() / relative;
+}
 
 std::vector<std::string> allFixtures() {
     std::vector<std::string> out;
