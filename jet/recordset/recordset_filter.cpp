@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "jet/error.h"
+#include "jet/sql/binary_ops.h"
 #include "jet/sql/like.h"
 #include "jet/sql/parser.h"
 #include "jet/sql/value_ops.h"
@@ -180,23 +181,6 @@ private:
     bool caseSensitive_;
 };
 
-CompareOp compareOpOf(sql::BinaryOp op) {
-    switch (op) {
-        case sql::BinaryOp::Equal:
-            return CompareOp::Equal;
-        case sql::BinaryOp::NotEqual:
-            return CompareOp::NotEqual;
-        case sql::BinaryOp::Less:
-            return CompareOp::Less;
-        case sql::BinaryOp::LessEqual:
-            return CompareOp::LessEqual;
-        case sql::BinaryOp::Greater:
-            return CompareOp::Greater;
-        default:
-            return CompareOp::GreaterEqual;
-    }
-}
-
 class Evaluator {
 public:
     Evaluator(const std::vector<Value>& values, bool caseSensitive) : values_(values) {
@@ -257,37 +241,7 @@ private:
     Value binary(const Node& node) const {
         const Value a = eval(*node.operands[0]);
         const Value b = eval(*node.operands[1]);
-        using sql::BinaryOp;
-        switch (node.binaryOp) {
-            case BinaryOp::Power:
-                return power(a, b);
-            case BinaryOp::Multiply:
-                return multiply(a, b);
-            case BinaryOp::Divide:
-                return divide(a, b);
-            case BinaryOp::IntDivide:
-                return integerDivide(a, b);
-            case BinaryOp::Modulo:
-                return modulo(a, b);
-            case BinaryOp::Add:
-                return add(a, b);
-            case BinaryOp::Subtract:
-                return subtract(a, b);
-            case BinaryOp::Concat:
-                return concatenate(a, b);
-            case BinaryOp::And:
-                return logicalAnd(a, b);
-            case BinaryOp::Or:
-                return logicalOr(a, b);
-            case BinaryOp::Xor:
-                return logicalXor(a, b);
-            case BinaryOp::Eqv:
-                return logicalEqv(a, b);
-            case BinaryOp::Imp:
-                return logicalImp(a, b);
-            default:
-                return compare(compareOpOf(node.binaryOp), a, b, options_);
-        }
+        return sql::applyBinaryOp(node.binaryOp, a, b, options_);
     }
 
     Value like(const Node& node) const {

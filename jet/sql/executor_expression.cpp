@@ -1,25 +1,9 @@
 // Evaluating bound expressions on a row, subqueries included.
+#include "jet/sql/binary_ops.h"
 #include "jet/sql/executor_internal.h"
 
 namespace jet::sql::detail {
 namespace {
-
-CompareOp compareOpOf(BinaryOp op) {
-    switch (op) {
-        case BinaryOp::NotEqual:
-            return CompareOp::NotEqual;
-        case BinaryOp::Less:
-            return CompareOp::Less;
-        case BinaryOp::LessEqual:
-            return CompareOp::LessEqual;
-        case BinaryOp::Greater:
-            return CompareOp::Greater;
-        case BinaryOp::GreaterEqual:
-            return CompareOp::GreaterEqual;
-        default:
-            return CompareOp::Equal;
-    }
-}
 
 bool isTrue(const Value& v) {
     return truthOf(v).value_or(false);
@@ -94,36 +78,7 @@ Value ExecContext::evaluate(const BoundExpr& expr, const Frame& frame) {
             if (expr.binaryOp == BinaryOp::And && isFalse(a)) return Value::boolean(false);
             if (expr.binaryOp == BinaryOp::Or && isTrue(a)) return Value::boolean(true);
             Value b = operand(1);
-            switch (expr.binaryOp) {
-                case BinaryOp::Power:
-                    return power(a, b, locale);
-                case BinaryOp::Multiply:
-                    return multiply(a, b, locale);
-                case BinaryOp::Divide:
-                    return divide(a, b, locale);
-                case BinaryOp::IntDivide:
-                    return integerDivide(a, b, locale);
-                case BinaryOp::Modulo:
-                    return modulo(a, b, locale);
-                case BinaryOp::Add:
-                    return add(a, b, locale);
-                case BinaryOp::Subtract:
-                    return subtract(a, b, locale);
-                case BinaryOp::Concat:
-                    return concatenate(a, b, locale);
-                case BinaryOp::And:
-                    return logicalAnd(a, b);
-                case BinaryOp::Or:
-                    return logicalOr(a, b);
-                case BinaryOp::Xor:
-                    return logicalXor(a, b);
-                case BinaryOp::Eqv:
-                    return logicalEqv(a, b);
-                case BinaryOp::Imp:
-                    return logicalImp(a, b);
-                default:
-                    return compare(compareOpOf(expr.binaryOp), a, b, compareOptions);
-            }
+            return applyBinaryOp(expr.binaryOp, a, b, compareOptions, locale);
         }
         case BoundKind::Between: {
             Value v = operand(0);

@@ -14,15 +14,6 @@
 namespace jet::sql::detail {
 namespace {
 
-void collectConjuncts(const BoundExpr& expr, std::vector<const BoundExpr*>& out) {
-    if (expr.kind == BoundKind::Binary && expr.binaryOp == BinaryOp::And) {
-        collectConjuncts(*expr.operands[0], out);
-        collectConjuncts(*expr.operands[1], out);
-        return;
-    }
-    out.push_back(&expr);
-}
-
 bool isOrderedType(DataType t) {
     switch (t) {
         case DataType::Byte:

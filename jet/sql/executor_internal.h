@@ -111,4 +111,7 @@ void removeDuplicateRowIds(std::vector<OrderedRow>& rows, const std::vector<size
 void sortRows(std::vector<OrderedRow>& rows, const std::vector<BoundOrder>& order);
 void applyTop(std::vector<OrderedRow>& rows, const Top& top, const std::vector<BoundOrder>& order);
 
+// Splits a condition at its top-level ANDs.
+void collectConjuncts(const BoundExpr& expr, std::vector<const BoundExpr*>& out);
+
 }  // namespace jet::sql::detail

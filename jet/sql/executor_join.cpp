@@ -9,15 +9,6 @@
 namespace jet::sql::detail {
 namespace {
 
-void collectConjuncts(const BoundExpr& expr, std::vector<const BoundExpr*>& out) {
-    if (expr.kind == BoundKind::Binary && expr.binaryOp == BinaryOp::And) {
-        collectConjuncts(*expr.operands[0], out);
-        collectConjuncts(*expr.operands[1], out);
-        return;
-    }
-    out.push_back(&expr);
-}
-
 // Whether the expression reads columns of this query only inside
 // [first, end), at least one, and nothing that depends on other rows.
 bool readsOnly(const BoundExpr& expr, size_t first, size_t end, bool& sawColumn) {
@@ -192,6 +183,15 @@ std::vector<Tuple> executeJoin(ExecContext& ctx, const BoundSelect& select, cons
         if (!matched && type != JoinType::Inner) out.push_back(o);
     }
     return out;
+}
+
+void collectConjuncts(const BoundExpr& expr, std::vector<const BoundExpr*>& out) {
+    if (expr.kind == BoundKind::Binary && expr.binaryOp == BinaryOp::And) {
+        collectConjuncts(*expr.operands[0], out);
+        collectConjuncts(*expr.operands[1], out);
+        return;
+    }
+    out.push_back(&expr);
 }
 
 }  // namespace jet::sql::detail
