@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build ccache pkg-config clang
-    qt6-base-dev libgl-dev
+    qt6-base-dev libgl-dev fonts-dejavu-core
     libgtest-dev libgmock-dev
     zlib1g-dev libssl-dev libicu-dev
     mdbtools sqlite3
