@@ -13,6 +13,17 @@ Tuple emptyTuple(const BoundSelect& select) {
     return t;
 }
 
+// The current row of a table scan placed into a tuple of the select.
+Tuple tupleOfScannedRow(const BoundSelect& select, const BoundSource& source,
+                        const TableScan& scan) {
+    Tuple t = emptyTuple(select);
+    for (size_t c = 0; c < source.columns.size(); ++c) {
+        t.values[source.columnOffset + c] = scan.value(c);
+    }
+    t.rowIds[source.rowIdOffset] = scan.rowId();
+    return t;
+}
+
 }  // namespace
 
 std::vector<Tuple> scanSource(ExecContext& ctx, const BoundSelect& select,
@@ -43,11 +54,7 @@ std::vector<Tuple> scanSource(ExecContext& ctx, const BoundSelect& select,
 
     TableScan scan(ctx.db, source.table);
     while (scan.next()) {
-        Tuple t = emptyTuple(select);
-        for (size_t c = 0; c < source.columns.size(); ++c) {
-            t.values[source.columnOffset + c] = scan.value(c);
-        }
-        t.rowIds[source.rowIdOffset] = scan.rowId();
+        Tuple t = tupleOfScannedRow(select, source, scan);
         rows.push_back(std::move(t));
     }
     return rows;
@@ -60,11 +67,7 @@ std::vector<Tuple> scanTableUntil(ExecContext& ctx, const BoundSelect& select,
     if (limit == 0) return rows;
     TableScan scan(ctx.db, source.table);
     while (scan.next()) {
-        Tuple t = emptyTuple(select);
-        for (size_t c = 0; c < source.columns.size(); ++c) {
-            t.values[source.columnOffset + c] = scan.value(c);
-        }
-        t.rowIds[source.rowIdOffset] = scan.rowId();
+        Tuple t = tupleOfScannedRow(select, source, scan);
         if (where) {
             Frame frame{&t.values, select.rowWidth, outer};
             if (!ctx.passes(*where, frame)) continue;
