@@ -58,42 +58,42 @@ QDate dayZero() {
     return QDate(1899, 12, 30);
 }
 
-QString numberText(const QVariant& value) {
+enum class NumberKind { None, Signed, Unsigned, Real };
+
+NumberKind numberKind(const QVariant& value) {
     switch (value.typeId()) {
         case QMetaType::Int:
         case QMetaType::Short:
         case QMetaType::SChar:
         case QMetaType::Long:
         case QMetaType::LongLong:
-            return QString::number(value.toLongLong());
+            return NumberKind::Signed;
         case QMetaType::UInt:
         case QMetaType::UShort:
         case QMetaType::UChar:
         case QMetaType::ULong:
         case QMetaType::ULongLong:
-            return QString::number(value.toULongLong());
+            return NumberKind::Unsigned;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            return NumberKind::Real;
         default:
-            return FloatToFilterText(value.toDouble());
+            return NumberKind::None;
     }
 }
 
 bool isNumber(const QVariant& value) {
-    switch (value.typeId()) {
-        case QMetaType::Int:
-        case QMetaType::Short:
-        case QMetaType::SChar:
-        case QMetaType::Long:
-        case QMetaType::LongLong:
-        case QMetaType::UInt:
-        case QMetaType::UShort:
-        case QMetaType::UChar:
-        case QMetaType::ULong:
-        case QMetaType::ULongLong:
-        case QMetaType::Double:
-        case QMetaType::Float:
-            return true;
+    return numberKind(value) != NumberKind::None;
+}
+
+QString numberText(const QVariant& value) {
+    switch (numberKind(value)) {
+        case NumberKind::Signed:
+            return QString::number(value.toLongLong());
+        case NumberKind::Unsigned:
+            return QString::number(value.toULongLong());
         default:
-            return false;
+            return FloatToFilterText(value.toDouble());
     }
 }
 
