@@ -17,13 +17,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "jet/sql/ast_printer.h"
 #include "jet/sql/parser.h"
+#include "support/case_file.h"
 
 namespace jet::sql {
 namespace {
@@ -49,47 +49,31 @@ std::string unescape(std::string s) {
 }
 
 std::vector<Case> readCases(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    EXPECT_TRUE(in) << "cannot read " << path;
     std::vector<Case> cases;
-    Case current;
-    int lineNo = 0;
-    auto finish = [&] {
-        if (!current.kind.empty()) cases.push_back(current);
-        current = Case();
-    };
-    for (std::string line; std::getline(in, line);) {
-        ++lineNo;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty()) {
-            finish();
-            continue;
-        }
-        if (line[0] == '#') continue;
-        const size_t colon = line.find(':');
-        EXPECT_NE(colon, std::string::npos) << "line " << lineNo << ": " << line;
-        if (colon == std::string::npos) continue;
-        const std::string key = line.substr(0, colon);
-        const size_t valueAt = line.compare(colon, 2, ": ") == 0 ? colon + 2 : colon + 1;
-        const std::string value = unescape(line.substr(valueAt));
-        if (key == "sql" || key == "expr" || key == "filter" || key == "sort") {
-            if (current.kind.empty()) current.line = lineNo;
-            if (!current.kind.empty() && current.kind == key) {
-                current.text += "\r\n" + value;
+    for (const testing_support::CaseBlock& block : testing_support::readCaseBlocks(path)) {
+        Case current;
+        for (const testing_support::CaseEntry& e : block) {
+            const std::string& key = e.key;
+            const std::string value = unescape(e.value);
+            if (key == "sql" || key == "expr" || key == "filter" || key == "sort") {
+                if (current.kind.empty()) current.line = e.line;
+                if (!current.kind.empty() && current.kind == key) {
+                    current.text += "\r\n" + value;
+                } else {
+                    current.kind = key;
+                    current.text = value;
+                }
+            } else if (key == "tree") {
+                current.tree = value;
+            } else if (key.rfind("error", 0) == 0) {
+                current.error = value;
+                if (key.size() > 6 && key[5] == '@') current.errorOffset = std::stol(key.substr(6));
             } else {
-                current.kind = key;
-                current.text = value;
+                ADD_FAILURE() << "line " << e.line << ": unknown key " << key;
             }
-        } else if (key == "tree") {
-            current.tree = value;
-        } else if (key.rfind("error", 0) == 0) {
-            current.error = value;
-            if (key.size() > 6 && key[5] == '@') current.errorOffset = std::stol(key.substr(6));
-        } else {
-            ADD_FAILURE() << "line " << lineNo << ": unknown key " << key;
         }
+        if (!current.kind.empty()) cases.push_back(current);
     }
-    finish();
     return cases;
 }
 

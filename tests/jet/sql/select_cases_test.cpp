@@ -12,13 +12,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "jet/sql/executor.h"
 #include "sql/select_result_text.h"
+#include "support/case_file.h"
 #include "support/fixtures.h"
 
 namespace jet::sql {
@@ -44,58 +44,41 @@ Value parameterValue(const std::string& text) {
 }
 
 std::vector<Case> readCases() {
-    std::ifstream in(std::filesystem::path(__FILE__).parent_path() / "select_cases.txt");
-    EXPECT_TRUE(in) << "cannot read select_cases.txt";
     std::vector<Case> cases;
-    Case current;
     std::string db;
-    auto finish = [&] {
-        if (!current.sql.empty()) cases.push_back(current);
-        current = Case();
-    };
-    int lineNo = 0;
-    for (std::string line; std::getline(in, line);) {
-        ++lineNo;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty()) {
-            finish();
-            continue;
-        }
-        if (line[0] == '#') continue;
-        const size_t colon = line.find(':');
-        if (colon == std::string::npos) {
-            ADD_FAILURE() << "select_cases.txt:" << lineNo << ": no key in '" << line << "'";
-            continue;
-        }
-        const std::string key = line.substr(0, colon);
-        const std::string value =
-            line.compare(colon, 2, ": ") == 0 ? line.substr(colon + 2) : line.substr(colon + 1);
-        if (key == "db") {
-            db = value;
-        } else if (key == "sql") {
-            if (current.sql.empty()) {
-                current.line = lineNo;
-                current.db = db;
+    for (const testing_support::CaseBlock& block : testing_support::readCaseBlocks(
+             std::filesystem::path(__FILE__).parent_path() / "select_cases.txt")) {
+        Case current;
+        for (const testing_support::CaseEntry& e : block) {
+            const std::string& key = e.key;
+            const std::string& value = e.value;
+            if (key == "db") {
+                db = value;
+            } else if (key == "sql") {
+                if (current.sql.empty()) {
+                    current.line = e.line;
+                    current.db = db;
+                } else {
+                    current.sql += "\r\n";
+                }
+                current.sql += value;
+            } else if (key == "param") {
+                const size_t eq = value.find('=');
+                current.parameters[value.substr(0, eq)] = parameterValue(value.substr(eq + 1));
+            } else if (key == "columns") {
+                current.columns = value;
+            } else if (key == "types") {
+                current.types = value;
+            } else if (key == "row") {
+                current.rows.push_back(value);
+            } else if (key == "error") {
+                current.error = value;
             } else {
-                current.sql += "\r\n";
+                ADD_FAILURE() << "select_cases.txt:" << e.line << ": unknown key '" << key << "'";
             }
-            current.sql += value;
-        } else if (key == "param") {
-            const size_t eq = value.find('=');
-            current.parameters[value.substr(0, eq)] = parameterValue(value.substr(eq + 1));
-        } else if (key == "columns") {
-            current.columns = value;
-        } else if (key == "types") {
-            current.types = value;
-        } else if (key == "row") {
-            current.rows.push_back(value);
-        } else if (key == "error") {
-            current.error = value;
-        } else {
-            ADD_FAILURE() << "select_cases.txt:" << lineNo << ": unknown key '" << key << "'";
         }
+        if (!current.sql.empty()) cases.push_back(current);
     }
-    finish();
     return cases;
 }
 
