@@ -108,6 +108,10 @@ public:
         struct stat st {};
         return ::stat(path.c_str(), &st) == 0;
     }
+    void rename(const std::string& from, const std::string& to) override {
+        if (::rename(from.c_str(), to.c_str()) != 0) failPath("cannot rename", from);
+        syncParentFolder(to);
+    }
 };
 
 }  // namespace

@@ -39,6 +39,9 @@ public:
     // Deletes the file; a missing file is not an error.
     virtual void remove(const std::string& path) = 0;
     virtual bool exists(const std::string& path) const = 0;
+    // Moves `from` to `to`, replacing `to` atomically when it exists, and
+    // makes the new name durable.
+    virtual void rename(const std::string& from, const std::string& to) = 0;
 };
 
 // The real file system. Stateless; shared by everyone who needs it.

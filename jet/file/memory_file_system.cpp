@@ -86,6 +86,15 @@ void MemoryFileSystem::remove(const std::string& path) {
     files_.erase(path);
 }
 
+void MemoryFileSystem::rename(const std::string& from, const std::string& to) {
+    if (beginChange()) crash();
+    auto it = files_.find(from);
+    if (it == files_.end()) throw Error(ErrorCode::Io, "Could not find file '" + from + "'.");
+    auto bytes = it->second;
+    files_.erase(it);
+    files_[to] = std::move(bytes);
+}
+
 bool MemoryFileSystem::exists(const std::string& path) const {
     checkUp();
     return files_.count(path) != 0;

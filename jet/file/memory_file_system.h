@@ -1,6 +1,6 @@
 // A file system held in memory, for tests and tools that must not touch the
 // disk. It can also play a failing disk: after a chosen number of changing
-// operations (write, sync, truncate, create, remove) the next one fails and
+// operations (write, sync, truncate, create, remove, rename) the next one fails and
 // the "machine" is down, so every later call throws too, until restart().
 // A failing write is torn: it stores the first half of its bytes. Every
 // completed write counts as durable, so after restart() the files hold
@@ -26,6 +26,7 @@ public:
     std::unique_ptr<File> create(const std::string& path) override;
     void remove(const std::string& path) override;
     bool exists(const std::string& path) const override;
+    void rename(const std::string& from, const std::string& to) override;
 
     // Sets (or replaces) a file's whole contents; not counted as an operation.
     void put(const std::string& path, std::vector<uint8_t> bytes);

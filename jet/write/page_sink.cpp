@@ -14,14 +14,25 @@ void PageSink::write(uint32_t page, std::span<const uint8_t> bytes) {
         throw Error(ErrorCode::InvalidArgument,
                     "page " + std::to_string(page) + " has " + std::to_string(bytes.size()) +
                         " bytes instead of " + std::to_string(pageSize_));
-    store(page, bytes);
+    if (cipher_ && page != 0) {
+        PageBytes copy(bytes.begin(), bytes.end());
+        cipher_->encryptPage(page, copy);
+        store(page, copy);
+    } else {
+        store(page, bytes);
+    }
+    if (stored_.size() <= page) stored_.resize(page + 1);
+    stored_[page] = true;
 }
 
 PageBytes PageSink::read(uint32_t page) const {
     if (page >= pageCount_)
         throw Error(ErrorCode::InvalidArgument,
                     "page " + std::to_string(page) + " was never allocated");
-    return load(page);
+    PageBytes out = load(page);
+    const bool written = page < stored_.size() && stored_[page];
+    if (cipher_ && page != 0 && written) cipher_->decryptPage(page, out);
+    return out;
 }
 
 std::vector<uint8_t> MemoryPageSink::fileBytes() const {
@@ -43,14 +54,7 @@ PageBytes MemoryPageSink::load(uint32_t page) const {
 }
 
 void FilePageSink::store(uint32_t page, std::span<const uint8_t> bytes) {
-    const uint64_t offset = uint64_t{page} * pageSize();
-    if (cipher_ && page != 0) {
-        PageBytes copy(bytes.begin(), bytes.end());
-        cipher_->encryptPage(page, copy);
-        file_.write(offset, copy);
-    } else {
-        file_.write(offset, bytes);
-    }
+    file_.write(uint64_t{page} * pageSize(), bytes);
 }
 
 PageBytes FilePageSink::load(uint32_t page) const {
@@ -58,7 +62,6 @@ PageBytes FilePageSink::load(uint32_t page) const {
     const uint64_t offset = uint64_t{page} * pageSize();
     const size_t got = file_.read(offset, out);
     if (got < out.size()) return PageBytes(pageSize(), 0);  // never written
-    if (cipher_ && page != 0) cipher_->decryptPage(page, out);
     return out;
 }
 

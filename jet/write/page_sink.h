@@ -30,6 +30,8 @@ public:
     uint32_t pageCount() const { return pageCount_; }
     // Reserves the next page number. Its bytes read as zeros until written.
     uint32_t allocate() { return pageCount_++; }
+    // Every page but page 0 is encrypted through `cipher` from now on.
+    void setCipher(std::unique_ptr<PageCipher> cipher) { cipher_ = std::move(cipher); }
     // Stores the plain bytes of an allocated page (exactly pageSize() bytes).
     // Throws jet::Error(InvalidArgument) for a page never allocated or a
     // wrong size.
@@ -38,19 +40,23 @@ public:
     PageBytes read(uint32_t page) const;
 
 protected:
+    // The stored (possibly encrypted) bytes; load gives zeros for a page
+    // never stored.
     virtual void store(uint32_t page, std::span<const uint8_t> bytes) = 0;
     virtual PageBytes load(uint32_t page) const = 0;
 
 private:
     uint32_t pageSize_;
     uint32_t pageCount_ = 0;
+    std::unique_ptr<PageCipher> cipher_;
+    std::vector<bool> stored_;  // pages written at least once
 };
 
-// Keeps every page in memory: for tests and small files.
+// Keeps every page in memory, as stored: for tests and small files.
 class MemoryPageSink : public PageSink {
 public:
     using PageSink::PageSink;
-    // The whole file so far (unwritten pages as zeros).
+    // The whole file so far, as it would be on disk (unwritten pages as zeros).
     std::vector<uint8_t> fileBytes() const;
 
 protected:
@@ -61,13 +67,10 @@ private:
     std::vector<PageBytes> pages_;
 };
 
-// Writes pages straight to a file, encrypting every page but page 0 through
-// the cipher when one is set; reading back decrypts. Memory use does not
-// grow with the file.
+// Writes pages straight to a file. Memory use does not grow with the file.
 class FilePageSink : public PageSink {
 public:
     FilePageSink(File& file, uint32_t pageSize) : PageSink(pageSize), file_(file) {}
-    void setCipher(std::unique_ptr<PageCipher> cipher) { cipher_ = std::move(cipher); }
 
 protected:
     void store(uint32_t page, std::span<const uint8_t> bytes) override;
@@ -75,7 +78,6 @@ protected:
 
 private:
     File& file_;
-    std::unique_ptr<PageCipher> cipher_;
 };
 
 }  // namespace jet
