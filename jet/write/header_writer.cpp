@@ -125,7 +125,7 @@ PageBytes buildHeaderPage(const NewHeader& h) {
                                                         " format is not supported.");
     }
     PageBytes page(pageSizeOf(h.version), 0);
-    page[1] = 0x01;  // page type 0, then the 00 01 00 00 magic
+    page[1] = 0x01;  // the page starts 00 01 00 00: page type 0 (the header), then 1
     const char* engine = isAce(h.version) ? "Standard ACE DB" : "Standard Jet DB";
     std::memcpy(page.data() + kEngineNameOffset, engine, 15);
     page[kVersionOffset] = static_cast<uint8_t>(h.version);
