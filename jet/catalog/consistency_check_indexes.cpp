@@ -1,0 +1,322 @@
+// Index check: the keys every row must have, built as Access builds them,
+// against the entries of the index's leaves; the tree's shape, links, order
+// and prefix compression on the way.
+#include <algorithm>
+#include <set>
+
+#include "jet/catalog/consistency_check_internal.h"
+#include "jet/format/usage_map.h"
+#include "jet/table/index_cursor.h"
+#include "jet/util/bytes.h"
+
+namespace jet::consistency {
+namespace {
+
+// Far deeper than any tree Access builds; only a damaged file comes near it.
+constexpr size_t kMaxDepth = 32;
+
+bool sameEntry(const IndexEntry& a, const IndexEntry& b) {
+    return a.key == b.key && a.dataPage == b.dataPage && a.dataRow == b.dataRow;
+}
+
+size_t commonPrefix(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+    size_t n = std::min(a.size(), b.size());
+    size_t i = 0;
+    while (i < n && a[i] == b[i]) ++i;
+    return i;
+}
+
+// How many leading key bytes every entry of the page shares with the first.
+// Access stores either 0 or this length as the page's shared prefix (rarely
+// less, on pages that gained entries later); never more, and never into the
+// row pointers, whatever the entries have in common there.
+size_t sharedKeyPrefix(const IndexPage& page) {
+    if (page.entries.empty()) return 0;
+    const std::vector<uint8_t>& first = page.entries.front().key;
+    size_t prefix = first.size();
+    for (const IndexEntry& e : page.entries) prefix = std::min(prefix, commonPrefix(first, e.key));
+    return prefix;
+}
+
+size_t storedPrefix(Bytes raw, bool jet3) {
+    return jet3 ? readU8(raw, 0x14, "the index prefix length")
+                : readU16(raw, 0x18, "the index prefix length");
+}
+
+std::string describeEntry(const IndexEntry& e) {
+    return "the entry for " + describeRow(RowPointer{e.dataPage, e.dataRow});
+}
+
+// Walks one index tree, collecting its leaf entries in tree order and
+// reporting what does not fit together.
+class TreeWalk {
+public:
+    TreeWalk(Database& db, const TableDef& def, ProblemSink& problems)
+        : db_(db), def_(def), problems_(problems), jet3_(isJet3(db.version())) {}
+
+    void run(uint32_t root) {
+        visit(root, 0, nullptr);
+        checkLevels();
+    }
+    const std::vector<std::pair<uint32_t, IndexEntry>>& leafEntries() const { return leafEntries_; }
+    const std::set<uint32_t>& pagesVisited() const { return visited_; }
+
+private:
+    struct Link {
+        uint32_t page, prev, next;
+    };
+
+    void problem(uint32_t page, const std::string& what) {
+        problems_.add("page " + std::to_string(page) + ": " + what);
+    }
+
+    void visit(uint32_t pageNumber, size_t depth, const IndexEntry* parentEntry) {
+        if (pageNumber == 0 || pageNumber >= db_.pages().pageCount()) {
+            problems_.add("a child page " + std::to_string(pageNumber) + " is not in the file");
+            return;
+        }
+        if (!visited_.insert(pageNumber).second) {
+            problem(pageNumber, "the tree reaches this page twice");
+            return;
+        }
+        if (depth > kMaxDepth) {
+            problem(pageNumber, "the tree is impossibly deep");
+            return;
+        }
+        IndexPage page;
+        try {
+            PageRef raw = db_.pages().page(pageNumber);
+            page = parseIndexPage(*raw, jet3_);
+            size_t stored = storedPrefix(*raw, jet3_);
+            size_t shared = sharedKeyPrefix(page);
+            if (stored > shared) {
+                problem(pageNumber, "the shared prefix length is " + std::to_string(stored) +
+                                        ", the keys share " + std::to_string(shared) + " bytes");
+            }
+        } catch (const Error& e) {
+            problem(pageNumber, e.what());
+            return;
+        }
+        if (page.tableDefPage != def_.tdefPage) {
+            problem(pageNumber,
+                    "the page belongs to the table on page " + std::to_string(page.tableDefPage));
+        }
+        if (levels_.size() <= depth) levels_.resize(depth + 1);
+        levels_[depth].push_back(Link{pageNumber, page.prevPage, page.nextPage});
+
+        if (parentEntry) {
+            if (page.entries.empty()) {
+                problem(pageNumber, "the page has no entries, yet its parent lists it");
+            } else if (!sameEntry(page.entries.back(), *parentEntry)) {
+                problem(pageNumber, "its last entry differs from its parent's entry for it");
+            }
+        }
+        if (page.leaf) {
+            leafDepths_.insert(depth);
+            for (IndexEntry& e : page.entries) {
+                if (!leafEntries_.empty() && !indexEntryLess(leafEntries_.back().second, e)) {
+                    problem(pageNumber, describeEntry(e) + " does not follow " +
+                                            describeEntry(leafEntries_.back().second) +
+                                            " of page " +
+                                            std::to_string(leafEntries_.back().first));
+                }
+                leafEntries_.emplace_back(pageNumber, std::move(e));
+            }
+            return;
+        }
+        if (page.entries.empty() && page.tailPage == 0) {
+            problem(pageNumber, "an intermediate page has no children");
+        }
+        bool tailListed = page.tailPage == 0;
+        for (const IndexEntry& e : page.entries) {
+            if (e.childPage == page.tailPage) tailListed = true;
+            visit(e.childPage, depth + 1, &e);
+        }
+        if (!tailListed) visit(page.tailPage, depth + 1, nullptr);
+    }
+
+    // Pages of one level form a chain in tree order: each names its
+    // neighbours, the ends name none.
+    void checkLevels() {
+        if (leafDepths_.size() > 1) problems_.add("its leaves are not all at the same depth");
+        for (const std::vector<Link>& level : levels_) {
+            for (size_t i = 0; i < level.size(); ++i) {
+                uint32_t prev = i == 0 ? 0 : level[i - 1].page;
+                uint32_t next = i + 1 == level.size() ? 0 : level[i + 1].page;
+                if (level[i].prev != prev) {
+                    problem(level[i].page, "the previous-page link is " +
+                                               std::to_string(level[i].prev) + " instead of " +
+                                               std::to_string(prev));
+                }
+                if (level[i].next != next) {
+                    problem(level[i].page, "the next-page link is " +
+                                               std::to_string(level[i].next) + " instead of " +
+                                               std::to_string(next));
+                }
+            }
+        }
+    }
+
+    Database& db_;
+    const TableDef& def_;
+    ProblemSink& problems_;
+    bool jet3_;
+    std::set<uint32_t> visited_;
+    std::set<size_t> leafDepths_;
+    std::vector<std::vector<Link>> levels_;
+    std::vector<std::pair<uint32_t, IndexEntry>> leafEntries_;
+};
+
+std::string indexLabel(const TableDef& def, size_t realIndex) {
+    for (const IndexDef& index : def.indexes) {
+        if (index.realIndex >= 0 && static_cast<size_t>(index.realIndex) == realIndex) {
+            return "index '" + index.name + "' of " + tableLabel(def);
+        }
+    }
+    return "index #" + std::to_string(realIndex) + " of " + tableLabel(def);
+}
+
+bool isText(DataType t) {
+    return t == DataType::Text || t == DataType::Memo;
+}
+
+}  // namespace
+
+IndexVerifier::IndexVerifier(Database& db, std::shared_ptr<const TableDef> def, size_t realIndex,
+                             CheckReport& report)
+    : db_(db), def_(std::move(def)), realIndex_(realIndex), report_(report) {
+    label_ = indexLabel(*def_, realIndex_);
+    const RealIndexDef& real = def_->realIndexes.at(realIndex_);
+    ignoresNulls_ = (real.flags & kIndexIgnoreNulls) != 0;
+    unique_ = (real.flags & kIndexUnique) != 0;
+    const IndexKeyForms fileForms = indexKeyForms(db_.header().sortOrder, db_.version());
+    numericForm_ = fileForms.numeric;
+    for (const IndexColumn& ic : real.columns) {
+        const ColumnDef* column = def_->columnByNumber(ic.columnNumber);
+        if (!column) {
+            report_.problems.push_back(label_ + ": it names column number " +
+                                       std::to_string(ic.columnNumber) +
+                                       ", which the table does not have");
+            keysSkipped_ = "";
+            continue;
+        }
+        KeyColumn key;
+        key.valueIndex = static_cast<size_t>(column - def_->columns.data());
+        // A complex column stores the 4-byte key of its values' rows in
+        // another table, and its index orders that key as a Long.
+        key.type = column->type == DataType::Complex ? DataType::Long : column->type;
+        key.ascending = ic.ascending;
+        if (isText(column->type)) {
+            std::optional<SortOrderKind> order = fileForms.text;
+            if (column->sortLcid != 0) {
+                order =
+                    indexKeyForms(SortOrder{column->sortLcid, column->sortVersion}, db_.version())
+                        .text;
+            }
+            if (!order) {
+                keysSkipped_ = "text column '" + column->name + "' uses sort order " +
+                               std::to_string(column->sortLcid) + " version " +
+                               std::to_string(column->sortVersion) +
+                               ", whose keys the engine cannot build";
+                continue;
+            }
+            key.textOrder = *order;
+        }
+        columns_.push_back(key);
+    }
+}
+
+void IndexVerifier::addRow(RowPointer id, const std::vector<Value>& values) {
+    if (keysSkipped_) return;
+    ExpectedEntry e;
+    e.entry.dataPage = id.page;
+    e.entry.dataRow = id.row;
+    e.allNull = true;
+    try {
+        for (const KeyColumn& c : columns_) {
+            const Value& v = values.at(c.valueIndex);
+            // A Boolean has no null: it is keyed as false.
+            if (!v.isNull() || c.type == DataType::Boolean) e.allNull = false;
+            appendIndexKey(e.entry.key, v, c.type, c.ascending, c.textOrder, numericForm_);
+        }
+    } catch (const Error& err) {
+        if (err.code() == ErrorCode::Unsupported) {
+            keysSkipped_ = err.what();
+            expected_.clear();
+            return;
+        }
+        report_.problems.push_back(label_ + ": the key of " + describeRow(id) +
+                                   " cannot be built: " + err.what());
+        return;
+    }
+    if (ignoresNulls_ && e.allNull) return;
+    expected_.push_back(std::move(e));
+}
+
+void IndexVerifier::verify() {
+    ProblemSink problems(report_, label_);
+    const RealIndexDef& real = def_->realIndexes.at(realIndex_);
+    TreeWalk walk(db_, *def_, problems);
+    walk.run(real.rootPage);
+    try {
+        std::vector<uint32_t> mapped =
+            readUsageMap(db_.pages(), db_.version(), real.usageMapPointer);
+        for (uint32_t page : walk.pagesVisited()) {
+            if (!std::binary_search(mapped.begin(), mapped.end(), page)) {
+                problems.add("page " + std::to_string(page) +
+                             " is in the tree but not in the usage map");
+            }
+        }
+    } catch (const Error& e) {
+        problems.add(std::string("its usage map: ") + e.what());
+    }
+    const auto& actual = walk.leafEntries();
+    report_.indexEntriesChecked += actual.size();
+    if (keysSkipped_) {
+        if (!keysSkipped_->empty()) {
+            report_.notes.push_back(label_ + ": keys not compared: " + *keysSkipped_);
+        }
+        return;
+    }
+
+    std::sort(expected_.begin(), expected_.end(),
+              [](const ExpectedEntry& a, const ExpectedEntry& b) {
+                  return indexEntryLess(a.entry, b.entry);
+              });
+    if (unique_) {
+        for (size_t i = 1; i < expected_.size(); ++i) {
+            const ExpectedEntry& a = expected_[i - 1];
+            const ExpectedEntry& b = expected_[i];
+            if (a.entry.key == b.entry.key && !a.allNull) {
+                problems.add(describeRow({a.entry.dataPage, a.entry.dataRow}) + " and " +
+                             describeRow({b.entry.dataPage, b.entry.dataRow}) +
+                             " share a key of this unique index");
+            }
+        }
+    }
+
+    std::vector<const std::pair<uint32_t, IndexEntry>*> found;
+    found.reserve(actual.size());
+    for (const auto& a : actual) found.push_back(&a);
+    std::sort(found.begin(), found.end(),
+              [](const auto* a, const auto* b) { return indexEntryLess(a->second, b->second); });
+    size_t i = 0, j = 0;
+    while (i < expected_.size() || j < found.size()) {
+        const IndexEntry* want = i < expected_.size() ? &expected_[i].entry : nullptr;
+        const IndexEntry* have = j < found.size() ? &found[j]->second : nullptr;
+        if (want && have && sameEntry(*want, *have)) {
+            ++i;
+            ++j;
+        } else if (want && (!have || indexEntryLess(*want, *have))) {
+            problems.add(describeRow({want->dataPage, want->dataRow}) +
+                         " has no entry with the key its values give");
+            ++i;
+        } else {
+            problems.add("page " + std::to_string(found[j]->first) + ": " + describeEntry(*have) +
+                         " matches no row's key");
+            ++j;
+        }
+    }
+}
+
+}  // namespace jet::consistency

@@ -1,0 +1,112 @@
+// Page check: one pass over every page of the file. Each type byte must be
+// one Access writes, each data page must name an owner that can own it, and
+// its live rows must lie inside the page, after the row-offset table and
+// clear of each other.
+#include <algorithm>
+#include <map>
+
+#include "jet/catalog/consistency_check_internal.h"
+#include "jet/format/data_page.h"
+
+namespace jet::consistency {
+namespace {
+
+constexpr uint32_t kLongValueOwner = 0x4C41564C;  // "LVAL"
+// Pages Access has let go of keep their contents with a changed type byte:
+// a table definition becomes 0x08, a long-value page 0x09.
+constexpr uint8_t kPageReleasedTableDef = 0x08;
+constexpr uint8_t kPageReleasedLongValue = 0x09;
+// Page 1 holds the file's own page map; its owner field names itself.
+constexpr uint32_t kFileMapPage = 1;
+
+bool isKnownType(uint8_t type) {
+    return type <= kPageUsageMap || type == kPageReleasedTableDef || type == kPageReleasedLongValue;
+}
+
+bool isAllZero(Bytes page) {
+    return std::all_of(page.begin(), page.end(), [](uint8_t b) { return b == 0; });
+}
+
+// The row-offset table and the live rows of a data page.
+void checkDataRows(Bytes page, JetVersion v, uint32_t pageNumber, ProblemSink& problems) {
+    uint16_t count = 0;
+    try {
+        count = dataPageRowCount(page, v);
+    } catch (const Error& e) {
+        problems.add("page " + std::to_string(pageNumber) + ": " + e.what());
+        return;
+    }
+    std::vector<std::pair<uint16_t, uint16_t>> spans;
+    for (uint16_t row = 0; row < count; ++row) {
+        try {
+            RowSlot slot = dataPageRow(page, v, row);
+            if (!slot.deleted) spans.emplace_back(slot.start, slot.end);
+        } catch (const Error& e) {
+            problems.add("page " + std::to_string(pageNumber) + ": " + e.what());
+        }
+    }
+    std::sort(spans.begin(), spans.end());
+    for (size_t i = 1; i < spans.size(); ++i) {
+        if (spans[i].first < spans[i - 1].second) {
+            problems.add("page " + std::to_string(pageNumber) + ": the rows at " +
+                         std::to_string(spans[i - 1].first) + " and " +
+                         std::to_string(spans[i].first) + " overlap");
+        }
+    }
+}
+
+}  // namespace
+
+void checkPages(Database& db, CheckReport& report) {
+    ProblemSink problems(report, "pages");
+    PageStore& pages = db.pages();
+    const JetVersion v = db.version();
+    for (uint32_t n = 1; n < pages.pageCount(); ++n) {
+        ++report.pagesChecked;
+        PageRef ref;
+        try {
+            ref = pages.page(n);
+        } catch (const Error& e) {
+            problems.add("page " + std::to_string(n) + ": " + e.what());
+            continue;
+        }
+        Bytes p(*ref);
+        const uint8_t type = p[0];
+        // In an encrypted file a page Access never wrote is zeros on disk,
+        // which the cipher turns into noise.
+        if (pages.cipher() && (type == kPageHeader || !isKnownType(type)) &&
+            isAllZero(pages.readRawPage(n))) {
+            continue;
+        }
+        if (!isKnownType(type)) {
+            problems.add("page " + std::to_string(n) + " has the unknown type " +
+                         std::to_string(type));
+            continue;
+        }
+        if (type == kPageHeader) {
+            // Past page 0 a page of type 0 is one Access has not used yet.
+            if (!isAllZero(p)) {
+                problems.add("page " + std::to_string(n) + " has type 0 but is not empty");
+            }
+            continue;
+        }
+        if (type != kPageData) continue;
+        const uint32_t owner = dataPageOwner(p);
+        if (owner != 0 && owner != kLongValueOwner && !(n == kFileMapPage && owner == n)) {
+            uint8_t ownerType = 0xFF;
+            if (owner < pages.pageCount()) {
+                try {
+                    ownerType = (*pages.page(owner))[0];
+                } catch (const Error&) {
+                }
+            }
+            if (ownerType != kPageTableDef && ownerType != kPageReleasedTableDef) {
+                problems.add("page " + std::to_string(n) + " is a data page of page " +
+                             std::to_string(owner) + ", which is no table definition");
+            }
+        }
+        checkDataRows(p, v, n, problems);
+    }
+}
+
+}  // namespace jet::consistency
