@@ -151,6 +151,98 @@ IndexSpec index(const std::string& name, std::vector<std::string> columns, bool 
     return x;
 }
 
+TEST(ColumnTypes, EachCreatableTypeAsAccessStoresIt) {
+    struct Case {
+        int daoType;
+        int size;
+        bool autoIncrement;
+        JetVersion v;
+        DataType type;
+        uint16_t length;
+        uint8_t flags;
+        bool compressed;
+        uint8_t sortVersion;
+        uint16_t codePage;
+    };
+    const JetVersion j3 = JetVersion::Jet3, j4 = JetVersion::Jet4, a14 = JetVersion::Ace14;
+    const Case cases[] = {
+        {kDaoText, 0, false, j4, DataType::Text, 100, 0x02, true, 0, 0},
+        {kDaoText, 0, false, j3, DataType::Text, 50, 0x02, false, 0, 1250},
+        {kDaoText, 255, false, a14, DataType::Text, 510, 0x02, true, 1, 0},
+        {kDaoText, 1, false, j3, DataType::Text, 1, 0x02, false, 0, 1250},
+        {kDaoMemo, 0, false, a14, DataType::Memo, 0, 0x02, true, 1, 0},
+        {kDaoMemo, 0, false, j3, DataType::Memo, 0, 0x02, false, 0, 1250},
+        {kDaoBoolean, 0, false, j4, DataType::Boolean, 1, 0x03, false, 0, 0},
+        {kDaoByte, 0, false, j4, DataType::Byte, 1, 0x03, false, 0, 0},
+        {kDaoInteger, 0, false, j4, DataType::Integer, 2, 0x03, false, 0, 0},
+        {kDaoLong, 0, false, j4, DataType::Long, 4, 0x03, false, 0, 0},
+        {kDaoLong, 0, true, a14, DataType::Long, 4, 0x07, false, 0, 0},
+        {kDaoBigInt, 0, false, JetVersion::Ace16, DataType::BigInt, 8, 0x03, false, 0, 0},
+        {kDaoCurrency, 0, false, j4, DataType::Currency, 8, 0x03, false, 0, 0},
+        {kDaoSingle, 0, false, j4, DataType::Single, 4, 0x03, false, 0, 0},
+        {kDaoDouble, 0, false, j3, DataType::Double, 8, 0x03, false, 0, 1250},
+        {kDaoDate, 0, false, a14, DataType::DateTime, 8, 0x03, false, 0, 0},
+        {kDaoBinary, 0, false, j4, DataType::Binary, 510, 0x02, false, 0, 0},
+        {kDaoBinary, 0, false, j3, DataType::Binary, 255, 0x02, false, 0, 1250},
+        {kDaoBinary, 16, false, a14, DataType::Binary, 16, 0x02, false, 0, 0},
+        {kDaoLongBinary, 0, false, j4, DataType::LongBinary, 0, 0x02, false, 0, 0},
+        {kDaoGuid, 0, false, j4, DataType::Guid, 16, 0x03, false, 0, 0},
+        {kDaoGuid, 0, true, j4, DataType::Guid, 16, 0x43, false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("DAO type " + std::to_string(c.daoType) + " size " + std::to_string(c.size) +
+                     " in " + formatName(c.v));
+        ColumnSpec spec = column("c", c.daoType, c.size, c.autoIncrement);
+        // Czech (1250) shows which code page Jet 3 columns get.
+        SortOrder order{1029, static_cast<uint8_t>(c.v >= JetVersion::Ace14 ? 1 : 0)};
+        ColumnDef d = columnDefFor(spec, c.v, order);
+        EXPECT_EQ(d.type, c.type);
+        EXPECT_EQ(d.length, c.length);
+        EXPECT_EQ(d.flags, c.flags);
+        EXPECT_EQ(d.compressedUnicode, c.compressed);
+        EXPECT_EQ(d.sortLcid, 1029);
+        EXPECT_EQ(d.sortVersion, c.sortVersion);
+        EXPECT_EQ(d.codePage, c.codePage);
+    }
+}
+
+TEST(ColumnTypes, RefusesTypesSizesAndAutoNumbersAccessRefuses) {
+    struct Case {
+        int daoType;
+        int size;
+        bool autoIncrement;
+        JetVersion v;
+        const char* message;
+    };
+    const Case cases[] = {
+        {kDaoBigInt, 0, false, JetVersion::Ace14, "Invalid field data type."},
+        {kDaoBigInt, 0, false, JetVersion::Jet4, "Invalid field data type."},
+        {kDaoDecimal, 0, false, JetVersion::Jet4, "Invalid field data type."},
+        {kDaoAttachment, 0, false, JetVersion::Ace14, "Invalid field data type."},
+        {99, 0, false, JetVersion::Jet4, "Invalid field data type."},
+        {kDaoText, 256, false, JetVersion::Jet4,
+         "The setting for the FieldSize property must be from 1 through 255."},
+        {kDaoText, -1, false, JetVersion::Jet4,
+         "The setting for the FieldSize property must be from 1 through 255."},
+        {kDaoBinary, 511, false, JetVersion::Ace14,
+         "The setting for the FieldSize property must be from 1 through 510."},
+        {kDaoBinary, 256, false, JetVersion::Jet3,
+         "The setting for the FieldSize property must be from 1 through 255."},
+        {kDaoText, 10, true, JetVersion::Jet4, "Invalid field data type."},
+        {kDaoInteger, 0, true, JetVersion::Jet4, "Invalid field data type."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("DAO type " + std::to_string(c.daoType) + " size " + std::to_string(c.size));
+        try {
+            columnDefFor(column("c", c.daoType, c.size, c.autoIncrement), c.v, SortOrder{});
+            ADD_FAILURE() << "accepted";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.code(), ErrorCode::InvalidArgument);
+            EXPECT_STREQ(e.what(), c.message);
+        }
+    }
+}
+
 TEST(TableLayout, FixedColumnsPackInColumnOrderAndYesNoTakesNoBytes) {
     TableSpec spec{
         "Mixed",
