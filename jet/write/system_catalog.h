@@ -37,8 +37,10 @@ struct SystemTable {
     // Name, table type, columns (number, varIndex, fixedOffset, length, flags,
     // sort order, code page) and indexes as the engine writes them. Page
     // numbers (tdefPage, usage maps, index roots) are 0: the builder sets
-    // them. fixedOffset of a variable-length column is 0 (the engine leaves
-    // whatever bytes were in its buffer there; readers ignore them).
+    // them. The column entries are stored sorted by name (definitionOrder)
+    // and repeat 0 for the column number (numberCopy). Bytes the engine
+    // fills from uninitialised memory are 0: the fixed offset of a
+    // variable-length column, the reserved words of the header and indexes.
     TableDef def;
     // The rows a new file holds in this table, except for two tables:
     // MSysObjects (see systemObjectRows and tableObjectRow) and MSysACEs,

@@ -1,7 +1,10 @@
 // Definitions of the system tables the engine creates in a new database.
 // Layouts (column numbers, variable-offset slots, fixed offsets, flags, index
 // flags) are those of the engine-made and Access-made files of each version.
+#include <algorithm>
+
 #include "jet/error.h"
+#include "jet/util/names.h"
 #include "jet/write/system_catalog_internal.h"
 
 namespace jet {
@@ -73,6 +76,12 @@ public:
         def_.indexes.push_back(std::move(x));
         return *this;
     }
+    // Every column entry of the table carries these extra-flag bits (0x10 on
+    // the attachment table of ACE; meaning unknown).
+    TableBuilder& extFlags(uint8_t bits) {
+        for (auto& c : def_.columns) c.otherExtFlags = bits;
+        return *this;
+    }
     SystemTable done() {
         uint16_t variable = 0;
         for (const auto& c : def_.columns) {
@@ -80,6 +89,15 @@ public:
         }
         def_.maxColumns = static_cast<uint16_t>(def_.columns.size());
         def_.varColumnCount = variable;
+        // From Jet 4 on the engine stores the column entries of its tables
+        // sorted by name; Jet 3 by number (an empty order).
+        if (isJet3(v_)) return SystemTable{std::move(def_), {}};
+        std::vector<const ColumnDef*> byName;
+        for (const auto& c : def_.columns) byName.push_back(&c);
+        std::stable_sort(byName.begin(), byName.end(), [](const ColumnDef* a, const ColumnDef* b) {
+            return foldName(a->name) < foldName(b->name);
+        });
+        for (const ColumnDef* c : byName) def_.definitionOrder.push_back(c->number);
         return SystemTable{std::move(def_), {}};
     }
 
@@ -94,6 +112,9 @@ private:
         c.fixedOffset = offset;
         c.length = length;
         c.flags = flags;
+        // The entries of a new database's system tables repeat 0 where user
+        // tables repeat the column number.
+        c.numberCopy = 0;
         // The engine stores the database's sort order (and in Jet 3 its code
         // page) in every column entry, not only in text ones; a Numeric
         // column has its precision and scale in those bytes instead.
@@ -231,6 +252,7 @@ SystemTable complexTypeAttachment(JetVersion v, const SortOrder& s) {
         .variable("FileData", DataType::LongBinary, 3, kPlainVariable)
         .fixed("FileTimeStamp", DataType::DateTime, 4, 0, 8, kPlainFixed)
         .fixed("FileFlags", DataType::Long, 4, 8, 4, kPlainFixed)
+        .extFlags(0x10)
         .done();
 }
 

@@ -102,6 +102,22 @@ void compareColumn(std::vector<std::string>& out, const std::string& where, cons
     field("codePage", e.codePage, a.codePage);
     field("complexId", e.complexId, a.complexId);
     field("calculated", e.calculated, a.calculated);
+    field("numberCopy", e.numberCopy.value_or(e.number), a.numberCopy.value_or(a.number));
+    field("otherExtFlags", static_cast<int>(e.otherExtFlags), static_cast<int>(a.otherExtFlags));
+}
+
+// The stored order of the column entries; none given means by number.
+std::string definitionOrder(const jet::TableDef& def) {
+    std::vector<uint16_t> order = def.definitionOrder;
+    if (order.empty()) {
+        for (const auto& c : def.columns) order.push_back(c.number);
+    }
+    std::string s;
+    for (uint16_t n : order) {
+        const jet::ColumnDef* c = def.columnByNumber(n);
+        s += (c ? c->name : "#" + str(n)) + ",";
+    }
+    return s;
 }
 
 // Lines for the names present on one side only.
@@ -259,6 +275,7 @@ std::vector<std::string> compareTableDefs(const jet::TableDef& e, const jet::Tab
     for (const auto& c : e.columns) eOrder += c.name + ",";
     for (const auto& c : a.columns) aOrder += c.name + ",";
     compareField(out, where, "column order", eOrder, aOrder);
+    compareField(out, where, "definition order", definitionOrder(e), definitionOrder(a));
 
     compareField(out, where, "real index count", str(e.realIndexes.size()),
                  str(a.realIndexes.size()));

@@ -7,9 +7,11 @@
 //
 // Not compared, on purpose: dates (DateCreate/DateUpdate, and no other
 // catalogue column holds one), page numbers (definition pages, usage maps,
-// index roots), row counts and auto-number counters of a definition, and the
-// fixed offset of a variable-length column (the engine leaves stale buffer
-// bytes there and no reader uses them).
+// index roots), row counts and auto-number counters of a definition, index
+// entry counts, and the bytes Access fills from uninitialised memory (the
+// fixed offset of a variable-length column, the reserved words of the
+// definition header, of Numeric columns and of real indexes, unused index
+// column slots): no reader uses them.
 #pragma once
 
 #include <string>
@@ -43,7 +45,8 @@ bool isIgnoredObject(const CatalogueDiffOptions& options, const std::string& nam
 
 // Table type, column and variable-column counts, every column (matched by
 // name: number, type, variable slot, fixed offset of fixed columns, length,
-// flags, compression, precision, scale, sort order, code page, complex id),
+// flags, compression, precision, scale, sort order, code page, complex id,
+// repeated number, extra flags), the stored order of the column entries,
 // the real indexes in order (columns with direction, flags) and the logical
 // indexes by name (number, kind, real index content, foreign-key links).
 std::vector<std::string> compareTableDefs(const jet::TableDef& expected,

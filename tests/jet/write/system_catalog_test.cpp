@@ -7,6 +7,7 @@
 
 #include "jet/catalog/database.h"
 #include "jet/error.h"
+#include "jet/write/table_def_writer.h"
 #include "support/fixtures.h"
 #include "support/structure_diff.h"
 
@@ -171,6 +172,59 @@ TEST(SystemCatalog, BlueprintMatchesTheCataloguesTheEngineWrote) {
     }
 }
 
+// The blueprint's definitions, with what a builder fills in (page pointers,
+// counts) and what the engine leaves from uninitialised memory copied from
+// the fixture, encode to the very bytes of the fixture's definition pages.
+TEST(SystemCatalog, BlueprintDefinitionsEncodeToTheFixtureBytes) {
+    struct Case {
+        const char* file;
+        JetVersion version;
+    };
+    for (const Case c :
+         {Case{"empty/emptyJet4.mdb", JetVersion::Jet4}, Case{"adox_jet4.mdb", JetVersion::Jet4},
+          Case{"empty/empty2007.accdb", JetVersion::Ace12},
+          Case{"empty/empty2010.accdb", JetVersion::Ace14},
+          Case{"V1997/testV1997.mdb", JetVersion::Jet3}}) {
+        auto db = openFixture(c.file);
+        for (const SystemTable& t : systemTables(c.version, db->header().sortOrder)) {
+            SCOPED_TRACE(std::string(c.file) + " " + t.def.name);
+            const TableDef& stored = *db->table(t.def.name);
+            TableDef def = t.def;
+            def.tdefPage = stored.tdefPage;
+            def.rowCount = stored.rowCount;
+            def.nextAutoNumber = stored.nextAutoNumber;
+            def.nextComplexAutoNumber = stored.nextComplexAutoNumber;
+            def.usageMapPointer = stored.usageMapPointer;
+            def.freeMapPointer = stored.freeMapPointer;
+            def.longValueMaps = stored.longValueMaps;
+            def.headerReserved = stored.headerReserved;
+            ASSERT_EQ(def.columns.size(), stored.columns.size());
+            for (size_t i = 0; i < def.columns.size(); ++i) {
+                if (!def.columns[i].isFixed()) {
+                    def.columns[i].fixedOffset = stored.columns[i].fixedOffset;
+                }
+                def.columns[i].miscReserved = stored.columns[i].miscReserved;
+            }
+            ASSERT_EQ(def.realIndexes.size(), stored.realIndexes.size());
+            for (size_t i = 0; i < def.realIndexes.size(); ++i) {
+                RealIndexDef& r = def.realIndexes[i];
+                const RealIndexDef& s = stored.realIndexes[i];
+                r.usageMapPointer = s.usageMapPointer;
+                r.rootPage = s.rootPage;
+                r.entryCount = s.entryCount;
+                r.countPrefix = s.countPrefix;
+                r.unusedSlotBytes = s.unusedSlotBytes;
+                r.reservedAfterRoot = s.reservedAfterRoot;
+                r.reservedAfterFlags = s.reservedAfterFlags;
+            }
+            const auto encoded = encodeTableDef(def, c.version, db->codePage());
+            const auto page = db->pages().page(stored.tdefPage);
+            ASSERT_LE(encoded.size(), page->size());
+            EXPECT_TRUE(std::equal(encoded.begin(), encoded.end(), page->begin()));
+        }
+    }
+}
+
 TEST(SystemCatalog, SidsOfAMaskFollowTheUnmaskedIds) {
     // Access 97 stores the ids plainly; a Jet 4 file XORs all of them with
     // the same two bytes.
@@ -315,6 +369,13 @@ TEST(StructureDiff, ReportsEachKindOfDifference) {
          "table MSysObjects: real index 1 expected (+Id) flags 129, actual (-Id) flags 129"},
         {"sort order", [](TableDef& d) { d.columns[2].sortVersion = 1; },
          "table MSysObjects column Name: sortVersion expected 0, actual 1"},
+        {"entry order", [](TableDef& d) { d.definitionOrder.clear(); },
+         "table MSysObjects: definition order expected Connect,Database,DateCreate,DateUpdate,"
+         "Flags,ForeignName,Id,Lv,LvExtra,LvModule,LvProp,Name,Owner,ParentId,RmtInfoLong,"
+         "RmtInfoShort,Type,, actual Id,ParentId,Name,Type,DateCreate,DateUpdate,Owner,Flags,"
+         "Database,Connect,ForeignName,RmtInfoShort,RmtInfoLong,Lv,LvProp,LvModule,LvExtra,"},
+        {"repeated number", [](TableDef& d) { d.columns[3].numberCopy.reset(); },
+         "table MSysObjects column Type: numberCopy expected 0, actual 3"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
