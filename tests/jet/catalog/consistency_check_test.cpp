@@ -1,0 +1,358 @@
+// The consistency check passes every file Access wrote and names the damage
+// in deliberately broken copies of them.
+#include "jet/catalog/consistency_check.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <map>
+#include <optional>
+#include <stdexcept>
+
+#include "jet/format/data_page.h"
+#include "jet/format/index_page.h"
+#include "jet/format/long_value.h"
+#include "jet/table/table_scan.h"
+#include "support/fixtures.h"
+
+namespace {
+
+using testing_support::TempDir;
+
+std::string passwordOf(const std::string& fixture) {
+    static const std::map<std::string, std::string> passwords = {
+        {"encrypted/db2007-oldenc.accdb", "Test123"},
+        {"encrypted/db2007-enc.accdb", "Test123"},
+        {"encrypted/db-nonstandard.accdb", "password"},
+    };
+    auto it = passwords.find(fixture);
+    return it == passwords.end() ? std::string() : it->second;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const std::string& l : lines) out += "  " + l + "\n";
+    return out;
+}
+
+TEST(ConsistencyCheck, EveryAccessFileIsSound) {
+    uint64_t tables = 0, rows = 0, entries = 0;
+    for (const std::string& name : testing_support::allFixtures()) {
+        SCOPED_TRACE(name);
+        jet::OpenOptions options;
+        options.password = passwordOf(name);
+        auto db = jet::Database::open(testing_support::fixture(name).string(), options);
+        jet::CheckReport report = jet::checkDatabase(*db);
+        EXPECT_TRUE(report.ok()) << joined(report.problems);
+        EXPECT_EQ(report.pagesChecked + 1, db->pages().pageCount());
+        EXPECT_GT(report.tablesChecked, 0u);
+        tables += report.tablesChecked;
+        rows += report.rowsChecked;
+        entries += report.indexEntriesChecked;
+    }
+    // Some work was done: the fixtures hold thousands of rows and entries.
+    EXPECT_GT(tables, 500u);
+    EXPECT_GT(rows, 5000u);
+    EXPECT_GT(entries, 5000u);
+}
+
+// ---------------------------------------------------------------------------
+// Damaged copies. Each case finds its target with the reader in the intact
+// fixture, changes a few bytes of a copy and expects a problem line.
+
+struct FileBytes {
+    std::vector<uint8_t> bytes;
+    uint32_t pageSize = 0;
+    uint8_t* page(uint32_t n) { return bytes.data() + static_cast<size_t>(n) * pageSize; }
+};
+
+// Where a damage goes, found in the intact file; returns what one problem
+// line must contain ("..." between parts that must appear in this order).
+using Damage = std::function<std::string(jet::Database& db, FileBytes& file)>;
+
+struct DamageCase {
+    std::string name;
+    std::string fixture;
+    Damage damage;
+};
+
+std::shared_ptr<const jet::TableDef> userTable(jet::Database& db, const std::string& name) {
+    return db.table(name);
+}
+
+// The leftmost leaf of a real index.
+uint32_t leftmostLeaf(jet::Database& db, const jet::RealIndexDef& real) {
+    uint32_t page = real.rootPage;
+    for (;;) {
+        jet::IndexPage parsed =
+            jet::parseIndexPage(*db.pages().page(page), jet::isJet3(db.version()));
+        if (parsed.leaf) return page;
+        page = parsed.entries.empty() ? parsed.tailPage : parsed.entries.front().childPage;
+    }
+}
+
+struct IndexPageLayout {
+    size_t prefixLength, mask, maskSize;
+};
+IndexPageLayout layoutOf(jet::Database& db) {
+    return jet::isJet3(db.version()) ? IndexPageLayout{0x14, 0x16, 226}
+                                     : IndexPageLayout{0x18, 0x1b, 453};
+}
+
+// Offsets (in the page) where the entries of an index page start.
+std::vector<size_t> entryStarts(jet::Database& db, const uint8_t* page) {
+    IndexPageLayout l = layoutOf(db);
+    std::vector<size_t> starts{l.mask + l.maskSize};
+    for (size_t bit = 0; bit < l.maskSize * 8; ++bit) {
+        if (page[l.mask + bit / 8] & (1u << (bit % 8))) starts.push_back(l.mask + l.maskSize + bit);
+    }
+    starts.pop_back();  // the end of the last entry
+    return starts;
+}
+
+// The first row of a table and the page holding it.
+jet::RowPointer firstRow(jet::Database& db, const std::shared_ptr<const jet::TableDef>& def) {
+    jet::TableScan scan(db, def);
+    EXPECT_TRUE(scan.next());
+    return scan.rowId();
+}
+
+// Offset in its page of the row's bytes.
+size_t rowStart(jet::Database& db, FileBytes& file, jet::RowPointer row) {
+    jet::Bytes page(file.page(row.page), file.pageSize);
+    return jet::dataPageRow(page, db.version(), row.row).start;
+}
+
+// A long value stored as a chain of several pages: where its first link is.
+jet::RowPointer chainedLongValue(jet::Database& db) {
+    for (const jet::CatalogObject* t : db.tables()) {
+        auto def = db.tableAt(t->tdefPage(), t->name);
+        jet::TableScan scan(db, def);
+        while (scan.next()) {
+            for (size_t c = 0; c < def->columns.size(); ++c) {
+                if (!jet::isLongValueType(def->columns[c].type)) continue;
+                auto raw = scan.rawBytes(c);
+                if (!raw || raw->size() < jet::kLongValueHeaderSize) continue;
+                if ((*raw)[3] & 0xC0) continue;  // inline or single page
+                if ((jet::readU32(*raw, 0) & 0x3FFFFFFF) == 0) continue;
+                return jet::RowPointer::fromPacked(jet::readU32(*raw, 4));
+            }
+        }
+    }
+    throw std::runtime_error("no long value in a chain");
+}
+
+// A user table with rows and an index that starts with a fixed-width column.
+std::shared_ptr<const jet::TableDef> tableIndexedOnFixedColumn(jet::Database& db,
+                                                               const jet::ColumnDef*& column) {
+    for (const jet::CatalogObject* t : db.tables()) {
+        auto def = db.tableAt(t->tdefPage(), t->name);
+        if (def->rowCount == 0) continue;
+        for (const jet::RealIndexDef& real : def->realIndexes) {
+            column = def->columnByNumber(real.columns.at(0).columnNumber);
+            if (column && column->isFixed() && column->type != jet::DataType::Boolean) return def;
+        }
+    }
+    throw std::runtime_error("no table indexed on a fixed column");
+}
+
+// A data page of a user table holding at least three rows, none deleted.
+uint32_t pageWithThreeRows(jet::Database& db) {
+    for (const jet::CatalogObject* t : db.tables()) {
+        auto def = db.tableAt(t->tdefPage(), t->name);
+        jet::TableScan scan(db, def);
+        while (scan.next()) {
+            if (scan.rowId().row == 2) return scan.rowId().page;
+        }
+    }
+    throw std::runtime_error("no data page with three rows");
+}
+
+const std::vector<DamageCase>& damageCases() {
+    static const std::vector<DamageCase> cases = {
+        {"index key byte flipped", "V2000/testV2000.mdb",
+         [](jet::Database& db, FileBytes& file) {
+             auto def = userTable(db, "Table1");
+             uint32_t leaf = leftmostLeaf(db, def->realIndexes.at(0));
+             uint8_t* page = file.page(leaf);
+             std::vector<size_t> starts = entryStarts(db, page);
+             // The last entry's first value byte, after the column flag.
+             page[starts.back() + 1] ^= 0x01;
+             return "matches no row's key";
+         }},
+        {"row value changed under its index", "V2000/indexTestV2000.mdb",
+         [](jet::Database& db, FileBytes& file) {
+             // Change a row's value in a column its table's first index
+             // starts with: the index no longer agrees.
+             const jet::ColumnDef* column = nullptr;
+             auto def = tableIndexedOnFixedColumn(db, column);
+             jet::RowPointer row = firstRow(db, def);
+             size_t columnCount = jet::isJet3(db.version()) ? 1 : 2;
+             size_t at = rowStart(db, file, row) + columnCount + column->fixedOffset;
+             file.page(row.page)[at] ^= 0x40;
+             return "row " + std::to_string(row.page) + ":" + std::to_string(row.row) +
+                    " has no entry with the key its values give";
+         }},
+        {"data page left out of its table's usage map", "V2000/testV2000.mdb",
+         [](jet::Database& db, FileBytes& file) {
+             auto def = userTable(db, "Table1");
+             jet::RowPointer row = firstRow(db, def);
+             jet::RowPointer map = jet::RowPointer::fromPacked(def->usageMapPointer);
+             uint8_t* mapPage = file.page(map.page);
+             size_t at = rowStart(db, file, map);
+             EXPECT_EQ(mapPage[at], 0) << "an inline map";
+             uint32_t start = jet::readU32(jet::Bytes(mapPage + at, 5), 1);
+             uint32_t bit = row.page - start;
+             mapPage[at + 5 + bit / 8] &= static_cast<uint8_t>(~(1u << (bit % 8)));
+             return "page " + std::to_string(row.page) +
+                    " holds rows of table 'Table1' but is not in its usage map";
+         }},
+        {"long-value chain cut short", "V2000/test2V2000.mdb",
+         [](jet::Database& db, FileBytes& file) {
+             jet::RowPointer link = chainedLongValue(db);
+             size_t at = rowStart(db, file, link);
+             std::fill_n(file.page(link.page) + at, 4, 0);
+             return "the long value its chain holds";
+         }},
+        {"long-value chain leaving the file", "V1997/test2V1997.mdb",
+         [](jet::Database& db, FileBytes& file) {
+             jet::RowPointer link = chainedLongValue(db);
+             size_t at = rowStart(db, file, link);
+             file.page(link.page)[at + 3] = 0x7f;  // page number far past the end
+             return "outside the file";
+         }},
+        {"prefix length longer than the keys share", "V2000/testV2000.mdb",
+         [](jet::Database& db, FileBytes& file) {
+             auto def = userTable(db, "Table1");
+             uint32_t leaf = leftmostLeaf(db, def->realIndexes.at(0));
+             uint8_t* page = file.page(leaf);
+             std::vector<size_t> starts = entryStarts(db, page);
+             // As long as the whole first entry: the rest take its row
+             // pointer for key bytes.
+             size_t firstLength = starts.size() > 1 ? starts[1] - starts[0] : 0;
+             EXPECT_GT(firstLength, 4u);
+             page[layoutOf(db).prefixLength] = static_cast<uint8_t>(firstLength);
+             return "page " + std::to_string(leaf) + ": the shared prefix length is " +
+                    std::to_string(firstLength);
+         }},
+        {"compressed page whose prefix length is lost", "V2000/compIndexTestV2000.mdb",
+         [](jet::Database& db, FileBytes& file) {
+             // Find a leaf Access compressed and drop its prefix length.
+             for (const jet::CatalogObject* t : db.tables()) {
+                 auto def = db.tableAt(t->tdefPage(), t->name);
+                 for (const jet::RealIndexDef& real : def->realIndexes) {
+                     uint32_t leaf = leftmostLeaf(db, real);
+                     uint8_t* page = file.page(leaf);
+                     uint8_t& prefix = page[layoutOf(db).prefixLength];
+                     if (prefix == 0) continue;
+                     prefix = 0;
+                     return "of table '" + def->name + "'";
+                 }
+             }
+             ADD_FAILURE() << "no compressed leaf";
+             return std::string("?");
+         }},
+        {"leaf chain broken", "V2000/compIndexTestV2000.mdb",
+         [](jet::Database& db, FileBytes& file) {
+             for (const jet::CatalogObject* t : db.tables()) {
+                 auto def = db.tableAt(t->tdefPage(), t->name);
+                 for (const jet::RealIndexDef& real : def->realIndexes) {
+                     uint32_t leaf = leftmostLeaf(db, real);
+                     uint8_t* page = file.page(leaf);
+                     if (jet::readU32(jet::Bytes(page, file.pageSize), 0x10) == 0) continue;
+                     page[0x10] ^= 0x01;  // the next-page link
+                     return "page " + std::to_string(leaf) + ": the next-page link is";
+                 }
+             }
+             ADD_FAILURE() << "no index of several leaves";
+             return std::string("?");
+         }},
+        {"row outside its data page", "V2000/testV2000.mdb",
+         [](jet::Database& db, FileBytes& file) {
+             jet::RowPointer row = firstRow(db, userTable(db, "Table1"));
+             // Row 0 starting inside the page header.
+             jet::writeU16(std::span<uint8_t>(file.page(row.page), file.pageSize),
+                           jet::rowTableOffset(db.version()), 4);
+             return "pages: page " + std::to_string(row.page) + ": " +
+                    "...row 0 of a data page has impossible bounds";
+         }},
+        {"rows overlapping on a data page", "V2000/indexTestV2000.mdb",
+         [](jet::Database& db, FileBytes& file) {
+             uint32_t n = pageWithThreeRows(db);
+             // Row 2 ends where row 1 starts. Row 1, deleted, claiming to
+             // start at the very end of the page stretches row 2 over row 0.
+             jet::writeU16(std::span<uint8_t>(file.page(n), file.pageSize),
+                           jet::rowTableOffset(db.version()) + 2,
+                           static_cast<uint16_t>(jet::kRowDeletedFlag | (file.pageSize - 1)));
+             return "page " + std::to_string(n) + ": the rows at";
+         }},
+        {"unknown page type", "V1997/testV1997.mdb",
+         [](jet::Database& db, FileBytes& file) {
+             auto def = userTable(db, "Table1");
+             jet::RowPointer row = firstRow(db, def);
+             file.page(row.page)[0] = 0x07;
+             return "page " + std::to_string(row.page) + " has the unknown type 7";
+         }},
+    };
+    return cases;
+}
+
+bool containsInOrder(const std::string& line, const std::string& pattern) {
+    size_t at = 0, from = 0;
+    for (;;) {
+        size_t gap = pattern.find("...", from);
+        std::string part = pattern.substr(from, gap == std::string::npos ? gap : gap - from);
+        at = line.find(part, at);
+        if (at == std::string::npos) return false;
+        at += part.size();
+        if (gap == std::string::npos) return true;
+        from = gap + 3;
+    }
+}
+
+class DamagedCopy : public ::testing::TestWithParam<size_t> {};
+
+TEST_P(DamagedCopy, IsReported) {
+    const DamageCase& c = damageCases().at(GetParam());
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    std::filesystem::path copy = dir.copy(c.fixture);
+
+    FileBytes file;
+    {
+        std::ifstream in(copy, std::ios::binary);
+        file.bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    std::string expected;
+    {
+        auto intact = jet::Database::open(testing_support::fixture(c.fixture).string());
+        ASSERT_TRUE(jet::checkDatabase(*intact).ok());
+        file.pageSize = intact->pages().pageSize();
+        expected = c.damage(*intact, file);
+    }
+    {
+        std::ofstream out(copy, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(file.bytes.data()),
+                  static_cast<std::streamsize>(file.bytes.size()));
+    }
+
+    auto damaged = jet::Database::open(copy.string());
+    jet::CheckReport report = jet::checkDatabase(*damaged);
+    bool found = false;
+    for (const std::string& line : report.problems)
+        found = found || containsInOrder(line, expected);
+    EXPECT_TRUE(found) << "expected a line containing \"" << expected << "\" in\n"
+                       << joined(report.problems);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DamagedCopy, ::testing::Range<size_t>(0, damageCases().size()),
+                         [](const ::testing::TestParamInfo<size_t>& param) {
+                             std::string name = damageCases().at(param.param).name;
+                             for (char& ch : name) {
+                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                             }
+                             return name;
+                         });
+
+}  // namespace
