@@ -2,6 +2,8 @@
 // against the entries of the index's leaves; the tree's shape, links, order
 // and prefix compression on the way.
 #include <algorithm>
+#include <cstdint>
+#include <functional>
 #include <set>
 
 #include "jet/catalog/consistency_check_internal.h"
@@ -26,21 +28,64 @@ size_t commonPrefix(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b
     return i;
 }
 
-// How many leading key bytes every entry of the page shares with the first.
-// Access stores either 0 or this length as the page's shared prefix (rarely
-// less, on pages that gained entries later); never more, and never into the
-// row pointers, whatever the entries have in common there.
-size_t sharedKeyPrefix(const IndexPage& page) {
-    if (page.entries.empty()) return 0;
-    const std::vector<uint8_t>& first = page.entries.front().key;
-    size_t prefix = first.size();
-    for (const IndexEntry& e : page.entries) prefix = std::min(prefix, commonPrefix(first, e.key));
-    return prefix;
+// The bytes an entry takes on its page without prefix compression.
+std::vector<uint8_t> wholeEntry(const IndexEntry& e, bool leaf) {
+    std::vector<uint8_t> out = e.key;
+    out.push_back(static_cast<uint8_t>(e.dataPage >> 16));
+    out.push_back(static_cast<uint8_t>(e.dataPage >> 8));
+    out.push_back(static_cast<uint8_t>(e.dataPage));
+    out.push_back(e.dataRow);
+    if (!leaf) {
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            out.push_back(static_cast<uint8_t>(e.childPage >> shift));
+        }
+    }
+    return out;
 }
 
-size_t storedPrefix(Bytes raw, bool jet3) {
-    return jet3 ? readU8(raw, 0x14, "the index prefix length")
-                : readU16(raw, 0x18, "the index prefix length");
+struct IndexPageFields {
+    size_t freeSpace;
+    size_t prefixLength;
+    size_t entryArea;  // bytes from the first entry to the end of the page
+};
+
+IndexPageFields readIndexPageFields(Bytes raw, bool jet3) {
+    IndexPageFields f;
+    f.freeSpace = readU16(raw, 2, "the index page's free space");
+    f.prefixLength = jet3 ? readU8(raw, 0x14, "the index prefix length")
+                          : readU16(raw, 0x18, "the index prefix length");
+    f.entryArea = raw.size() - (jet3 ? 0xf8 : 0x1e0);
+    return f;
+}
+
+// What Access writes as an index page's shared prefix and free space.
+// Access compresses a page only when its entries would not fit in full; it
+// then stores the longest prefix the first and the last entry share (whole
+// entries, row pointers included). A page whose entries fit keeps 0, or a
+// prefix left from before it shrank, never more than its entries share. The
+// free space is what the stored entries leave of the entry area.
+void checkPageFields(const IndexPage& page, const IndexPageFields& fields,
+                     const std::function<void(const std::string&)>& problem) {
+    size_t whole = 0;
+    for (const IndexEntry& e : page.entries) whole += wholeEntry(e, page.leaf).size();
+    size_t shared = 0;
+    if (page.entries.size() > 1) {
+        shared = commonPrefix(wholeEntry(page.entries.front(), page.leaf),
+                              wholeEntry(page.entries.back(), page.leaf));
+    }
+    if (whole > fields.entryArea && fields.prefixLength != shared) {
+        problem("the entries need their shared prefix of " + std::to_string(shared) +
+                " bytes to fit, the page stores " + std::to_string(fields.prefixLength));
+    } else if (fields.prefixLength > shared) {
+        problem("the shared prefix length is " + std::to_string(fields.prefixLength) +
+                ", the entries share " + std::to_string(shared) + " bytes");
+    }
+    size_t stored =
+        page.entries.empty() ? 0 : whole - fields.prefixLength * (page.entries.size() - 1);
+    if (stored <= fields.entryArea && fields.freeSpace != fields.entryArea - stored) {
+        problem("the free space is " + std::to_string(fields.freeSpace) + ", the entries leave " +
+                std::to_string(fields.entryArea - stored));
+    }
 }
 
 std::string describeEntry(const IndexEntry& e) {
@@ -63,7 +108,8 @@ public:
 
 private:
     struct Link {
-        uint32_t page, prev, next;
+        uint32_t page = 0, prev = 0, next = 0;
+        bool unreadable = false;
     };
 
     void problem(uint32_t page, const std::string& what) {
@@ -87,14 +133,15 @@ private:
         try {
             PageRef raw = db_.pages().page(pageNumber);
             page = parseIndexPage(*raw, jet3_);
-            size_t stored = storedPrefix(*raw, jet3_);
-            size_t shared = sharedKeyPrefix(page);
-            if (stored > shared) {
-                problem(pageNumber, "the shared prefix length is " + std::to_string(stored) +
-                                        ", the keys share " + std::to_string(shared) + " bytes");
-            }
+            checkPageFields(page, readIndexPageFields(*raw, jet3_),
+                            [&](const std::string& what) { problem(pageNumber, what); });
         } catch (const Error& e) {
             problem(pageNumber, e.what());
+            // Its neighbours' links still name it; what lies below it is
+            // unknown, so links are not judged from its level down.
+            if (levels_.size() <= depth) levels_.resize(depth + 1);
+            levels_[depth].push_back(Link{pageNumber, 0, 0, true});
+            brokenDepth_ = std::min(brokenDepth_, depth);
             return;
         }
         if (page.tableDefPage != def_.tdefPage) {
@@ -102,7 +149,7 @@ private:
                     "the page belongs to the table on page " + std::to_string(page.tableDefPage));
         }
         if (levels_.size() <= depth) levels_.resize(depth + 1);
-        levels_[depth].push_back(Link{pageNumber, page.prevPage, page.nextPage});
+        levels_[depth].push_back(Link{pageNumber, page.prevPage, page.nextPage, false});
 
         if (parentEntry) {
             if (page.entries.empty()) {
@@ -138,9 +185,12 @@ private:
     // Pages of one level form a chain in tree order: each names its
     // neighbours, the ends name none.
     void checkLevels() {
-        if (leafDepths_.size() > 1) problems_.add("its leaves are not all at the same depth");
-        for (const std::vector<Link>& level : levels_) {
+        if (leafDepths_.size() > 1 && brokenDepth_ == SIZE_MAX)
+            problems_.add("its leaves are not all at the same depth");
+        for (size_t depth = 0; depth < levels_.size() && depth <= brokenDepth_; ++depth) {
+            const std::vector<Link>& level = levels_[depth];
             for (size_t i = 0; i < level.size(); ++i) {
+                if (level[i].unreadable) continue;
                 uint32_t prev = i == 0 ? 0 : level[i - 1].page;
                 uint32_t next = i + 1 == level.size() ? 0 : level[i + 1].page;
                 if (level[i].prev != prev) {
@@ -163,6 +213,7 @@ private:
     bool jet3_;
     std::set<uint32_t> visited_;
     std::set<size_t> leafDepths_;
+    size_t brokenDepth_ = SIZE_MAX;  // the shallowest level with an unreadable page
     std::vector<std::vector<Link>> levels_;
     std::vector<std::pair<uint32_t, IndexEntry>> leafEntries_;
 };

@@ -1,11 +1,14 @@
 // Row check: every live row of a table decodes, and every long value it
 // references is whole: its chain stays inside the file, on long-value pages,
 // and holds exactly the length the reference gives.
+#include <algorithm>
+#include <map>
 #include <set>
 
 #include "jet/catalog/consistency_check_internal.h"
 #include "jet/format/data_page.h"
 #include "jet/format/long_value.h"
+#include "jet/format/usage_map.h"
 #include "jet/table/table_scan.h"
 
 namespace jet::consistency {
@@ -39,8 +42,18 @@ std::optional<Bytes> longValueRow(Database& db, RowPointer at, PageRef& holder,
     return p.subspan(slot.start, slot.end - slot.start);
 }
 
+// The pages a long-value column's own usage map lists (ACE files; Jet 3
+// and Jet 4 keep no such map), if the table has one for the column.
+using ColumnPages = std::optional<std::vector<uint32_t>>;
+
+std::string unmappedPage(const ColumnPages& mapped, RowPointer at) {
+    if (!mapped || std::binary_search(mapped->begin(), mapped->end(), at.page)) return {};
+    return "lies partly on page " + std::to_string(at.page) +
+           ", which is not in the column's long-value usage map";
+}
+
 // Empty when the long value stored as `field` is whole.
-std::string longValueProblem(Database& db, Bytes field) {
+std::string longValueProblem(Database& db, Bytes field, const ColumnPages& mapped) {
     if (field.size() < kLongValueHeaderSize) return "its reference is truncated";
     const uint32_t lengthAndFlags = readU32(field, 0);
     const uint32_t length = lengthAndFlags & 0x3FFFFFFF;
@@ -57,6 +70,7 @@ std::string longValueProblem(Database& db, Bytes field) {
     if (flags == kLongValueSinglePage) {
         std::optional<Bytes> row = longValueRow(db, at, holder, problem);
         if (!row) return problem;
+        if (std::string unmapped = unmappedPage(mapped, at); !unmapped.empty()) return unmapped;
         if (row->size() < length) {
             return describeRow(at) + " holds " + std::to_string(row->size()) +
                    " bytes of its length " + std::to_string(length);
@@ -71,6 +85,7 @@ std::string longValueProblem(Database& db, Bytes field) {
             return "its chain loops back to " + describeRow(at);
         std::optional<Bytes> row = longValueRow(db, at, holder, problem);
         if (!row) return "its chain " + problem;
+        if (std::string unmapped = unmappedPage(mapped, at); !unmapped.empty()) return unmapped;
         if (row->size() < 4) return "its chain link " + describeRow(at) + " is truncated";
         total += row->size() - 4;
         uint32_t next = readU32(*row, 0);
@@ -94,6 +109,15 @@ uint64_t checkRows(Database& db, const CheckedTable& table, std::vector<IndexVer
                    CheckReport& report) {
     const TableDef& def = *table.def;
     ProblemSink problems(report, tableLabel(def));
+    std::map<uint16_t, std::vector<uint32_t>> columnPages;
+    for (const LongValueMaps& lv : def.longValueMaps) {
+        try {
+            columnPages[lv.columnNumber] =
+                readUsageMap(db.pages(), db.version(), lv.usageMapPointer);
+        } catch (const Error&) {
+            // Reported with the usage maps.
+        }
+    }
     uint64_t rows = 0;
     TableScan scan(db, table.def);
     for (;;) {
@@ -111,7 +135,10 @@ uint64_t checkRows(Database& db, const CheckedTable& table, std::vector<IndexVer
             try {
                 std::optional<Bytes> field = scan.rawBytes(c);
                 if (!field) continue;
-                std::string problem = longValueProblem(db, *field);
+                auto pagesOfColumn = columnPages.find(column.number);
+                std::string problem = longValueProblem(
+                    db, *field,
+                    pagesOfColumn == columnPages.end() ? ColumnPages() : pagesOfColumn->second);
                 if (!problem.empty()) {
                     problems.add(describeRow(id) + ", column '" + column.name +
                                  "': the long value " + problem);

@@ -3,9 +3,8 @@
 // (that it lists every page of its tree is checked with the tree), and no
 // page may be claimed by two maps (a table's map of pages with free space
 // repeats pages of its own map and is held to that). Long-value pages are in
-// no table's map in Jet 3 and Jet 4 files, and ACE keeps them in per-column
-// maps this check does not read; they are checked through the rows that
-// reference them instead.
+// no table's map in Jet 3 and Jet 4 files; ACE keeps them in a map per
+// long-value column.
 #include <algorithm>
 #include <map>
 
@@ -16,6 +15,8 @@
 namespace jet::consistency {
 namespace {
 
+constexpr uint32_t kLongValueOwner = 0x4C41564C;  // "LVAL"
+
 bool hasLiveRows(Bytes page, JetVersion v) {
     uint16_t count = dataPageRowCount(page, v);
     for (uint16_t row = 0; row < count; ++row) {
@@ -24,10 +25,12 @@ bool hasLiveRows(Bytes page, JetVersion v) {
     return false;
 }
 
+enum class MapKind { Table, Index, LongValues };
+
 struct MapClaim {
     std::string label;
     const CheckedTable* table = nullptr;
-    bool indexMap = false;
+    MapKind kind = MapKind::Table;
 };
 
 }  // namespace
@@ -43,7 +46,7 @@ void checkUsageMaps(Database& db, const std::vector<CheckedTable>& tables, Check
         tableByDef[def.tdefPage] = &t;
         ProblemSink problems(report, tableLabel(def));
         auto claim = [&](uint32_t mapPointer, const std::string& label,
-                         bool indexMap) -> std::vector<uint32_t> {
+                         MapKind kind) -> std::vector<uint32_t> {
             std::vector<uint32_t> listed;
             try {
                 listed = readUsageMap(pages, v, mapPointer);
@@ -52,7 +55,7 @@ void checkUsageMaps(Database& db, const std::vector<CheckedTable>& tables, Check
                 return {};
             }
             for (uint32_t page : listed) {
-                auto [it, fresh] = claims.emplace(page, MapClaim{label, &t, indexMap});
+                auto [it, fresh] = claims.emplace(page, MapClaim{label, &t, kind});
                 if (!fresh) {
                     problems.add("page " + std::to_string(page) + " is in the usage maps of both " +
                                  it->second.label + " and " + label);
@@ -60,7 +63,32 @@ void checkUsageMaps(Database& db, const std::vector<CheckedTable>& tables, Check
             }
             return listed;
         };
-        std::vector<uint32_t> owned = claim(def.usageMapPointer, tableLabel(def), false);
+        auto checkFreeMap = [&](uint32_t freeMapPointer, const std::vector<uint32_t>& owned,
+                                const std::string& label) {
+            try {
+                for (uint32_t page : readUsageMap(pages, v, freeMapPointer)) {
+                    if (!std::binary_search(owned.begin(), owned.end(), page)) {
+                        problems.add("page " + std::to_string(page) +
+                                     " is in the free-space map of " + label +
+                                     " but not in its usage map");
+                    }
+                }
+            } catch (const Error& e) {
+                problems.add("the free-space map of " + label + ": " + e.what());
+            }
+        };
+        std::vector<uint32_t> owned = claim(def.usageMapPointer, tableLabel(def), MapKind::Table);
+        checkFreeMap(def.freeMapPointer, owned, tableLabel(def));
+        for (const LongValueMaps& lv : def.longValueMaps) {
+            const ColumnDef* column = def.columnByNumber(lv.columnNumber);
+            std::string label = "the long values of column '" +
+                                (column ? column->name : "#" + std::to_string(lv.columnNumber)) +
+                                "' of " + tableLabel(def);
+            // The free-space map of a long-value column is left unreadable
+            // in many files Access wrote (Jet 3 files and system tables
+            // among them); only its map of owned pages is held to account.
+            claim(lv.usageMapPointer, label, MapKind::LongValues);
+        }
         for (size_t i = 0; i < def.realIndexes.size(); ++i) {
             std::string label = "index #" + std::to_string(i);
             for (const IndexDef& index : def.indexes) {
@@ -69,17 +97,8 @@ void checkUsageMaps(Database& db, const std::vector<CheckedTable>& tables, Check
                     break;
                 }
             }
-            claim(def.realIndexes[i].usageMapPointer, label + " of " + tableLabel(def), true);
-        }
-        try {
-            for (uint32_t page : readUsageMap(pages, v, def.freeMapPointer)) {
-                if (!std::binary_search(owned.begin(), owned.end(), page)) {
-                    problems.add("page " + std::to_string(page) +
-                                 " is in the free-space map but not among the table's pages");
-                }
-            }
-        } catch (const Error& e) {
-            problems.add(std::string("the free-space map: ") + e.what());
+            claim(def.realIndexes[i].usageMapPointer, label + " of " + tableLabel(def),
+                  MapKind::Index);
         }
     }
 
@@ -89,43 +108,43 @@ void checkUsageMaps(Database& db, const std::vector<CheckedTable>& tables, Check
             PageRef ref = pages.page(n);
             Bytes p(*ref);
             const uint8_t type = p[0];
-            auto claim = claims.find(n);
+            auto found = claims.find(n);
+            const MapClaim* claim = found == claims.end() ? nullptr : &found->second;
+            auto claimedAs = [&](MapKind kind) { return claim && claim->kind == kind; };
+            const std::string where =
+                claim ? " is in the usage map of " + claim->label + " but" : std::string();
             if (type == kPageData) {
                 const uint32_t owner = dataPageOwner(p);
-                auto table = tableByDef.find(owner);
-                if (claim != claims.end() && !claim->second.indexMap &&
-                    claim->second.table->def->tdefPage != owner) {
-                    problems.add("page " + std::to_string(n) + " is in the usage map of " +
-                                 claim->second.label + " but is a data page of page " +
+                if (owner == kLongValueOwner) {
+                    if (claim && claim->kind != MapKind::LongValues) {
+                        problems.add("page " + std::to_string(n) + where + " holds long values");
+                    }
+                    continue;
+                }
+                if (claimedAs(MapKind::LongValues) || claimedAs(MapKind::Index) ||
+                    (claim && claim->table->def->tdefPage != owner)) {
+                    problems.add("page " + std::to_string(n) + where + " is a data page of page " +
                                  std::to_string(owner));
                 }
                 // Access leaves some pages of its own system tables out of
                 // their maps; user tables are held to theirs.
+                auto table = tableByDef.find(owner);
                 if (table != tableByDef.end() && !table->second->isSystem() &&
-                    (claim == claims.end() || claim->second.table != table->second ||
-                     claim->second.indexMap) &&
+                    !(claimedAs(MapKind::Table) && claim->table == table->second) &&
                     hasLiveRows(p, v)) {
                     problems.add("page " + std::to_string(n) + " holds rows of " +
                                  tableLabel(*table->second->def) + " but is not in its usage map");
                 }
-                if (claim != claims.end() && claim->second.indexMap) {
-                    problems.add("page " + std::to_string(n) +
-                                 " is a data page in the usage map of " + claim->second.label);
-                }
             } else if (type == kPageIndexNode || type == kPageIndexLeaf) {
-                if (claim != claims.end() && !claim->second.indexMap) {
-                    problems.add("page " + std::to_string(n) +
-                                 " is an index page in the usage map of " + claim->second.label);
-                }
                 const uint32_t owner = readU32(p, 4, "the index page's table pointer");
-                if (claim != claims.end() && claim->second.table->def->tdefPage != owner) {
-                    problems.add("page " + std::to_string(n) + " is in the usage map of " +
-                                 claim->second.label + " but is an index page of page " +
-                                 std::to_string(owner));
+                if (claim &&
+                    (claim->kind != MapKind::Index || claim->table->def->tdefPage != owner)) {
+                    problems.add("page " + std::to_string(n) + where +
+                                 " is an index page of page " + std::to_string(owner));
                 }
-            } else if (claim != claims.end()) {
-                problems.add("page " + std::to_string(n) + " of type " + std::to_string(type) +
-                             " is in the usage map of " + claim->second.label);
+            } else if (claim) {
+                problems.add("page " + std::to_string(n) + where + " has type " +
+                             std::to_string(type));
             }
         } catch (const Error& e) {
             problems.add("page " + std::to_string(n) + ": " + e.what());

@@ -100,14 +100,20 @@ IndexPageLayout layoutOf(jet::Database& db) {
                                      : IndexPageLayout{0x18, 0x1b, 453};
 }
 
-// Offsets (in the page) where the entries of an index page start.
-std::vector<size_t> entryStarts(jet::Database& db, const uint8_t* page) {
+// Offsets (in the page) where the entries of an index page start, and
+// where the last one ends.
+std::vector<size_t> entryBounds(jet::Database& db, const uint8_t* page) {
     IndexPageLayout l = layoutOf(db);
-    std::vector<size_t> starts{l.mask + l.maskSize};
+    std::vector<size_t> bounds{l.mask + l.maskSize};
     for (size_t bit = 0; bit < l.maskSize * 8; ++bit) {
-        if (page[l.mask + bit / 8] & (1u << (bit % 8))) starts.push_back(l.mask + l.maskSize + bit);
+        if (page[l.mask + bit / 8] & (1u << (bit % 8))) bounds.push_back(l.mask + l.maskSize + bit);
     }
-    starts.pop_back();  // the end of the last entry
+    return bounds;
+}
+
+std::vector<size_t> entryStarts(jet::Database& db, const uint8_t* page) {
+    std::vector<size_t> starts = entryBounds(db, page);
+    starts.pop_back();
     return starts;
 }
 
@@ -122,6 +128,40 @@ jet::RowPointer firstRow(jet::Database& db, const std::shared_ptr<const jet::Tab
 size_t rowStart(jet::Database& db, FileBytes& file, jet::RowPointer row) {
     jet::Bytes page(file.page(row.page), file.pageSize);
     return jet::dataPageRow(page, db.version(), row.row).start;
+}
+
+// Sets or clears the bit of `page` in the inline usage map at `mapPointer`.
+void setMapBit(jet::Database& db, FileBytes& file, uint32_t mapPointer, uint32_t page, bool on) {
+    jet::RowPointer map = jet::RowPointer::fromPacked(mapPointer);
+    uint8_t* mapPage = file.page(map.page);
+    size_t at = rowStart(db, file, map);
+    if (mapPage[at] != 0) throw std::runtime_error("not an inline usage map");
+    uint32_t bit = page - jet::readU32(jet::Bytes(mapPage + at, 5), 1);
+    uint8_t mask = static_cast<uint8_t>(1u << (bit % 8));
+    uint8_t& byte = mapPage[at + 5 + bit / 8];
+    byte = on ? (byte | mask) : (byte & ~mask);
+}
+
+// A long value on a page of its own column's usage map: the column's map
+// and the page.
+std::pair<uint32_t, uint32_t> mappedLongValuePage(jet::Database& db) {
+    for (const jet::CatalogObject* t : db.tables()) {
+        auto def = db.tableAt(t->tdefPage(), t->name);
+        for (const jet::LongValueMaps& lv : def->longValueMaps) {
+            jet::TableScan scan(db, def);
+            while (scan.next()) {
+                for (size_t c = 0; c < def->columns.size(); ++c) {
+                    if (def->columns[c].number != lv.columnNumber) continue;
+                    auto raw = scan.rawBytes(c);
+                    if (!raw || raw->size() < jet::kLongValueHeaderSize) continue;
+                    if ((*raw)[3] & jet::kLongValueInline) continue;
+                    return {lv.usageMapPointer,
+                            jet::RowPointer::fromPacked(jet::readU32(*raw, 4)).page};
+                }
+            }
+        }
+    }
+    throw std::runtime_error("no long value outside its row in a mapped column");
 }
 
 // A long value stored as a chain of several pages: where its first link is.
@@ -155,6 +195,21 @@ std::shared_ptr<const jet::TableDef> tableIndexedOnFixedColumn(jet::Database& db
         }
     }
     throw std::runtime_error("no table indexed on a fixed column");
+}
+
+// A table with two rows and a unique index on one fixed-width column.
+std::shared_ptr<const jet::TableDef> tableWithUniqueFixedColumn(jet::Database& db,
+                                                                const jet::ColumnDef*& column) {
+    for (const jet::CatalogObject* t : db.tables()) {
+        auto def = db.tableAt(t->tdefPage(), t->name);
+        if (def->rowCount < 2) continue;
+        for (const jet::RealIndexDef& real : def->realIndexes) {
+            if (!(real.flags & jet::kIndexUnique) || real.columns.size() != 1) continue;
+            column = def->columnByNumber(real.columns[0].columnNumber);
+            if (column && column->isFixed() && column->type != jet::DataType::Boolean) return def;
+        }
+    }
+    throw std::runtime_error("no unique index on a fixed column");
 }
 
 // A data page of a user table holding at least three rows, none deleted.
@@ -198,15 +253,23 @@ const std::vector<DamageCase>& damageCases() {
          [](jet::Database& db, FileBytes& file) {
              auto def = userTable(db, "Table1");
              jet::RowPointer row = firstRow(db, def);
-             jet::RowPointer map = jet::RowPointer::fromPacked(def->usageMapPointer);
-             uint8_t* mapPage = file.page(map.page);
-             size_t at = rowStart(db, file, map);
-             EXPECT_EQ(mapPage[at], 0) << "an inline map";
-             uint32_t start = jet::readU32(jet::Bytes(mapPage + at, 5), 1);
-             uint32_t bit = row.page - start;
-             mapPage[at + 5 + bit / 8] &= static_cast<uint8_t>(~(1u << (bit % 8)));
+             setMapBit(db, file, def->usageMapPointer, row.page, false);
              return "page " + std::to_string(row.page) +
                     " holds rows of table 'Table1' but is not in its usage map";
+         }},
+        {"index page also in its table's usage map", "V2000/testV2000.mdb",
+         [](jet::Database& db, FileBytes& file) {
+             auto def = userTable(db, "Table1");
+             uint32_t leaf = leftmostLeaf(db, def->realIndexes.at(0));
+             setMapBit(db, file, def->usageMapPointer, leaf, true);
+             return "page " + std::to_string(leaf) + " is in the usage maps of both";
+         }},
+        {"long-value page left out of its column's usage map", "V2010/test2V2010.accdb",
+         [](jet::Database& db, FileBytes& file) {
+             auto [map, page] = mappedLongValuePage(db);
+             setMapBit(db, file, map, page, false);
+             return "lies partly on page " + std::to_string(page) +
+                    ", which is not in the column's long-value usage map";
          }},
         {"long-value chain cut short", "V2000/test2V2000.mdb",
          [](jet::Database& db, FileBytes& file) {
@@ -222,19 +285,28 @@ const std::vector<DamageCase>& damageCases() {
              file.page(link.page)[at + 3] = 0x7f;  // page number far past the end
              return "outside the file";
          }},
-        {"prefix length longer than the keys share", "V2000/testV2000.mdb",
+        {"index page free space miscounted", "V2000/testV2000.mdb",
          [](jet::Database& db, FileBytes& file) {
              auto def = userTable(db, "Table1");
              uint32_t leaf = leftmostLeaf(db, def->realIndexes.at(0));
-             uint8_t* page = file.page(leaf);
-             std::vector<size_t> starts = entryStarts(db, page);
-             // As long as the whole first entry: the rest take its row
-             // pointer for key bytes.
-             size_t firstLength = starts.size() > 1 ? starts[1] - starts[0] : 0;
-             EXPECT_GT(firstLength, 4u);
-             page[layoutOf(db).prefixLength] = static_cast<uint8_t>(firstLength);
-             return "page " + std::to_string(leaf) + ": the shared prefix length is " +
-                    std::to_string(firstLength);
+             file.page(leaf)[2] ^= 0x10;
+             return "page " + std::to_string(leaf) + ": the free space is";
+         }},
+        {"compressed page with a shorter prefix", "V2000/compIndexTestV2000.mdb",
+         [](jet::Database& db, FileBytes& file) {
+             for (const jet::CatalogObject* t : db.tables()) {
+                 auto def = db.tableAt(t->tdefPage(), t->name);
+                 for (const jet::RealIndexDef& real : def->realIndexes) {
+                     uint32_t leaf = leftmostLeaf(db, real);
+                     uint8_t& prefix = file.page(leaf)[layoutOf(db).prefixLength];
+                     if (prefix < 2) continue;
+                     --prefix;
+                     // The entries rebuilt with too short a prefix lose
+                     // their order.
+                     return "page " + std::to_string(leaf) + ": ...out of order";
+                 }
+             }
+             throw std::runtime_error("no compressed leaf");
          }},
         {"compressed page whose prefix length is lost", "V2000/compIndexTestV2000.mdb",
          [](jet::Database& db, FileBytes& file) {
@@ -247,11 +319,11 @@ const std::vector<DamageCase>& damageCases() {
                      uint8_t& prefix = page[layoutOf(db).prefixLength];
                      if (prefix == 0) continue;
                      prefix = 0;
-                     return "of table '" + def->name + "'";
+                     return "of table '" + def->name +
+                            "': row ...has no entry with the key its values give";
                  }
              }
-             ADD_FAILURE() << "no compressed leaf";
-             return std::string("?");
+             throw std::runtime_error("no compressed leaf");
          }},
         {"leaf chain broken", "V2000/compIndexTestV2000.mdb",
          [](jet::Database& db, FileBytes& file) {
@@ -265,8 +337,7 @@ const std::vector<DamageCase>& damageCases() {
                      return "page " + std::to_string(leaf) + ": the next-page link is";
                  }
              }
-             ADD_FAILURE() << "no index of several leaves";
-             return std::string("?");
+             throw std::runtime_error("no index of several leaves");
          }},
         {"row outside its data page", "V2000/testV2000.mdb",
          [](jet::Database& db, FileBytes& file) {
@@ -286,6 +357,43 @@ const std::vector<DamageCase>& damageCases() {
                            jet::rowTableOffset(db.version()) + 2,
                            static_cast<uint16_t>(jet::kRowDeletedFlag | (file.pageSize - 1)));
              return "page " + std::to_string(n) + ": the rows at";
+         }},
+        {"parent entry differs from its child's last entry", "V2000/compIndexTestV2000.mdb",
+         [](jet::Database& db, FileBytes& file) {
+             for (const jet::CatalogObject* t : db.tables(true)) {
+                 auto def = db.tableAt(t->tdefPage(), t->name);
+                 for (const jet::RealIndexDef& real : def->realIndexes) {
+                     uint8_t* root = file.page(real.rootPage);
+                     if (root[0] != jet::kPageIndexNode) continue;
+                     std::vector<size_t> bounds = entryBounds(db, root);
+                     if (bounds.size() < 2) continue;
+                     // The row number of the first entry: before the
+                     // 4-byte child pointer at the end of the entry.
+                     root[bounds[1] - 5] ^= 0x01;
+                     jet::IndexPage parsed =
+                         jet::parseIndexPage(*db.pages().page(real.rootPage), false);
+                     return "page " + std::to_string(parsed.entries.front().childPage) +
+                            ": its last entry differs from its parent's entry for it";
+                 }
+             }
+             throw std::runtime_error("no index with an intermediate page");
+         }},
+        {"two rows with one key in a unique index", "V2000/indexTestV2000.mdb",
+         [](jet::Database& db, FileBytes& file) {
+             const jet::ColumnDef* column = nullptr;
+             auto def = tableWithUniqueFixedColumn(db, column);
+             jet::TableScan scan(db, def);
+             EXPECT_TRUE(scan.next());
+             jet::RowPointer first = scan.rowId();
+             EXPECT_TRUE(scan.next());
+             jet::RowPointer second = scan.rowId();
+             size_t columnCount = jet::isJet3(db.version()) ? 1 : 2;
+             const uint8_t* from = file.page(first.page) + rowStart(db, file, first) + columnCount +
+                                   column->fixedOffset;
+             uint8_t* to = file.page(second.page) + rowStart(db, file, second) + columnCount +
+                           column->fixedOffset;
+             std::copy_n(from, column->length, to);
+             return "share a key of this unique index";
          }},
         {"unknown page type", "V1997/testV1997.mdb",
          [](jet::Database& db, FileBytes& file) {
