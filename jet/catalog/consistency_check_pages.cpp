@@ -37,13 +37,25 @@ void checkDataRows(Bytes page, JetVersion v, uint32_t pageNumber, ProblemSink& p
         return;
     }
     std::vector<std::pair<uint16_t, uint16_t>> spans;
+    // The free space Access records runs from the end of the offset table
+    // to the lowest row start, deleted rows included (their bytes stay).
+    size_t lowestStart = page.size();
+    const size_t tableEnd = rowTableOffset(v) + 2u * count;
     for (uint16_t row = 0; row < count; ++row) {
+        lowestStart = std::min<size_t>(
+            lowestStart, readU16(page, rowTableOffset(v) + 2u * row) & kRowOffsetMask);
         try {
             RowSlot slot = dataPageRow(page, v, row);
             if (!slot.deleted) spans.emplace_back(slot.start, slot.end);
         } catch (const Error& e) {
             problems.add("page " + std::to_string(pageNumber) + ": " + e.what());
         }
+    }
+    const size_t freeSpace = readU16(page, 2, "the free space of a data page");
+    if (lowestStart >= tableEnd && freeSpace != lowestStart - tableEnd) {
+        problems.add("page " + std::to_string(pageNumber) + ": the free space is " +
+                     std::to_string(freeSpace) + ", the rows leave " +
+                     std::to_string(lowestStart - tableEnd));
     }
     std::sort(spans.begin(), spans.end());
     for (size_t i = 1; i < spans.size(); ++i) {

@@ -395,6 +395,12 @@ const std::vector<DamageCase>& damageCases() {
              std::copy_n(from, column->length, to);
              return "share a key of this unique index";
          }},
+        {"data page free space miscounted", "V2000/testV2000.mdb",
+         [](jet::Database& db, FileBytes& file) {
+             jet::RowPointer row = firstRow(db, userTable(db, "Table1"));
+             file.page(row.page)[2] ^= 0x04;
+             return "pages: page " + std::to_string(row.page) + ": the free space is";
+         }},
         {"unknown page type", "V1997/testV1997.mdb",
          [](jet::Database& db, FileBytes& file) {
              auto def = userTable(db, "Table1");
