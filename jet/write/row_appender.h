@@ -1,0 +1,54 @@
+// Appends the rows of one table to a file under construction: encodes each
+// row, fills data pages owned by the table's definition page, writes a page
+// as soon as the next row does not fit (so memory stays at one data page and
+// one long-value page however many rows come), and places long values on
+// the table's own long-value pages.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "jet/file/jet_version.h"
+#include "jet/format/page_types.h"
+#include "jet/format/table_def.h"
+#include "jet/value.h"
+#include "jet/write/data_page_builder.h"
+#include "jet/write/long_value_writer.h"
+#include "jet/write/page_sink.h"
+
+namespace jet {
+
+class RowAppender {
+public:
+    // `def` must outlive the appender.
+    RowAppender(PageSink& sink, const TableDef& def, JetVersion v, uint16_t codePage);
+
+    // `values`: one converted value per def.columns entry (see encodeRow).
+    // Returns where the row went. Throws what encodeRow throws; a failed
+    // row leaves the pages as they were, although long values it had
+    // already stored stay on their pages unused.
+    RowPointer append(std::span<const Value> values);
+    // Writes the open data page and long-value page. Call once at the end.
+    void finish();
+
+    const std::vector<uint32_t>& dataPages() const { return dataPages_; }
+    const std::vector<uint32_t>& longValuePages() const { return longValues_.pages(); }
+    uint32_t rowCount() const { return rowCount_; }
+
+private:
+    void writeOpenPage();
+
+    PageSink& sink_;
+    const TableDef& def_;
+    JetVersion version_;
+    uint16_t codePage_;
+    LongValueWriter longValues_;
+    DataPageBuilder open_;
+    std::optional<uint32_t> openPage_;
+    std::vector<uint32_t> dataPages_;
+    uint32_t rowCount_ = 0;
+};
+
+}  // namespace jet
