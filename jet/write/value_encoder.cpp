@@ -151,11 +151,11 @@ Blob toStoredBinary(const Value& v, const ColumnDef& c) {
     throwMismatch(c, v);
 }
 
-size_t storedTextLength(const ColumnDef& c, const std::string& text, JetVersion ver,
-                        uint16_t codePage) {
+// Bytes the text takes in a Text column: two a UTF-16 unit from Jet 4 on,
+// code-page bytes in Jet 3 (one a character where the code page has none).
+size_t storedTextLength(const std::string& text, JetVersion ver, uint16_t codePage) {
     if (!isJet3(ver)) return utf8ToUtf16(text).size() * 2;
     if (auto bytes = encodeCodePageText(text, codePage)) return bytes->size();
-    (void)c;
     return utf8ToCodePoints(text).size();
 }
 
@@ -207,7 +207,7 @@ Value convertKnown(const Value& v, const ColumnDef& c, JetVersion ver, uint16_t 
         case DataType::Text:
         case DataType::Memo: {
             std::string text = v.is<std::string>() ? v.as<std::string>() : toText(v, loc);
-            if (c.type == DataType::Text && storedTextLength(c, text, ver, codePage) > c.length) {
+            if (c.type == DataType::Text && storedTextLength(text, ver, codePage) > c.length) {
                 throwTooSmall(c);
             }
             return Value::text(std::move(text));
@@ -275,7 +275,7 @@ Value convertForColumn(const Value& v, const ColumnDef& c, JetVersion ver, uint1
         // names the field that refused the value.
         if (e.code() != ErrorCode::InvalidArgument) throw;
         std::string message = e.what();
-        if (message.find(c.name) != std::string::npos) throw;
+        if (message.find("'" + c.name + "'") != std::string::npos) throw;
         if (message == kTypeMismatch) throwMismatch(c, v);
         throw Error(ErrorCode::InvalidArgument,
                     message + ": the field '" + c.name + "' cannot hold " + describe(v) + ".");
