@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -34,7 +35,15 @@ public:
     void finish();
 
     const std::vector<uint32_t>& dataPages() const { return dataPages_; }
-    const std::vector<uint32_t>& longValuePages() const { return longValues_.pages(); }
+    // The long-value pages of column def.columns[i] (empty for other
+    // columns). From Jet 4 on every long-value column has pages of its own,
+    // listed in that column's usage map; Jet 3 files share them per table.
+    const std::vector<uint32_t>& longValuePages(size_t columnIndex) const;
+    // Every long-value page of the table, in column order.
+    std::vector<uint32_t> longValuePages() const;
+    // The data pages that still have room for a row (for the table's
+    // free-space map).
+    std::vector<uint32_t> dataPagesWithRoom() const;
     uint32_t rowCount() const { return rowCount_; }
 
 private:
@@ -44,7 +53,9 @@ private:
     const TableDef& def_;
     JetVersion version_;
     uint16_t codePage_;
-    LongValueWriter longValues_;
+    std::vector<std::unique_ptr<LongValueWriter>> longValueWriters_;
+    std::vector<LongValueWriter*> longValuesByColumn_;
+    std::vector<uint32_t> fullPages_;  // data pages closed because a row did not fit
     DataPageBuilder open_;
     std::optional<uint32_t> openPage_;
     std::vector<uint32_t> dataPages_;

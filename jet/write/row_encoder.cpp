@@ -98,7 +98,14 @@ size_t jet3JumpCount(size_t rowSize) {
 
 std::vector<uint8_t> encodeRow(const TableDef& def, std::span<const Value> values, JetVersion v,
                                uint16_t codePage, LongValueWriter& longValues) {
-    if (values.size() != def.columns.size()) {
+    std::vector<LongValueWriter*> writers(def.columns.size(), &longValues);
+    return encodeRow(def, values, v, codePage, writers);
+}
+
+std::vector<uint8_t> encodeRow(const TableDef& def, std::span<const Value> values, JetVersion v,
+                               uint16_t codePage,
+                               std::span<LongValueWriter* const> longValuesByColumn) {
+    if (values.size() != def.columns.size() || longValuesByColumn.size() != def.columns.size()) {
         throw Error(ErrorCode::InvalidArgument, "a row of the table '" + def.name + "' needs " +
                                                     std::to_string(def.columns.size()) +
                                                     " values, not " +
@@ -174,7 +181,10 @@ std::vector<uint8_t> encodeRow(const TableDef& def, std::span<const Value> value
             size_t used = row.size() + trailer + LongValueWriter::kReferenceSize * laterLongValues;
             size_t limit = DataPageBuilder::maxRowSize(v);
             size_t room = used < limit ? limit - used : 0;
-            bytes = storeLongValue(c, value, v, codePage, room, longValues);
+            if (!longValuesByColumn[i])
+                throw Error(ErrorCode::InvalidArgument,
+                            "no long-value writer for column '" + c.name + "'");
+            bytes = storeLongValue(c, value, v, codePage, room, *longValuesByColumn[i]);
         } else {
             bytes = encodeValue(c, value, v, codePage);
         }

@@ -30,6 +30,12 @@ namespace jet {
 // when the row exceeds DataPageBuilder::maxRowSize.
 std::vector<uint8_t> encodeRow(const TableDef& def, std::span<const Value> values, JetVersion v,
                                uint16_t codePage, LongValueWriter& longValues);
+// The same with a writer per column (`longValuesByColumn[i]` for
+// def.columns[i]; only long-value columns' entries are used), for files
+// that keep each long-value column's pages apart.
+std::vector<uint8_t> encodeRow(const TableDef& def, std::span<const Value> values, JetVersion v,
+                               uint16_t codePage,
+                               std::span<LongValueWriter* const> longValuesByColumn);
 
 // Stores Memo text the way Access does and returns the row's bytes for it
 // (see LongValueWriter::store). Whether the text goes inline is decided on

@@ -197,6 +197,12 @@ CatalogRow tableObjectRow(JetVersion v, const std::string& name, uint32_t tdefPa
                      kEngineObjectFlags, lvProp);
 }
 
+CatalogRow userObjectRow(JetVersion v, const std::string& name, int32_t id, ObjectType type,
+                         uint32_t flags, double created, Blob lvProp) {
+    return objectRow(id, kTablesContainerId, name, type, created, defaultSids(v).admin,
+                     static_cast<int32_t>(flags), lvProp);
+}
+
 std::vector<CatalogRow> aceRowsForSystemTable(JetVersion v, const std::string& name,
                                               int32_t objectId) {
     return aceRowsForSystemTable(v, name, objectId, defaultSids(v));

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "jet/catalog/database.h"
 #include "jet/file/header.h"
 #include "jet/file/jet_version.h"
 #include "jet/format/table_def.h"
@@ -118,6 +119,12 @@ CatalogRow tableObjectRow(JetVersion v, const std::string& name, uint32_t tdefPa
                           double created, Blob lvProp);
 CatalogRow tableObjectRow(JetVersion v, const std::string& name, uint32_t tdefPage, bool system,
                           double created, Blob lvProp, const SidSet& sids);
+
+// The MSysObjects row of a user object that is not a local table (a query,
+// a linked table) with object id `id`: in the Tables container, owned by
+// Admin, with the given flags (a query's flags name its kind).
+CatalogRow userObjectRow(JetVersion v, const std::string& name, int32_t id, ObjectType type,
+                         uint32_t flags, double created, Blob lvProp);
 
 // The MSysACEs rows (ObjectId, SID, ACM, FInheritable) the engine writes for
 // the system table `name` with object id `objectId`. Empty for a name that is
