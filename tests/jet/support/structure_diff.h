@@ -84,4 +84,20 @@ std::vector<std::string> compareCatalogues(jet::Database& expected, jet::Databas
 // A value as the difference lines show it: null, numbers, "text", 0xHEX.
 std::string describeValue(const jet::Value& v);
 
+// Objects the Access application (not its engine) adds to a database on
+// first open: containers of forms and reports, its own system tables and
+// documents. Files made by Access hold them; files made by an engine do not.
+const std::vector<std::string>& accessApplicationObjects();
+
+// The options that compare an engine-made catalogue with one Access made:
+// the application's objects and the Windows account's rights left out.
+CatalogueDiffOptions accessMadeOptions(bool jet3);
+
+// The differences every catalogue made by Access (rather than by the engine
+// alone) shows against an engine-made one: Access stores its own properties
+// (AccessVersion, Build, NavPane ...) on MSysDb, and it widens Admin's
+// rights on the Tables container to 1048319, inheritable, where the engine
+// grants 393217. `adminSid` as the lines show it ("0x53A4").
+std::vector<std::string> accessMadeDifferences(const std::string& adminSid);
+
 }  // namespace testing_support

@@ -29,22 +29,6 @@ std::vector<Row> rowsOf(const std::vector<CatalogRow>& rows) {
 
 // Objects Access (the application) adds to a new file on its first open;
 // the engine does not create them (see jet/write/system_catalog.h).
-const std::vector<std::string> kApplicationObjects = {"Forms",
-                                                      "Reports",
-                                                      "Modules",
-                                                      "Scripts",
-                                                      "DataAccessPages",
-                                                      "SysRel",
-                                                      "AccessLayout",
-                                                      "SummaryInfo",
-                                                      "UserDefined",
-                                                      "MSysAccessObjects",
-                                                      "MSysAccessStorage",
-                                                      "MSysNavPane*",
-                                                      "MSysResources",
-                                                      "f_*_Data",
-                                                      "MSysModules",
-                                                      "MSysModules2"};
 
 struct FixtureCase {
     std::string file;
@@ -129,24 +113,8 @@ std::vector<std::string> compareBlueprint(const FixtureCase& c) {
     return diffs;
 }
 
-CatalogueDiffOptions accessMadeOptions(bool jet3) {
-    CatalogueDiffOptions o;
-    o.ignoredObjects = kApplicationObjects;
-    // Access adds rights for the Windows account it ran under (a long SID).
-    o.ignoreLongSids = true;
-    o.jet3 = jet3;
-    return o;
-}
-
-// Two differences every file made by Access (rather than by the engine
-// alone) shows: Access stores its own properties (AccessVersion, Build,
-// NavPane ...) on MSysDb, and it widens Admin's rights on the Tables
-// container to 1048319, inheritable, where the engine grants 393217.
-std::vector<std::string> accessMadeDifferences(const std::string& adminSid) {
-    return {"object Databases/MSysDb: LvProp map (object): unexpected",
-            "MSysACEs missing: /Tables sid " + adminSid + " acm 393217 inheritable false",
-            "MSysACEs unexpected: /Tables sid " + adminSid + " acm 1048319 inheritable true"};
-}
+using testing_support::accessMadeDifferences;
+using testing_support::accessMadeOptions;
 
 TEST(SystemCatalog, BlueprintMatchesTheCataloguesTheEngineWrote) {
     const SortOrder legacy{1033, 0};
@@ -416,7 +384,7 @@ TEST(StructureDiff, IgnoredObjectsAndPropertiesOfAnAccessMadeFile) {
     auto a = openFixture("empty/empty.mdb");
     auto b = openFixture("empty/empty2003.mdb");
     CatalogueDiffOptions options;
-    options.ignoredObjects = kApplicationObjects;
+    options.ignoredObjects = testing_support::accessApplicationObjects();
     options.ignoreIds = true;
     const auto diffs = testing_support::compareCatalogues(*a, *b, options);
     ASSERT_FALSE(diffs.empty());
