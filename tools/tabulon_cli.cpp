@@ -14,6 +14,7 @@
 #include "jet/sql/executor.h"
 #include "jet/table/index_cursor.h"
 #include "jet/table/table_scan.h"
+#include "tools/cli_write_commands.h"
 #include "tools/csv_format.h"
 
 namespace {
@@ -30,9 +31,19 @@ const char* kUsage =
     "  query-sql FILE NAME    SQL text of a stored query\n"
     "  index-walk FILE TABLE INDEX  rows as CSV in the order of an index\n"
     "  sql FILE STATEMENT     run a SELECT; its rows as CSV with a header line\n"
-    "  check FILE             read everything and check it; exit 1 on problems\n";
+    "  check FILE             read everything and check it; exit 1 on problems\n"
+    "writing commands:\n"
+    "  create FILE --version KEY [--collation ID] [--password P]\n"
+    "                         a new empty database; KEY 32 (3.0), 64 (4.0), 128 (12.0),\n"
+    "                         256 (14.0); ID a Windows language id (default 1033)\n"
+    "  compact SOURCE DESTINATION [--version KEY] [--collation ID]\n"
+    "          [--new-password P | --remove-password]\n"
+    "                         rewrite SOURCE (opened with --password) into DESTINATION\n"
+    "  load FILE TABLE CSV [--columns \"Name Type(Size), ...\"] [--primary-key COL[,COL]]\n"
+    "          [--index COL]... bulk-load a CSV (header line first) into a new table\n";
 
 struct Args {
+    tools::WriteArgs write;
     std::string password;
     std::string command;
     std::vector<std::string> rest;
@@ -187,11 +198,31 @@ void exportTable(jet::Database& db, const std::string& name) {
     }
 }
 
+std::vector<std::string> splitCommas(const std::string& text) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t comma = text.find(',', start);
+        if (comma == std::string::npos) comma = text.size();
+        if (comma > start) parts.push_back(text.substr(start, comma - start));
+        start = comma + 1;
+    }
+    return parts;
+}
+
 int run(const Args& a) {
     if (a.rest.empty()) {
         std::cerr << kUsage;
         return 1;
     }
+    auto argAt = [&](size_t n) {
+        if (a.rest.size() <= n)
+            throw jet::Error(jet::ErrorCode::InvalidArgument, "missing argument for " + a.command);
+        return a.rest[n];
+    };
+    if (a.command == "create") return tools::createCommand(argAt(0), a.write);
+    if (a.command == "compact") return tools::compactCommand(argAt(0), argAt(1), a.write);
+    if (a.command == "load") return tools::loadCommand(argAt(0), argAt(1), argAt(2), a.write);
     jet::OpenOptions options;
     options.password = a.password;
     auto db = jet::Database::open(a.rest[0], options);
@@ -276,28 +307,47 @@ int run(const Args& a) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    Args a;
-    std::vector<std::string> positional;
-    for (int i = 1; i < argc; ++i) {
-        std::string s = argv[i];
-        if (s == "--password" && i + 1 < argc) {
-            a.password = argv[++i];
-        } else if (s == "--system") {
-            a.system = true;
-        } else if (s == "--help" || s == "-h") {
-            std::cout << kUsage;
-            return 0;
-        } else {
-            positional.push_back(s);
-        }
-    }
-    if (positional.empty()) {
-        std::cerr << kUsage;
-        return 1;
-    }
-    a.command = positional[0];
-    a.rest.assign(positional.begin() + 1, positional.end());
     try {
+        Args a;
+        std::vector<std::string> positional;
+        for (int i = 1; i < argc; ++i) {
+            std::string s = argv[i];
+            auto value = [&]() -> std::string {
+                if (i + 1 >= argc) throw std::invalid_argument(s + " needs a value");
+                return argv[++i];
+            };
+            if (s == "--password") {
+                a.password = value();
+                a.write.password = a.password;
+            } else if (s == "--version") {
+                a.write.version = std::stoi(value());
+            } else if (s == "--collation") {
+                a.write.collation = std::stoi(value());
+            } else if (s == "--new-password") {
+                a.write.newPassword = value();
+            } else if (s == "--remove-password") {
+                a.write.removePassword = true;
+            } else if (s == "--columns") {
+                a.write.columns = value();
+            } else if (s == "--primary-key") {
+                a.write.primaryKey = splitCommas(value());
+            } else if (s == "--index") {
+                a.write.indexes.push_back(value());
+            } else if (s == "--system") {
+                a.system = true;
+            } else if (s == "--help" || s == "-h") {
+                std::cout << kUsage;
+                return 0;
+            } else {
+                positional.push_back(s);
+            }
+        }
+        if (positional.empty()) {
+            std::cerr << kUsage;
+            return 1;
+        }
+        a.command = positional[0];
+        a.rest.assign(positional.begin() + 1, positional.end());
         return run(a);
     } catch (const jet::Error& e) {
         std::cerr << e.what() << "\n";
