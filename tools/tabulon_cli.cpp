@@ -253,8 +253,10 @@ int run(const Args& a) {
     } else if (cmd == "check") {
         jet::CheckReport report = jet::checkDatabase(*db);
         for (const auto& p : report.problems) std::cerr << p << "\n";
+        for (const auto& n : report.notes) std::cout << "note: " << n << "\n";
         std::cout << (report.ok() ? "OK" : "PROBLEMS") << ": " << report.tablesChecked
-                  << " tables, " << report.rowsChecked << " rows\n";
+                  << " tables, " << report.rowsChecked << " rows, " << report.pagesChecked
+                  << " pages, " << report.indexEntriesChecked << " index entries\n";
         return report.ok() ? 0 : 1;
     } else if (cmd == "query-sql") {
         std::cout << jet::readStoredQuery(*db, needArg(1)).query.sql << "\n";
