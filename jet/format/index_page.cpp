@@ -4,6 +4,7 @@
 #include <string>
 
 #include "jet/error.h"
+#include "jet/format/index_page_layout.h"
 #include "jet/util/bytes.h"
 
 namespace jet {
@@ -12,24 +13,8 @@ namespace {
 constexpr uint8_t kIndexNodePage = 0x03;
 constexpr uint8_t kIndexLeafPage = 0x04;
 
-constexpr size_t kRowPointerSize = 4;  // data page (3) + row (1)
-constexpr size_t kChildPointerSize = 4;
-
-struct IndexPageLayout {
-    size_t pageSize;
-    size_t prevPage;
-    size_t nextPage;
-    size_t tailPage;
-    size_t prefixLength;
-    bool widePrefix;
-    size_t entryMask;
-    size_t entryMaskSize;
-};
-
-// Jet 3 keeps the prefix length in one byte: the byte after it is set on
-// intermediate pages. Jet 4 has a two-byte length, then that byte.
-constexpr IndexPageLayout kJet3Layout{2048, 0x08, 0x0c, 0x10, 0x14, false, 0x16, 226};
-constexpr IndexPageLayout kJet4Layout{4096, 0x0c, 0x10, 0x14, 0x18, true, 0x1b, 453};
+constexpr size_t kRowPointerSize = kIndexRowPointerSize;
+constexpr size_t kChildPointerSize = kIndexChildPointerSize;
 
 uint32_t readBigEndian(Bytes data, size_t offset, size_t width) {
     uint32_t value = 0;
@@ -61,7 +46,7 @@ bool indexEntryLess(const IndexEntry& a, const IndexEntry& b) {
 }
 
 IndexPage parseIndexPage(std::span<const uint8_t> page, bool jet3) {
-    const IndexPageLayout& layout = jet3 ? kJet3Layout : kJet4Layout;
+    const IndexPageLayout& layout = indexPageLayout(jet3);
     if (page.size() != layout.pageSize) {
         throwCorrupt("An index page has " + std::to_string(page.size()) + " bytes instead of " +
                      std::to_string(layout.pageSize));

@@ -4,35 +4,18 @@
 #include <string>
 
 #include "jet/error.h"
+#include "jet/format/index_page_layout.h"
 #include "jet/format/page_types.h"
 
 namespace jet {
 namespace {
 
-constexpr size_t kRowPointerSize = 4;  // data page (3) + row (1)
-constexpr size_t kChildPointerSize = 4;
+constexpr size_t kRowPointerSize = kIndexRowPointerSize;
+constexpr size_t kChildPointerSize = kIndexChildPointerSize;
 constexpr uint32_t kMaxDataPage = 0xffffff;
 
-struct IndexPageLayout {
-    size_t pageSize;
-    size_t prevPage;
-    size_t nextPage;
-    size_t tailPage;
-    size_t prefixLength;
-    bool widePrefix;
-    size_t nodeFlag;  // 1 on intermediate pages
-    size_t entryMask;
-    size_t entryMaskSize;
-    size_t entriesStart() const { return entryMask + entryMaskSize; }
-    size_t capacity() const { return pageSize - entriesStart(); }
-    size_t maxPrefix() const { return widePrefix ? 0xffff : 0xff; }
-};
-
-constexpr IndexPageLayout kJet3Layout{2048, 0x08, 0x0c, 0x10, 0x14, false, 0x15, 0x16, 226};
-constexpr IndexPageLayout kJet4Layout{4096, 0x0c, 0x10, 0x14, 0x18, true, 0x1a, 0x1b, 453};
-
 const IndexPageLayout& layoutOf(JetVersion v) {
-    return isJet3(v) ? kJet3Layout : kJet4Layout;
+    return indexPageLayout(isJet3(v));
 }
 
 void putU16(PageBytes& page, size_t at, size_t v) {
