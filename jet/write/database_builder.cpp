@@ -122,6 +122,7 @@ public:
 
     uint32_t rowCount() const { return appender_.rowCount(); }
     const TableDef& def() const { return def_; }
+    std::span<const Value> lastRow() const { return row_; }
 
     // Indexes, usage maps and the definition.
     void finish() {
@@ -234,6 +235,10 @@ TableBuilder::~TableBuilder() = default;
 
 void TableBuilder::addRow(std::span<const Value> values) {
     rows_->addRow(values);
+}
+
+std::span<const Value> TableBuilder::lastRow() const {
+    return rows_->lastRow();
 }
 
 uint32_t TableBuilder::rowCount() const {

@@ -63,6 +63,10 @@ public:
     // Constraint for a broken rule (Required, zero-length text, a null in a
     // required index, text too long).
     void addRow(std::span<const Value> values);
+    // The values of the row last added, as stored: converted to the column
+    // types, with auto-numbers filled in. Empty before the first row; after
+    // a refused row it holds what was prepared of that row.
+    std::span<const Value> lastRow() const;
     uint32_t rowCount() const;
     const TableDef& def() const;
 
