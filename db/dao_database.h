@@ -57,8 +57,42 @@ private:
 
 // The engine object. It holds no state; it exists so that callers read like
 // the DAO code they replace.
+//
+// Locale texts name a collation as ";LANGID=0x0409;CP=1252;COUNTRY=0"
+// (keys without regard to case, LANGID in hexadecimal), optionally followed
+// by ";pwd=" and a password; ";pwd=" with nothing after it stands for "no
+// password". Version keys: 32 "3.0", 64 "4.0", 128 "12.0", 256 "14.0".
 class DBEngine {
 public:
+    // Creates a new empty database file `name` and returns it open. `locale`
+    // must name one of the twenty collations (kCollations of
+    // db/xdbtool_MDB.h); its password part, when given, protects the new
+    // file. `version` is a version key; 0 creates a 14.0 file. Nothing is
+    // written when this fails. Throws jet::Error: Io "Database already
+    // exists." when `name` exists (nothing is overwritten), InvalidArgument
+    // for a locale without a known collation or an unknown version key or a
+    // password the format cannot hold, Io when the file cannot be written.
+    std::shared_ptr<Database> CreateDatabase(const QString& name, const QString& locale,
+                                             int version = 0);
+
+    // Writes a compacted copy of `source` to `destination`: every table with
+    // its rows, indexes and properties, every stored query and relation.
+    // `destinationLocale` chooses the copy's collation and password ("" keeps
+    // both; a locale without a password part keeps the password; ";pwd="
+    // alone removes it); `version` is the copy's version key, 0 keeps the
+    // source's; `sourceLocale` carries the source's password as ";pwd=...".
+    // The source must not be open anywhere in the program (as DAO requires
+    // it closed by every user); it is held exclusively while it is read.
+    // Throws jet::Error: Io "Database already exists." when `destination`
+    // exists; "Could not find file '<source>'."; "Could not use '<source>';
+    // file already in use." while a handle on it is open; "Not a valid
+    // password."; InvalidArgument for an unknown version key or collation or
+    // a column the destination version cannot hold; Io when writing fails.
+    // No destination file is left behind by a failure.
+    void CompactDatabase(const QString& source, const QString& destination,
+                         const QString& destinationLocale, int version = 0,
+                         const QString& sourceLocale = QString());
+
     // Opens `name`. The password is passed as it is (no connect text is
     // built or parsed, so a password may hold any character). With
     // `exclusive` no other handle on the file may exist or be opened while

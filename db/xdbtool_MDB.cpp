@@ -1,8 +1,5 @@
 #include "db/xdbtool_MDB.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 namespace {
 
 template <class Rows, class Key>
@@ -92,13 +89,6 @@ int DBVersionFromVersionText(const QString& versionText) {
 std::shared_ptr<dao::Database> OpenMDB(const QString& fileName, const QString& password,
                                        bool exclusive) {
     return dao::DBEngine().OpenDatabase(fileName, exclusive, false, password);
-}
-
-void DeleteFileIfExists(const QString& fileName) {
-    if (!QFileInfo::exists(fileName)) return;
-    if (!QFile::remove(fileName)) {
-        throw jet::Error(jet::ErrorCode::Io, "Cannot delete file: " + fileName.toStdString());
-    }
 }
 
 bool HasMSysPrefix(const QString& name) {

@@ -14,8 +14,9 @@
 // - The routines keep no state; the Database returned by OpenMDB belongs to
 //   the caller, who closes it.
 //
-// Creating, compacting and changing definitions come with the engine's
-// writer.
+// Creating and compacting files: CreateMDB, CompactMDB and
+// CompactMDBInPlace (db/xdbtool_MDB_files.cpp). Changing definitions comes
+// with the engine's schema writer.
 #pragma once
 
 #include <QString>
@@ -200,9 +201,40 @@ bool HasMSysPrefix(const QString& name);
 std::shared_ptr<dao::Database> OpenMDB(const QString& fileName, const QString& password,
                                        bool exclusive);
 
+// Creates the empty database `fileName` with the collation `langId` and
+// the format `versionKey` (a key of kDBVersions), without a password. The
+// file must not exist yet. Throws jet::Error: "Database already exists.",
+// InvalidArgument when `langId` is not in kCollations or the key is
+// unknown, Io when the file cannot be written. The caller opens the file
+// afterwards with OpenMDB.
+void CreateMDB(const QString& fileName, int langId, int versionKey);
+
+// Writes a compacted copy of `source` to `destination` (which must not
+// exist). `sourcePassword` opens the source ("" = none). `versionKey` 0
+// keeps the source's format; `destLangId` 0 keeps its collation (the
+// source's language id only names its locale, which changes nothing).
+// `destPassword`: "" keeps the source's password, a single blank " " writes
+// the copy without password, any other text becomes the copy's password.
+// Failures propagate as jet::Error (see dao::DBEngine::CompactDatabase).
+void CompactMDB(const QString& source, const QString& destination, const QString& sourcePassword,
+                int versionKey, int destLangId, int sourceLangId, const QString& destPassword);
+
 // Deletes the file when it exists; throws jet::Error (Io) "Cannot delete
 // file: <fileName>" when it exists and cannot be deleted.
 void DeleteFileIfExists(const QString& fileName);
+
+// Compacts `fileName` into its own place, through "_compact_.mdb" and
+// "_old_.mdb" in the file's folder (for .accdb files too). `newPassword`:
+// "" keeps `currentPassword`, " " removes the password, other text becomes
+// the password. `versionKey` 0 keeps the format, `langId` 0 the collation.
+// Every handle on the file must be closed first (the main window closes
+// its session and reopens the file afterwards). Shows the wait cursor while
+// it works. On failure the error report "Error: Cannot compress data." with
+// the reason is shown through the dialog kit and the result is false; the
+// database is then still at `fileName` unless even moving it back failed,
+// which the report says.
+bool CompactMDBInPlace(const QString& fileName, const QString& currentPassword,
+                       const QString& newPassword, int versionKey, int langId);
 
 // The version key of the open database (DBVersionFromVersionText of its
 // Version), or -1.

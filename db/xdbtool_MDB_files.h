@@ -1,0 +1,25 @@
+// How the file routines of xdbtool_MDB (CompactMDBInPlace) move files. By
+// default a rename is QFile::rename; tests install a renamer that fails on
+// names of their choice, to reach the failures a real disk rarely shows
+// (the database moved aside, the compacted copy refusing to take its place).
+#pragma once
+
+#include <QString>
+#include <functional>
+
+// Returns true when `from` now has the name `to`.
+using MdbFileRenamer = std::function<bool(const QString& from, const QString& to)>;
+
+// Installs `renamer` for the lifetime of this object (an empty one means
+// QFile::rename) and restores the previous one afterwards. Scopes nest and
+// must end in reverse order; user-interface thread only.
+class ScopedMdbFileRenamer {
+public:
+    explicit ScopedMdbFileRenamer(MdbFileRenamer renamer);
+    ~ScopedMdbFileRenamer();
+    ScopedMdbFileRenamer(const ScopedMdbFileRenamer&) = delete;
+    ScopedMdbFileRenamer& operator=(const ScopedMdbFileRenamer&) = delete;
+
+private:
+    MdbFileRenamer previous_;
+};

@@ -1,0 +1,458 @@
+// The catalogue routines that create and compact files: new databases of
+// every version and a choice of collations, compaction with the version,
+// locale and password conventions, and compaction in place with its
+// temporary files and its error report.
+#include <gtest/gtest.h>
+
+#include <QCursor>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+
+#include "db/engine_registry.h"
+#include "db/xdbtool_MDB.h"
+#include "db/xdbtool_MDB_files.h"
+#include "db_fixtures.h"
+#include "jet/error.h"
+#include "kit/xdlg_scripted.h"
+
+namespace {
+
+using db_test::copyFixture;
+
+constexpr const char* kGeneral = "General (English, French, German ...)";
+const QString kReportHeader = QStringLiteral("Error: Cannot compress data.");
+
+template <class F>
+std::string errorOf(F&& call) {
+    try {
+        call();
+    } catch (const jet::Error& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+QByteArray bytesOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QStringList tableNames(const QString& path, const QString& password = QString()) {
+    auto db = OpenMDB(path, password, false);
+    QStringList names;
+    GetTableNames(*db, names);
+    return names;
+}
+
+struct Opened {
+    int versionKey;
+    int langId;
+};
+
+Opened versionAndCollation(const QString& path, const QString& password = QString()) {
+    auto db = OpenMDB(path, password, false);
+    return {GetMDBVersion(*db), db->CollatingOrder()};
+}
+
+// ---- CreateMDB ----------------------------------------------------------------
+
+TEST(XdbtoolWrite, CreateMDBMakesEachVersionWithItsCollation) {
+    struct Case {
+        int versionKey;
+        const char* collation;
+        const char* file;
+    };
+    const Case cases[] = {
+        {32, kGeneral, "g97.mdb"},
+        {32, "Russian", "ru97.mdb"},
+        {32, "Swedish and Finnish", "sv97.mdb"},
+        {64, kGeneral, "g.mdb"},
+        {64, "Japanese", "ja.mdb"},
+        {64, "Turkish", "tr.mdb"},
+        {128, kGeneral, "g.accdb"},
+        {128, "Greek", "el.accdb"},
+        {256, kGeneral, "g14.accdb"},
+        {256, "Simplified Chinese", "zh.accdb"},
+        {256, "Czech", "cs.accdb"},
+    };
+    QTemporaryDir dir;
+    const int openBefore = db::openEngineDatabaseCount();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QString path = dir.filePath(c.file);
+        const int langId = CollationFromName(c.collation);
+        ASSERT_GT(langId, 0);
+        CreateMDB(path, langId, c.versionKey);
+        EXPECT_EQ(db::openEngineDatabaseCount(), openBefore);  // released at once
+
+        auto db = OpenMDB(path, QString(), false);
+        EXPECT_EQ(GetMDBVersion(*db), c.versionKey);
+        EXPECT_EQ(DBVersionName(GetMDBVersion(*db)), DBVersionName(c.versionKey));
+        EXPECT_EQ(db->CollatingOrder(), langId);
+        EXPECT_EQ(CollationName(db->CollatingOrder()), c.collation);
+        QStringList names{"stale"};
+        GetTableNames(*db, names);
+        EXPECT_TRUE(names.isEmpty()) << names.join(u',').toStdString();
+    }
+}
+
+TEST(XdbtoolWrite, CreateMDBRefusesWithoutWritingAnything) {
+    QTemporaryDir dir;
+    const QString existing = copyFixture(dir, "empty/emptyJet4.mdb");
+    const QByteArray before = bytesOf(existing);
+    struct Case {
+        QString file;
+        int langId;
+        int versionKey;
+        const char* messageStart;
+    };
+    const Case cases[] = {
+        {existing, 1033, 64, "Database already exists."},
+        {dir.filePath("nolocale.mdb"), 0, 64, "The locale text '' names none"},
+        {dir.filePath("unknown.mdb"), 1036, 64, "The locale text '' names none"},  // French
+        {dir.filePath("badkey.mdb"), 1033, 100, "Invalid version key 100."},
+        {dir.filePath("nofolder/x.mdb"), 1033, 64, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        const std::string message = errorOf([&] { CreateMDB(c.file, c.langId, c.versionKey); });
+        EXPECT_NE(message, "(no error)");
+        EXPECT_EQ(message.rfind(c.messageStart, 0), 0u) << message;
+    }
+    EXPECT_EQ(bytesOf(existing), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"emptyJet4.mdb"});
+}
+
+// ---- CompactMDB ---------------------------------------------------------------
+
+TEST(XdbtoolWrite, CompactMDBVersionAndLocaleOptions) {
+    QTemporaryDir dir;
+    const QString source = copyFixture(dir, "V2000/indexTestV2000.mdb");
+    const QStringList sourceTables = tableNames(source);
+    ASSERT_FALSE(sourceTables.isEmpty());
+    struct Case {
+        const char* destination;
+        int versionKey;
+        int destLangId;
+        int sourceLangId;
+        Opened expected;
+    };
+    const Case cases[] = {
+        {"same.mdb", 0, 0, 0, {64, 1033}},          // no options: the source's own
+        {"srclocale.mdb", 0, 0, 1049, {64, 1033}},  // the source's locale changes nothing
+        {"ru.mdb", 0, 1049, 0, {64, 1049}},         // collation only
+        {"v97.mdb", 32, 0, 0, {32, 1033}},          // version only
+        {"v14.accdb", 256, 1053, 0, {256, 1053}},   // both
+        {"v12.accdb", 128, 1033, 1033, {128, 1033}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.destination);
+        const QString destination = dir.filePath(c.destination);
+        CompactMDB(source, destination, QString(), c.versionKey, c.destLangId, c.sourceLangId,
+                   QString());
+        const Opened got = versionAndCollation(destination);
+        EXPECT_EQ(got.versionKey, c.expected.versionKey);
+        EXPECT_EQ(got.langId, c.expected.langId);
+        EXPECT_EQ(tableNames(destination), sourceTables);
+    }
+}
+
+TEST(XdbtoolWrite, CompactMDBPasswordConventions) {
+    QTemporaryDir dir;
+    const QString plain = copyFixture(dir, "V2000/indexTestV2000.mdb");
+    const QString locked = dir.filePath("locked.mdb");
+    CompactMDB(plain, locked, QString(), 0, 0, 0, QStringLiteral("Old pw"));
+    const std::string badPassword = "Not a valid password.";
+    ASSERT_EQ(errorOf([&] { OpenMDB(locked, QString(), false); }), badPassword);
+
+    struct Case {
+        const char* destination;
+        const QString& source;
+        QString sourcePassword;
+        QString destPassword;
+        QString opensWith;  // the copy opens with this password and no other
+    };
+    const Case cases[] = {
+        {"keep.mdb", locked, "Old pw", "", "Old pw"},  // "": no password part, kept
+        {"none.mdb", locked, "Old pw", " ", ""},       // " ": empty part, removed
+        {"new.mdb", locked, "Old pw", "n3w", "n3w"},   // text: the new password
+        {"blank2.mdb", locked, "Old pw", "  ", "  "},  // two blanks are a password
+        {"plainkeep.mdb", plain, "", "", ""},         {"plainnew.mdb", plain, "", "first", "first"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.destination);
+        const QString destination = dir.filePath(c.destination);
+        CompactMDB(c.source, destination, c.sourcePassword, 0, 0, 0, c.destPassword);
+        EXPECT_EQ(tableNames(destination, c.opensWith), tableNames(plain));
+        const QString wrong = c.opensWith.isEmpty() ? QStringLiteral("Old pw") : QString();
+        if (!c.opensWith.isEmpty()) {
+            EXPECT_EQ(errorOf([&] { OpenMDB(destination, wrong, false); }), badPassword);
+        }
+    }
+}
+
+TEST(XdbtoolWrite, CompactMDBFailuresLeaveNoDestination) {
+    QTemporaryDir dir;
+    const QString source = copyFixture(dir, "V2000/indexTestV2000.mdb");
+    const QString locked = dir.filePath("locked.mdb");
+    CompactMDB(source, locked, QString(), 0, 0, 0, QStringLiteral("pw"));
+    const QString taken = copyFixture(dir, "empty/emptyJet4.mdb");
+    const QString out = dir.filePath("out.mdb");
+    const QString missing = dir.filePath("missing.mdb");
+
+    struct Case {
+        const char* what;
+        std::function<void()> call;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"wrong source password", [&] { CompactMDB(locked, out, "PW", 0, 0, 0, QString()); },
+         "Not a valid password."},
+        {"missing source", [&] { CompactMDB(missing, out, QString(), 0, 0, 0, QString()); },
+         "Could not find file '" + missing.toStdString() + "'."},
+        {"destination exists", [&] { CompactMDB(source, taken, QString(), 0, 0, 0, QString()); },
+         "Database already exists."},
+        {"destination is the source",
+         [&] { CompactMDB(source, source, QString(), 0, 0, 0, QString()); },
+         "Database already exists."},
+        {"unknown version key", [&] { CompactMDB(source, out, QString(), 48, 0, 0, QString()); },
+         "Invalid version key 48."},
+        {"';' in the new password",
+         [&] { CompactMDB(source, out, QString(), 0, 0, 0, "a;LANGID=0x0419"); },
+         "A password that contains ';' cannot be passed to the compaction."},
+    };
+    const QByteArray takenBytes = bytesOf(taken);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(errorOf(c.call), c.message);
+        EXPECT_FALSE(QFileInfo::exists(out));
+    }
+    EXPECT_EQ(bytesOf(taken), takenBytes);
+}
+
+TEST(XdbtoolWrite, CompactMDBRefusesAFileThatIsOpen) {
+    QTemporaryDir dir;
+    const QString source = copyFixture(dir, "V2000/indexTestV2000.mdb");
+    const QString out = dir.filePath("out.mdb");
+    const std::string inUse = "Could not use '" + source.toStdString() + "'; file already in use.";
+    {
+        auto db = OpenMDB(source, QString(), false);
+        EXPECT_EQ(errorOf([&] { CompactMDB(source, out, QString(), 0, 0, 0, QString()); }), inUse);
+        EXPECT_FALSE(QFileInfo::exists(out));
+        db->Close();
+        // Released through Close, the file compacts although the object lives.
+        CompactMDB(source, out, QString(), 0, 0, 0, QString());
+    }
+    EXPECT_TRUE(QFileInfo::exists(out));
+}
+
+// ---- CompactMDBInPlace ------------------------------------------------------------
+
+struct InPlaceRun {
+    kit::ScriptedDialogService dialogs;
+    bool result = false;
+};
+
+void compactInPlace(InPlaceRun& run, const QString& file, const QString& current,
+                    const QString& newPassword, int versionKey, int langId) {
+    kit::ScopedDialogService use(run.dialogs);
+    run.result = CompactMDBInPlace(file, current, newPassword, versionKey, langId);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST(XdbtoolWrite, CompactMDBInPlaceReplacesTheFile) {
+    struct Case {
+        const char* fixture;
+        QString current;
+        QString newPassword;
+        int versionKey;
+        int langId;
+        Opened expected;
+        QString opensWith;
+    };
+    const Case cases[] = {
+        {"V2000/indexTestV2000.mdb", "", "", 0, 0, {64, 1033}, ""},
+        {"V2000/indexTestV2000.mdb", "", "", 256, 1049, {256, 1049}, ""},
+        {"V2000/indexTestV2000.mdb", "", "set", 32, 0, {32, 1033}, "set"},
+        {"V2007/testV2007.accdb", "", "", 64, 1053, {64, 1053}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.fixture) + " -> " + std::to_string(c.versionKey));
+        QTemporaryDir dir;
+        const QString file = copyFixture(dir, c.fixture);
+        const QStringList tables = tableNames(file);
+
+        // The hourglass shows while the files are moved.
+        std::vector<bool> busyDuringRenames;
+        ScopedMdbFileRenamer watch([&](const QString& from, const QString& to) {
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            busyDuringRenames.push_back(cursor && cursor->shape() == Qt::WaitCursor);
+            return QFile::rename(from, to);
+        });
+        InPlaceRun run;
+        compactInPlace(run, file, c.current, c.newPassword, c.versionKey, c.langId);
+        EXPECT_TRUE(run.result);
+        EXPECT_TRUE(run.dialogs.asked().empty())
+            << run.dialogs.transcript().join('\n').toStdString();
+        EXPECT_EQ(busyDuringRenames, std::vector<bool>({true, true}));
+
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QFileInfo(file).fileName()});
+        const Opened got = versionAndCollation(file, c.opensWith);
+        EXPECT_EQ(got.versionKey, c.expected.versionKey);
+        EXPECT_EQ(got.langId, c.expected.langId);
+        EXPECT_EQ(tableNames(file, c.opensWith), tables);
+    }
+}
+
+TEST(XdbtoolWrite, CompactMDBInPlacePasswordConventions) {
+    QTemporaryDir dir;
+    const QString file = copyFixture(dir, "V2000/indexTestV2000.mdb");
+    const QStringList tables = tableNames(file);
+    struct Step {
+        QString current;
+        QString newPassword;
+        QString opensWith;
+    };
+    // One file through a sequence of runs: each starts from the password the
+    // run before left.
+    const Step steps[] = {
+        {"", "one", "one"},     // set
+        {"one", "", "one"},     // "" keeps the current password
+        {"one", "two", "two"},  // change
+        {"two", " ", ""},       // " " removes it
+        {"", "", ""},           // a file without password stays without
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(("'" + s.current + "' -> '" + s.newPassword + "'").toStdString());
+        InPlaceRun run;
+        compactInPlace(run, file, s.current, s.newPassword, 0, 0);
+        ASSERT_TRUE(run.result) << run.dialogs.transcript().join('\n').toStdString();
+        EXPECT_EQ(tableNames(file, s.opensWith), tables);
+        if (!s.opensWith.isEmpty()) {
+            EXPECT_EQ(errorOf([&] { OpenMDB(file, QString(), false); }), "Not a valid password.");
+        }
+    }
+}
+
+// A run that fails: one error report with the header and the reason, false,
+// and the database unchanged under its own name.
+TEST(XdbtoolWrite, CompactMDBInPlaceFailuresReportAndKeepTheFile) {
+    struct Case {
+        const char* what;
+        // Prepares the folder; returns the file name to compact.
+        std::function<QString(const QTemporaryDir&, const QString& file)> prepare;
+        // Fails the rename whose source this returns true for.
+        std::function<bool(const QString& from, const QString& file)> failRename;
+        // The reason in the report, given the folder and the file.
+        std::function<QString(const QTemporaryDir&, const QString& file)> reason;
+    };
+    auto never = [](const QString&, const QString&) { return false; };
+    auto blockWithFolder = [](const char* name) {
+        return [name](const QTemporaryDir& dir, const QString& file) {
+            QDir(dir.path()).mkpath(QStringLiteral("%1/inside").arg(name));
+            return file;
+        };
+    };
+    const Case cases[] = {
+        {"undeletable _compact_.mdb", blockWithFolder("_compact_.mdb"), never,
+         [](const QTemporaryDir& dir, const QString&) {
+             return "Cannot delete file: " + dir.filePath("_compact_.mdb");
+         }},
+        {"undeletable _old_.mdb", blockWithFolder("_old_.mdb"), never,
+         [](const QTemporaryDir& dir, const QString&) {
+             return "Cannot delete file: " + dir.filePath("_old_.mdb");
+         }},
+        {"source missing",
+         [](const QTemporaryDir& dir, const QString&) { return dir.filePath("gone.mdb"); }, never,
+         [](const QTemporaryDir&, const QString& file) {
+             return "Could not find file '" + file + "'.";
+         }},
+        {"database cannot be moved aside", [](const QTemporaryDir&, const QString& f) { return f; },
+         [](const QString& from, const QString& file) { return from == file; },
+         [](const QTemporaryDir&, const QString& file) { return "Cannot rename file: " + file; }},
+        {"copy cannot take its place", [](const QTemporaryDir&, const QString& f) { return f; },
+         [](const QString& from, const QString&) { return from.endsWith("_compact_.mdb"); },
+         [](const QTemporaryDir& dir, const QString&) {
+             return "Cannot rename file: " + dir.filePath("_compact_.mdb");
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        const QString original = copyFixture(dir, "V2000/indexTestV2000.mdb");
+        const QByteArray bytes = bytesOf(original);
+        const QString file = c.prepare(dir, original);
+
+        ScopedMdbFileRenamer failing([&](const QString& from, const QString& to) {
+            return !c.failRename(from, file) && QFile::rename(from, to);
+        });
+        InPlaceRun run;
+        run.dialogs.answerMessage(mrOk);
+        compactInPlace(run, file, QString(), QString(), 0, 0);
+        EXPECT_FALSE(run.result);
+        EXPECT_EQ(run.dialogs.beeps(), 1);
+        ASSERT_EQ(run.dialogs.asked().size(), 1u);
+        const QStringList texts = run.dialogs.asked().front().texts();
+        ASSERT_EQ(texts.size(), 2);
+        EXPECT_EQ(texts[0], kReportHeader);
+        EXPECT_EQ(texts[1], "Error description:\n" + c.reason(dir, file));
+
+        EXPECT_EQ(bytesOf(original), bytes);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"indexTestV2000.mdb"});
+    }
+}
+
+TEST(XdbtoolWrite, CompactMDBInPlaceSaysWhereTheDatabaseIsWhenItCannotBeMovedBack) {
+    QTemporaryDir dir;
+    const QString file = copyFixture(dir, "V2000/indexTestV2000.mdb");
+    const QByteArray bytes = bytesOf(file);
+    const QString compactPath = dir.filePath("_compact_.mdb");
+    const QString oldPath = dir.filePath("_old_.mdb");
+    // Only the first move succeeds.
+    int renames = 0;
+    ScopedMdbFileRenamer failing([&](const QString& from, const QString& to) {
+        return ++renames == 1 && QFile::rename(from, to);
+    });
+    InPlaceRun run;
+    run.dialogs.answerMessage(mrOk);
+    compactInPlace(run, file, QString(), QString(), 0, 0);
+    EXPECT_FALSE(run.result);
+    EXPECT_EQ(renames, 3);  // aside, into place, back
+    ASSERT_EQ(run.dialogs.asked().size(), 1u);
+    EXPECT_EQ(run.dialogs.asked().front().texts().value(1),
+              "Error description:\nCannot rename file: " + compactPath +
+                  ". The database is kept as " + oldPath);
+    EXPECT_EQ(bytesOf(oldPath), bytes);
+    EXPECT_TRUE(QFileInfo::exists(compactPath));  // the complete copy stays too
+    EXPECT_FALSE(QFileInfo::exists(file));
+}
+
+TEST(XdbtoolWrite, CompactMDBInPlaceNeedsTheSessionReleasedAndReopensAfterwards) {
+    QTemporaryDir dir;
+    const QString file = copyFixture(dir, "V2000/indexTestV2000.mdb");
+    const QByteArray bytes = bytesOf(file);
+    auto session = OpenMDB(file, QString(), false);
+    {
+        InPlaceRun run;
+        run.dialogs.answerMessage(mrOk);
+        compactInPlace(run, file, QString(), QString(), 128, 0);
+        EXPECT_FALSE(run.result);
+        ASSERT_EQ(run.dialogs.asked().size(), 1u);
+        EXPECT_EQ(run.dialogs.asked().front().texts().value(1),
+                  "Error description:\nCould not use '" + file + "'; file already in use.");
+        EXPECT_EQ(bytesOf(file), bytes);
+        EXPECT_EQ(GetMDBVersion(*session), 64);  // the open session still reads
+    }
+    session->Close();
+    {
+        InPlaceRun run;
+        compactInPlace(run, file, QString(), QString(), 128, 0);
+        EXPECT_TRUE(run.result);
+    }
+    session = OpenMDB(file, QString(), false);
+    EXPECT_EQ(GetMDBVersion(*session), 128);
+}
+
+}  // namespace
