@@ -24,9 +24,9 @@ bool isTextType(DataType t) {
 
 // Why a column cannot live in a file of version `target`, or "" when it can.
 std::string conversionProblem(const ColumnDef& c, JetVersion target) {
+    if (c.calculated && target < JetVersion::Ace14) return "a calculated column";
     if (isAce(target)) return "";
     if (c.type == DataType::Complex) return "an attachment or multi-value column";
-    if (c.calculated) return "a calculated column";
     if (c.type == DataType::BigInt) return "a Large Number (BigInt) column";
     if (c.type == DataType::ExtDateTime) return "an extended Date/Time column";
     if (isJet3(target) && c.type == DataType::Numeric) return "a Decimal column";
@@ -64,8 +64,7 @@ std::vector<const CatalogObject*> tablesToCopy(Database& db, JetVersion target) 
 }
 
 // Refuses the conversion before anything is written when one column of
-// any table cannot be held by the destination version, or when a column
-// kind the compactor does not carry over yet is present.
+// any table cannot be held by the destination version.
 void checkConvertible(Database& db, JetVersion target) {
     for (const CatalogObject* object : tablesToCopy(db, target)) {
         auto def = db.tableAt(object->tdefPage(), object->name);
@@ -76,11 +75,6 @@ void checkConvertible(Database& db, JetVersion target) {
                             "Column '" + c.name + "' of table '" + def->name + "' is " + problem +
                                 ", which a version " + versionName(target) +
                                 " database cannot hold.");
-            if (c.calculated)
-                throw Error(ErrorCode::Unsupported,
-                            "Column '" + c.name + "' of table '" + def->name +
-                                "' cannot be compacted yet: calculated columns are not "
-                                "carried over.");
         }
     }
 }

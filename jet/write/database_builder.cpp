@@ -2,6 +2,7 @@
 
 #include <openssl/rand.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <optional>
@@ -17,6 +18,7 @@
 #include "jet/write/row_appender.h"
 #include "jet/write/system_catalog.h"
 #include "jet/write/table_def_writer.h"
+#include "jet/write/table_writer_calculated.h"
 #include "jet/write/usage_map_writer.h"
 #include "jet/write/value_encoder.h"
 
@@ -85,8 +87,9 @@ public:
     TableRowsWriter(DatabaseBuilder& owner, TableDef def, std::vector<ColumnRule> rules)
         : owner_(owner),
           def_(std::move(def)),
+          storageDef_(storageDefinition(def_)),
           rules_(std::move(rules)),
-          appender_(owner.sink(), def_, owner.version(), owner.options().codePage) {
+          appender_(owner.sink(), storageDef_, owner.version(), owner.options().codePage) {
         rules_.resize(def_.columns.size());
         if (def_.nextAutoNumber == 0) def_.nextAutoNumber = 1;
         const IndexKeyForms forms = indexKeyForms(owner.options().sortOrder, owner.version());
@@ -116,7 +119,7 @@ public:
                                                         std::to_string(values.size()));
         row_.clear();
         for (size_t i = 0; i < values.size(); ++i) row_.push_back(prepare(i, values[i]));
-        const RowPointer where = appender_.append(row_);
+        const RowPointer where = appender_.append(storedRow());
         for (KeyPlan& plan : plans_) addKey(plan, where);
     }
 
@@ -146,6 +149,26 @@ public:
     }
 
 private:
+    // Calculated columns are stored wrapped in a variable slot; the row
+    // encoder sees them as the binary columns they are stored as.
+    static TableDef storageDefinition(const TableDef& def) {
+        TableDef stored = def;
+        for (ColumnDef& c : stored.columns) c = calculatedStorageColumn(c);
+        return stored;
+    }
+
+    std::span<const Value> storedRow() {
+        if (std::none_of(def_.columns.begin(), def_.columns.end(),
+                         [](const ColumnDef& c) { return c.calculated; }))
+            return row_;
+        storedRow_ = row_;
+        for (size_t i = 0; i < def_.columns.size(); ++i)
+            if (def_.columns[i].calculated && !row_[i].isNull())
+                storedRow_[i] = Value::binary(wrapCalculatedValue(
+                    def_.columns[i], row_[i], owner_.version(), owner_.options().codePage));
+        return storedRow_;
+    }
+
     size_t columnIndexOf(uint16_t number) const {
         for (size_t i = 0; i < def_.columns.size(); ++i)
             if (def_.columns[i].number == number) return i;
@@ -166,7 +189,12 @@ private:
     Value prepare(size_t i, const Value& given) {
         const ColumnDef& c = def_.columns[i];
         const ColumnRule& rule = rules_[i];
-        Value v = convertForColumn(given, c, owner_.version(), owner_.options().codePage);
+        // A calculated Decimal carries its own scale in each value; the
+        // column's scale would round it.
+        const bool ownScale = c.calculated && c.type == DataType::Numeric && given.is<Decimal>();
+        Value v = ownScale
+                      ? given
+                      : convertForColumn(given, c, owner_.version(), owner_.options().codePage);
         if (c.isAutoLong()) {
             if (v.isNull()) {
                 v = Value::integer(def_.nextAutoNumber++);
@@ -220,11 +248,13 @@ private:
 
     DatabaseBuilder& owner_;
     TableDef def_;
+    TableDef storageDef_;
     std::vector<ColumnRule> rules_;
     RowAppender appender_;
     std::vector<KeyPlan> plans_;
     NumericKeyForm numericForm_ = NumericKeyForm::Jet;
     std::vector<Value> row_;
+    std::vector<Value> storedRow_;
     std::vector<uint8_t> key_;
 };
 
