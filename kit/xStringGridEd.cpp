@@ -1,0 +1,377 @@
+#include "kit/xStringGridEd.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTimer>
+#include <algorithm>
+
+#include "kit/colour_names.h"
+#include "kit/xStringGridEd_delegate.h"
+
+namespace {
+
+// The item index of the custom-colour entry in a colour list.
+constexpr int kCustomColourEntry = 20;
+
+}  // namespace
+
+TxStringGridEd::TxStringGridEd(QWidget* parent)
+    : QTableView(parent), itemModel_(std::make_unique<kit::StringGridEdItemModel>(core_)) {
+    itemModel_->titleFont = font();
+    setModel(itemModel_.get());
+    delegate_ = new kit::StringGridEdDelegate(this);
+    setItemDelegate(delegate_);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
+    horizontalHeader()->setHighlightSections(false);
+    chooseCustomColour = [this](const QColor& start) {
+        return QColorDialog::getColor(start, this);
+    };
+    connect(itemModel_.get(), &kit::StringGridEdItemModel::currentCellRequested, this,
+            [this](int col, int row) { moveCurrentTo(col, row); });
+    connect(itemModel_.get(), &QAbstractItemModel::modelReset, this, [this] {
+        UpdateColumns();
+        moveCurrentTo(core_.Col(), core_.Row());
+    });
+    UpdateColumns();
+}
+
+TxStringGridEd::~TxStringGridEd() {
+    // The item model outlives the view's use of it only until here.
+    setModel(nullptr);
+}
+
+void TxStringGridEd::setColCount(int count) {
+    core_.setColCount(count);
+}
+
+void TxStringGridEd::setFixedCols(int count) {
+    core_.setFixedCols(count);
+}
+
+void TxStringGridEd::setDefaultColumnWidth(int pixels) {
+    defaultColumnWidth_ = pixels;
+    UpdateColumns();
+}
+
+void TxStringGridEd::UpdateColumns() {
+    verticalHeader()->setVisible(core_.FixedCols() > 0);
+    horizontalHeader()->setVisible(core_.FixedRows() > 0);
+    for (int col = core_.FixedCols(); col < core_.ColCount(); ++col) {
+        const TxStringGridEdColumn& column = core_.GetColumn(col);
+        const int section = col - core_.FixedCols();
+        setColumnWidth(section, column.Width >= 0 ? column.Width : defaultColumnWidth_);
+        setColumnHidden(section, !column.Visible);
+    }
+    if (core_.FixedCols() > 0) {
+        const TxStringGridEdColumn& fixed = core_.GetColumn(0);
+        verticalHeader()->setFixedWidth(fixed.Width >= 0 ? fixed.Width : 24);
+    }
+    horizontalHeader()->setStretchLastSection(core_.hasOptionEx(dgResizeLastColumn));
+    emit itemModel_->headerDataChanged(Qt::Horizontal, 0,
+                                       std::max(0, itemModel_->columnCount() - 1));
+}
+
+void TxStringGridEd::setAutoAddNewRow(bool on) {
+    core_.AutoAddNewRow = on;
+    core_.applyNewRowRule();
+}
+
+void TxStringGridEd::setOptionEx(TOptionEx option, bool on) {
+    core_.setOptionEx(option, on);
+    UpdateColumns();
+    viewport()->update();
+}
+
+void TxStringGridEd::setChangedCellsBkColor(const QColor& colour) {
+    itemModel_->changedCellsBkColor = colour;
+    viewport()->update();
+}
+
+void TxStringGridEd::BeginUpdate(bool useChangeLog) {
+    core_.BeginUpdate(useChangeLog);
+    setUpdatesEnabled(false);
+}
+
+void TxStringGridEd::EndUpdate() {
+    core_.EndUpdate();
+    if (core_.updateLock() == 0) {
+        setUpdatesEnabled(true);
+        viewport()->update();
+    }
+}
+
+QLineEdit* TxStringGridEd::inplaceEditor() const {
+    if (state() != EditingState) return nullptr;
+    // A closed editor is hidden at once but deleted only later.
+    for (QLineEdit* editor : viewport()->findChildren<QLineEdit*>("sgInplaceEdit"))
+        if (!editor->isHidden()) return editor;
+    return nullptr;
+}
+
+void TxStringGridEd::FinishEditing() {
+    // The editor's text is in the cell already; closing it is all it needs.
+    if (QLineEdit* editor = inplaceEditor()) delegate_->closeEditorOf(editor);
+    core_.FinishEditing();
+}
+
+void TxStringGridEd::SetColumnAutoFit(int index) {
+    if (index < 0 || index >= core_.ColCount()) return;
+    const TxStringGridEdColumn& column = core_.GetColumn(index);
+    if (column.ButtonStyle == sgbRichText) return;
+    const QFontMetrics metrics(font());
+    const int limit = viewport()->width() * 2 / 3;
+    QString title = column.TitleCaption.isEmpty() ? core_.Cells(index, 0) : column.TitleCaption;
+    int width = std::max(40, QFontMetrics(itemModel_->titleFont).horizontalAdvance(title));
+    for (int row = core_.FixedRows(); row < core_.RowCount(); ++row) {
+        const int cell = metrics.horizontalAdvance(core_.Cells(index, row));
+        if (cell > limit) {
+            width = limit;
+            break;
+        }
+        width = std::max(width, cell);
+    }
+    if (isListStyle(column.ButtonStyle) || isEllipsisStyle(column.ButtonStyle))
+        width += style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    core_.GetColumn(index).Width = width + 12;
+    UpdateColumns();
+}
+
+void TxStringGridEd::SetColumnsAutoFit() {
+    for (int col = core_.FixedCols(); col < core_.ColCount(); ++col) SetColumnAutoFit(col);
+}
+
+// ---- events ---------------------------------------------------------------------
+
+void TxStringGridEd::setOnFinishCellEditing(
+    std::function<void(TxStringGridEd*, int, int)> handler) {
+    if (!handler) {
+        core_.OnFinishCellEditing = nullptr;
+        return;
+    }
+    core_.OnFinishCellEditing = [this, handler](int col, int row) { handler(this, col, row); };
+}
+
+void TxStringGridEd::setOnCanEdit(std::function<void(TxStringGridEd*, int, int, bool&)> handler) {
+    if (!handler) {
+        core_.OnCanEdit = nullptr;
+        return;
+    }
+    core_.OnCanEdit = [this, handler](int col, int row, bool& canEdit) {
+        handler(this, col, row, canEdit);
+    };
+}
+
+void TxStringGridEd::setOnPicklistDropdown(
+    std::function<void(TxStringGridEd*, int, int, QStringList&)> handler) {
+    if (!handler) {
+        core_.OnPicklistDropdown = nullptr;
+        return;
+    }
+    core_.OnPicklistDropdown = [this, handler](int col, int row, QStringList& items) {
+        handler(this, col, row, items);
+    };
+}
+
+void TxStringGridEd::setOnEllipsisClicked(std::function<void(TxStringGridEd*, int, int)> handler) {
+    if (!handler) {
+        core_.OnEllipsisClicked = nullptr;
+        return;
+    }
+    core_.OnEllipsisClicked = [this, handler](int col, int row) { handler(this, col, row); };
+}
+
+void TxStringGridEd::setOnGetCellParams(
+    std::function<void(TxStringGridEd*, int, int, kit::CellParams&)> handler) {
+    if (!handler) {
+        itemModel_->onGetCellParams = nullptr;
+        return;
+    }
+    itemModel_->onGetCellParams = [this, handler](int col, int row, kit::CellParams& params) {
+        handler(this, col, row, params);
+    };
+}
+
+// ---- current cell ------------------------------------------------------------------
+
+void TxStringGridEd::moveCurrentTo(int col, int row) {
+    const QModelIndex target = itemModel_->indexOfCell(col, row);
+    if (!target.isValid() || target == currentIndex()) return;
+    syncingCurrent_ = true;
+    setCurrentIndex(target);
+    syncingCurrent_ = false;
+}
+
+void TxStringGridEd::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    if (!syncingCurrent_ && current.isValid())
+        core_.selectCell(itemModel_->gridCol(current), itemModel_->gridRow(current));
+}
+
+bool TxStringGridEd::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    const bool opened = QTableView::edit(index, trigger, event);
+    if (opened && state() == EditingState && index == currentIndex()) core_.editorFetched();
+    return opened;
+}
+
+void TxStringGridEd::focusOutEvent(QFocusEvent* event) {
+    QTableView::focusOutEvent(event);
+    // The editor and the pop-up list belong to the grid: only leaving for
+    // another widget finishes the cell, which is known once focus has moved.
+    QTimer::singleShot(0, this, [this] {
+        QWidget* focus = QApplication::focusWidget();
+        if (focus && (focus == this || isAncestorOf(focus) || focus == popup_)) return;
+        if (state() != EditingState) core_.FinishEditing();
+    });
+}
+
+// ---- keys and mouse -------------------------------------------------------------------
+
+void TxStringGridEd::keyPressEvent(QKeyEvent* event) {
+    if (state() != EditingState) {
+        kit::GridClipboard clipboard{
+            [] { return QApplication::clipboard()->text(); },
+            [](const QString& text) { QApplication::clipboard()->setText(text); }};
+        if (!core_.Editing || core_.RowSelect) clipboard.text = nullptr;
+        switch (core_.handleGridKey(event->key(), event->modifiers(), clipboard)) {
+            case kit::GridKeyResult::Handled:
+            case kit::GridKeyResult::ButtonClick:
+                event->accept();
+                return;
+            case kit::GridKeyResult::OpenPopup:
+                openPopup();
+                event->accept();
+                return;
+            case kit::GridKeyResult::NotHandled:
+                break;
+        }
+        // Typing into a closed list style opens its list with that key.
+        const TxStringGridEdEditStyle style = core_.editStyleOf(core_.Col(), core_.Row());
+        const QString text = event->text();
+        if ((style == sgbDropDownList || style == sgbDropDownColor ||
+             style == sgbDropDownCheckListOnly) &&
+            text.size() == 1 && text.at(0).isPrint() && !text.at(0).isSpace() &&
+            core_.mayShowEditor(core_.Col(), core_.Row())) {
+            openPopup();
+            if (popup_ && popup_->isVisible()) popup_->search(text.at(0));
+            event->accept();
+            return;
+        }
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void TxStringGridEd::mouseDoubleClickEvent(QMouseEvent* event) {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid()) {
+        const int col = itemModel_->gridCol(index);
+        const int row = itemModel_->gridRow(index);
+        const TxStringGridEdEditStyle style = core_.editStyleOf(col, row);
+        if (isEllipsisStyle(style)) {
+            QTimer::singleShot(120, this, [this, col, row] {
+                if (core_.OnEllipsisClicked) core_.OnEllipsisClicked(col, row);
+            });
+            event->accept();
+            return;
+        }
+        if ((isListStyle(style) || style == sgbDateTimePicker) && core_.mayShowEditor(col, row)) {
+            setCurrentIndex(index);
+            openPopup();
+            event->accept();
+            return;
+        }
+    }
+    QTableView::mouseDoubleClickEvent(event);
+}
+
+// ---- pop-up list ----------------------------------------------------------------------
+
+QStringList TxStringGridEd::popupItems(int col, int row, TxStringGridEdEditStyle style) const {
+    const TxStringGridEdColumn& column = core_.GetColumn(col);
+    QStringList items = column.PickList;
+    if (style == sgbDropDownColor && items.isEmpty()) {
+        for (const kit::NamedColour& entry : kit::colourNameTable()) items << entry.displayName;
+    }
+    if (core_.OnPicklistDropdown) core_.OnPicklistDropdown(col, row, items);
+    return items;
+}
+
+void TxStringGridEd::openPopup() {
+    const int col = core_.Col();
+    const int row = core_.Row();
+    const TxStringGridEdEditStyle style = core_.editStyleOf(col, row);
+    if (!isListStyle(style) || !core_.mayShowEditor(col, row)) return;
+    const QModelIndex index = itemModel_->indexOfCell(col, row);
+    if (state() != EditingState) edit(index);
+    if (!popup_) {
+        popup_ = new kit::StringGridEdPopupList(this);
+        connect(popup_, &kit::StringGridEdPopupList::itemChosen, this,
+                &TxStringGridEd::popupChosen);
+        connect(popup_, &kit::StringGridEdPopupList::itemToggled, this,
+                &TxStringGridEd::popupToggled);
+        connect(popup_, &kit::StringGridEdPopupList::closedWithoutChoice, this, [this] {
+            if (popup_->isCheckList()) core_.FinishEditing();
+        });
+    }
+    const TxStringGridEdColumn& column = core_.GetColumn(col);
+    popup_->setup(popupItems(col, row, style), core_.Cells(col, row), style, column);
+    const QRect cell = visualRect(index);
+    const QRect onScreen(viewport()->mapToGlobal(cell.topLeft()), cell.size());
+    popup_->showAt(onScreen, cell.width(), column.DropDownRows);
+}
+
+void TxStringGridEd::editorButtonClicked() {
+    const int col = core_.Col();
+    const int row = core_.Row();
+    const TxStringGridEdEditStyle style = core_.editStyleOf(col, row);
+    if (isEllipsisStyle(style)) {
+        if (core_.OnEllipsisClicked) core_.OnEllipsisClicked(col, row);
+        return;
+    }
+    if (popup_ && popup_->isVisible()) {
+        popup_->hide();
+        return;
+    }
+    openPopup();
+}
+
+void TxStringGridEd::popupChosen(const QString& item) {
+    const int col = core_.Col();
+    const int row = core_.Row();
+    QString value = item;
+    if (core_.editStyleOf(col, row) == sgbDropDownColor && popup_ &&
+        popup_->currentRow() == kCustomColourEntry && core_.GetColumn(col).PickList.isEmpty()) {
+        const std::optional<QColor> start = kit::colourFromText(core_.Cells(col, row));
+        const QColor chosen =
+            chooseCustomColour ? chooseCustomColour(start.value_or(Qt::white)) : QColor();
+        if (!chosen.isValid()) return;
+        const QRgb rgb = chosen.rgb();
+        const unsigned stored = static_cast<unsigned>(qRed(rgb)) |
+                                (static_cast<unsigned>(qGreen(rgb)) << 8) |
+                                (static_cast<unsigned>(qBlue(rgb)) << 16);
+        value = QString("$%1").arg(stored, 8, 16, QChar('0')).toUpper();
+    }
+    core_.acceptPickListItem(col, row, value);
+    if (QLineEdit* line = inplaceEditor()) {
+        line->setText(core_.Cells(col, row));
+        delegate_->closeEditorOf(line);
+    }
+    setFocus();
+}
+
+void TxStringGridEd::popupToggled(const QString& item) {
+    const int col = core_.Col();
+    const int row = core_.Row();
+    core_.toggleCheckListItem(col, row, item);
+    if (QLineEdit* line = inplaceEditor()) line->setText(core_.Cells(col, row));
+}
