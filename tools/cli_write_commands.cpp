@@ -12,6 +12,7 @@
 #include "jet/write/database_builder.h"
 #include "jet/write/name_rules.h"
 #include "jet/write/table_layout.h"
+#include "jet/write/table_writer.h"
 #include "tools/csv_column_typing.h"
 #include "tools/csv_reader.h"
 
@@ -118,15 +119,12 @@ int loadCommand(const std::string& file, const std::string& table, const std::st
     request.source = file;
     request.destination = file;
     if (!args.password.empty()) request.sourceLocale = ";pwd=" + args.password;
-    const jet::JetVersion version = jet::writableVersion(db->version());
-    const jet::SortOrder order = jet::sortOrderFor(version, db->header().sortOrder.lcid);
     uint64_t loaded = 0;
     jet::compactDatabase(*jet::posixFileSystem(), request, [&](jet::DatabaseBuilder& builder) {
-        jet::TableDef def = jet::layoutTable(spec, version, order);
-        std::vector<jet::ColumnRule> rules;
-        // Empty cells load as nulls, so only Required can refuse a row.
-        for (const auto& c : columns) rules.push_back({c.required, true});
-        jet::TableBuilder& out = builder.beginTable(def, rules, {});
+        // Empty cells load as nulls, so only Required can refuse a row; the
+        // column properties go into the file as Access keeps them.
+        jet::NewTablesWriter writer(builder, {jet::NewTable{spec, ""}}, {}, existing);
+        writer.beginTable(table);
         std::ifstream in = openCsv(csvPath);
         CsvReader reader(in);
         std::vector<std::string> fields;
@@ -136,10 +134,11 @@ int loadCommand(const std::string& file, const std::string& table, const std::st
             for (size_t i = 0; i < values.size(); ++i)
                 values[i] = i < fields.size() && !fields[i].empty() ? jet::Value::text(fields[i])
                                                                     : jet::Value();
-            out.addRow(values);
+            writer.addRow(values);
             ++loaded;
         }
-        builder.endTable();
+        writer.endTable();
+        writer.finish();
     });
     std::cout << loaded << " rows loaded into " << table << "\n";
     return 0;
