@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include "db/engine_registry.h"
+#include "db/xDBComponents_UDB.h"
 #include "db/xdbtool_MDB.h"
 #include "db/xdbtool_MDB_files.h"
 #include "db_fixtures.h"
@@ -123,6 +124,40 @@ TEST(XdbtoolWrite, CreateMDBRefusesWithoutWritingAnything) {
     }
     EXPECT_EQ(bytesOf(existing), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"emptyJet4.mdb"});
+}
+
+TEST(XdbtoolWrite, EngineCreateDatabaseReadsTheLocaleText) {
+    struct Case {
+        const char* file;
+        const char* locale;
+        int version;
+        Opened expected;
+        QString password;
+    };
+    const Case cases[] = {
+        {"ru.mdb", ";LANGID=0x0419;CP=1251;COUNTRY=0;pwd=abc", 64, {64, 1049}, "abc"},
+        {"sv.mdb", ";langid=0x041d;cp=1252", 32, {32, 1053}, ""},
+        {"default.accdb", ";LANGID=0x0409;CP=1252;COUNTRY=0", 0, {256, 1033}, ""},
+        {"nopwd.accdb", ";LANGID=0x0405;CP=1250;COUNTRY=0;pwd=", 128, {128, 1029}, ""},
+    };
+    QTemporaryDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QString path = dir.filePath(c.file);
+        auto created = dao::DBEngine().CreateDatabase(path, c.locale, c.version);
+        ASSERT_TRUE(created->isOpen());
+        EXPECT_EQ(GetMDBVersion(*created), c.expected.versionKey);
+        created->Close();
+        const Opened got = versionAndCollation(path, c.password);
+        EXPECT_EQ(got.versionKey, c.expected.versionKey);
+        EXPECT_EQ(got.langId, c.expected.langId);
+        if (!c.password.isEmpty()) {
+            EXPECT_EQ(errorOf([&] { OpenMDB(path, QString(), false); }), "Not a valid password.");
+        }
+    }
+    EXPECT_EQ(errorOf([&] { dao::DBEngine().CreateDatabase(dir.filePath("x.mdb"), ";pwd=a", 64); }),
+              "The locale text ';pwd=a' names none of the collations a new database can have.");
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("x.mdb")));
 }
 
 // ---- CompactMDB ---------------------------------------------------------------
@@ -313,26 +348,37 @@ TEST(XdbtoolWrite, CompactMDBInPlacePasswordConventions) {
     struct Step {
         QString current;
         QString newPassword;
-        QString opensWith;
+        QString opensWith;  // after the run
+        QString failure;    // the reported reason; empty for a run that succeeds
     };
     // One file through a sequence of runs: each starts from the password the
     // run before left.
     const Step steps[] = {
-        {"", "one", "one"},     // set
-        {"one", "", "one"},     // "" keeps the current password
-        {"one", "two", "two"},  // change
-        {"two", " ", ""},       // " " removes it
-        {"", "", ""},           // a file without password stays without
+        {"", "one", "one", ""},                       // set
+        {"one", "", "one", ""},                       // "" keeps the current password
+        {"One", "", "one", "Not a valid password."},  // refused, nothing changes
+        {"one", "two", "two", ""},                    // change
+        {"two", " ", "", ""},                         // " " removes it
+        {"", "", "", ""},                             // a file without password stays without
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(("'" + s.current + "' -> '" + s.newPassword + "'").toStdString());
+        const QByteArray before = bytesOf(file);
         InPlaceRun run;
+        if (!s.failure.isEmpty()) run.dialogs.answerMessage(mrOk);
         compactInPlace(run, file, s.current, s.newPassword, 0, 0);
-        ASSERT_TRUE(run.result) << run.dialogs.transcript().join('\n').toStdString();
+        EXPECT_EQ(run.result, s.failure.isEmpty());
+        if (!s.failure.isEmpty()) {
+            ASSERT_EQ(run.dialogs.asked().size(), 1u);
+            EXPECT_EQ(run.dialogs.asked().front().texts().value(1),
+                      "Error description:\n" + s.failure);
+            EXPECT_EQ(bytesOf(file), before);
+        }
         EXPECT_EQ(tableNames(file, s.opensWith), tables);
         if (!s.opensWith.isEmpty()) {
             EXPECT_EQ(errorOf([&] { OpenMDB(file, QString(), false); }), "Not a valid password.");
         }
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"indexTestV2000.mdb"});
     }
 }
 
@@ -433,7 +479,12 @@ TEST(XdbtoolWrite, CompactMDBInPlaceNeedsTheSessionReleasedAndReopensAfterwards)
     QTemporaryDir dir;
     const QString file = copyFixture(dir, "V2000/indexTestV2000.mdb");
     const QByteArray bytes = bytesOf(file);
+    // What the main window's session holds: the catalogue handle and the
+    // data connection, each a share of the file.
     auto session = OpenMDB(file, QString(), false);
+    TConnectionUDB connection;
+    connection.setConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + file);
+    connection.Open();
     {
         InPlaceRun run;
         run.dialogs.answerMessage(mrOk);
@@ -446,6 +497,15 @@ TEST(XdbtoolWrite, CompactMDBInPlaceNeedsTheSessionReleasedAndReopensAfterwards)
         EXPECT_EQ(GetMDBVersion(*session), 64);  // the open session still reads
     }
     session->Close();
+    {
+        // The data connection alone still holds the file.
+        InPlaceRun run;
+        run.dialogs.answerMessage(mrOk);
+        compactInPlace(run, file, QString(), QString(), 128, 0);
+        EXPECT_FALSE(run.result);
+        EXPECT_EQ(bytesOf(file), bytes);
+    }
+    connection.Close();
     {
         InPlaceRun run;
         compactInPlace(run, file, QString(), QString(), 128, 0);
