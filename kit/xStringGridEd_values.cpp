@@ -386,7 +386,11 @@ QString formatGridNumber(double value, const QString& format, const QLocale& loc
     const QChar group = firstChar(locale.groupSeparator(), ',');
     if (!format.isEmpty()) return formatFloat(value, format, decimal, group);
     QString text = QString::number(value, 'g', 15);
-    if (text.contains('e')) text = QString::number(value, 'f', 6);  // no exponent in a cell
+    if (text.contains('e')) {  // no exponent in a cell: plain digits, no trailing zeros
+        text = QString::number(value, 'f', 15);
+        while (text.endsWith('0')) text.chop(1);
+        if (text.endsWith('.')) text.chop(1);
+    }
     return text.replace('.', decimal);
 }
 
@@ -492,12 +496,15 @@ QString normalizedCellText(const QString& text, TxStringGridEdDataType type, con
     if (isNumberType(type)) {
         const TxStringGridEdDataState state = validateCellText(text, type, format, 0, 0, locale);
         if (state != sdsOk) return text;
-        QString cleaned = text;
-        if (type == sgdInteger || type == sgdStatusBar) cleaned.remove(locale.groupSeparator());
-        const auto value = type == sgdInteger || type == sgdStatusBar
-                               ? std::optional<double>(*parseGridInteger(cleaned))
-                               : parseGridNumber(text, locale);
-        return formatGridNumber(*value, format, locale);
+        if (type == sgdInteger || type == sgdStatusBar) {
+            QString cleaned = text;
+            cleaned.remove(locale.groupSeparator());
+            const long long value = *parseGridInteger(cleaned);
+            // Whole numbers beyond a double's 15 digits stay exact without a format.
+            if (format.isEmpty()) return QString::number(value);
+            return formatGridNumber(static_cast<double>(value), format, locale);
+        }
+        return formatGridNumber(*parseGridNumber(text, locale), format, locale);
     }
     if (isDateTimeType(type)) {
         const auto value = parseGridDateTime(text, format, type, locale);
