@@ -70,6 +70,14 @@ void DBEngine::CompactDatabase(const QString& source, const QString& destination
     request.source = enginePath(source);
     request.destination = enginePath(destination);
     request.destinationLocale = destinationLocale.toStdString();
+    // Without a password part the copy keeps the source's password. The
+    // engine finds that password in the header of an .mdb file; an .accdb
+    // file is protected by encryption instead and keeps no password there,
+    // so the password that opened it is passed on explicitly.
+    const bool encryptedWithPassword = held.database().encryption().rfind("Office", 0) == 0;
+    if (encryptedWithPassword && !jet::parseLocaleText(request.destinationLocale).password) {
+        request.destinationLocale += ";pwd=" + sourcePassword;
+    }
     request.versionKey = version;
     request.sourceLocale = sourceLocale.toStdString();
     jet::compactDatabase(*jet::posixFileSystem(), request);
