@@ -22,41 +22,61 @@ DataType typeOfValue(const Value& v, DataType fallback) {
     return fallback;
 }
 
+// Whether the result may leave its values out: every column a plain column
+// of the one table in slot 0, and nothing that compares result values.
+bool mayOmitValues(const BoundQuery& query) {
+    if (query.parts.size() != 1 || query.crosstab || query.rowIdTables.size() != 1) return false;
+    const BoundSelect& select = query.parts[0];
+    if (!isSingleTableSelect(select) || select.predicate != SelectPredicate::All) return false;
+    for (const ResultColumn& column : query.columns) {
+        if (column.rowIdSlot != 0 || column.baseColumn.empty()) return false;
+    }
+    return true;
+}
+
 // The rows of one SELECT, with their ORDER BY values when `order` is given.
 // Row ids go into slots [slotOffset, slotOffset + part's width) of rows
-// `slotWidth` wide.
+// `slotWidth` wide. `preordered` tells whether they already come in ORDER BY
+// order.
 std::vector<OrderedRow> runSelect(ExecContext& ctx, const BoundSelect& select,
                                   const std::vector<BoundOrder>* order, const Frame* outer,
-                                  size_t slotOffset, size_t slotWidth) {
+                                  size_t slotOffset, size_t slotWidth, bool withValues,
+                                  bool& preordered) {
+    preordered = false;
+    const bool ordered = order && !order->empty();
     // TOP n without ORDER BY, DISTINCT or grouping needs only the first n rows.
     size_t limit = SIZE_MAX;
-    if (select.top && !select.top->percent && (!order || order->empty()) && !select.grouped &&
+    size_t orderedLimit = SIZE_MAX;
+    if (select.top && !select.top->percent && !select.grouped &&
         select.predicate == SelectPredicate::All) {
-        limit = select.top->count <= 0 ? 0 : static_cast<size_t>(select.top->count);
-    }
-    std::vector<Tuple> rows = sourceRows(ctx, select, outer, limit);
-    if (select.grouped) {
-        rows = groupRows(ctx, select, std::move(rows), outer);
-        if (select.having) {
-            rows = filterRows(ctx, std::move(rows), *select.having, select.rowWidth, outer);
-        }
+        const size_t n = select.top->count <= 0 ? 0 : static_cast<size_t>(select.top->count);
+        (ordered ? orderedLimit : limit) = n;
     }
 
     std::vector<OrderedRow> out;
-    out.reserve(rows.size());
-    for (Tuple& t : rows) {
-        Frame frame{&t.values, select.rowWidth, outer};
-        OrderedRow r;
-        r.row.values.reserve(select.outputs.size());
-        for (const auto& e : select.outputs) r.row.values.push_back(ctx.evaluate(*e, frame));
-        if (order) {
-            for (const auto& o : *order) r.keys.push_back(ctx.evaluate(*o.expr, frame));
+    if (isSingleTableSelect(select)) {
+        SingleTableRun run;
+        run.order = order;
+        run.outer = outer;
+        run.slotOffset = slotOffset;
+        run.slotWidth = slotWidth;
+        run.limit = limit;
+        run.orderedLimit = orderedLimit;
+        run.withValues = withValues;
+        out = runSingleTable(ctx, select, run, preordered);
+    } else {
+        std::vector<Tuple> rows = sourceRows(ctx, select, outer, limit);
+        if (select.grouped) {
+            rows = groupRows(ctx, select, std::move(rows), outer);
+            if (select.having) {
+                rows = filterRows(ctx, std::move(rows), *select.having, select.rowWidth, outer);
+            }
         }
-        r.row.rowIds.assign(slotWidth, kNoRow);
-        for (size_t s = 0; s < t.rowIds.size() && slotOffset + s < slotWidth; ++s) {
-            r.row.rowIds[slotOffset + s] = t.rowIds[s];
+        out.reserve(rows.size());
+        for (const Tuple& t : rows) {
+            out.push_back(
+                makeOrderedRow(ctx, select, order, t, outer, slotOffset, slotWidth, withValues));
         }
-        out.push_back(std::move(r));
     }
     if (select.predicate == SelectPredicate::Distinct) removeDuplicateRows(out);
     if (select.predicate == SelectPredicate::DistinctRow) {
@@ -68,6 +88,26 @@ std::vector<OrderedRow> runSelect(ExecContext& ctx, const BoundSelect& select,
 }
 
 }  // namespace
+
+OrderedRow makeOrderedRow(ExecContext& ctx, const BoundSelect& select,
+                          const std::vector<BoundOrder>* order, const Tuple& tuple,
+                          const Frame* outer, size_t slotOffset, size_t slotWidth,
+                          bool withValues) {
+    Frame frame{&tuple.values, select.rowWidth, outer};
+    OrderedRow r;
+    if (withValues) {
+        r.row.values.reserve(select.outputs.size());
+        for (const auto& e : select.outputs) r.row.values.push_back(ctx.evaluate(*e, frame));
+    }
+    if (order) {
+        for (const auto& o : *order) r.keys.push_back(ctx.evaluate(*o.expr, frame));
+    }
+    r.row.rowIds.assign(slotWidth, kNoRow);
+    for (size_t s = 0; s < tuple.rowIds.size() && slotOffset + s < slotWidth; ++s) {
+        r.row.rowIds[slotOffset + s] = tuple.rowIds[s];
+    }
+    return r;
+}
 
 std::vector<Tuple> sourceRows(ExecContext& ctx, const BoundSelect& select, const Frame* outer,
                               size_t limit) {
@@ -94,6 +134,10 @@ std::vector<Tuple> sourceRows(ExecContext& ctx, const BoundSelect& select, const
 }
 
 QueryResult ExecContext::run(const BoundQuery& query, const Frame* outer) {
+    // Only the statement's own result may leave its values out; subqueries
+    // run later through here always carry theirs.
+    const bool rowIdsOnly = plan.rowIdsOnly;
+    plan.rowIdsOnly = false;
     if (query.crosstab) return runCrosstab(*this, query, outer);
     QueryResult result;
     result.columns = query.columns;
@@ -101,17 +145,21 @@ QueryResult ExecContext::run(const BoundQuery& query, const Frame* outer) {
     const size_t slotWidth = query.rowIdTables.size();
 
     std::vector<OrderedRow> rows;
+    bool preordered = false;
     if (query.parts.size() == 1) {
         const BoundSelect& select = query.parts[0];
-        rows = runSelect(*this, select, &query.orderBy, outer, 0, slotWidth);
-        sortRows(rows, query.orderBy);
+        const bool withValues = !(rowIdsOnly && outer == nullptr && mayOmitValues(query));
+        result.valuesOmitted = !withValues;
+        rows =
+            runSelect(*this, select, &query.orderBy, outer, 0, slotWidth, withValues, preordered);
+        if (!preordered) sortRows(rows, query.orderBy);
         if (select.top) applyTop(rows, *select.top, query.orderBy);
     } else {
         size_t slotOffset = 0;
         for (size_t i = 0; i < query.parts.size(); ++i) {
             const BoundSelect& select = query.parts[i];
             std::vector<OrderedRow> part =
-                runSelect(*this, select, nullptr, outer, slotOffset, slotWidth);
+                runSelect(*this, select, nullptr, outer, slotOffset, slotWidth, true, preordered);
             slotOffset += select.rowIdWidth;
             if (select.top) applyTop(part, *select.top, {});
             for (auto& r : part) rows.push_back(std::move(r));
@@ -147,15 +195,17 @@ QueryResult ExecContext::run(const BoundQuery& query, const Frame* outer) {
 
 }  // namespace detail
 
-QueryResult executeBound(Database& db, const BoundQuery& query, const FunctionContext& functions) {
+QueryResult executeBound(Database& db, const BoundQuery& query, const FunctionContext& functions,
+                         const PlanOptions& plan) {
     detail::ExecContext ctx(db, functions);
+    ctx.plan = plan;
     return ctx.run(query, nullptr);
 }
 
 QueryResult executeStatement(Database& db, const Statement& statement,
                              const ExecuteOptions& options) {
     auto bound = bindStatement(db, statement, options.parameters);
-    return executeBound(db, *bound, options.functions);
+    return executeBound(db, *bound, options.functions, options.plan);
 }
 
 QueryResult executeSelect(Database& db, std::string_view sql, const ExecuteOptions& options) {

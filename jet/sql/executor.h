@@ -5,7 +5,7 @@
 //   of the base-table rows it came from, so a recordset can keep stable
 //   bookmarks.
 // - Rows come in the order ORDER BY asks for (Null first when ascending,
-//   text without regard to case, ties keep their order); without ORDER BY a
+//   text without regard to case, ties keep their storage order); without ORDER BY a
 //   single table's rows come in storage order (or index order when an
 //   equality or a numeric range on an indexed column picked the index),
 //   grouped rows in the order of their GROUP BY values.
@@ -27,10 +27,32 @@
 
 namespace jet::sql {
 
+// What the planner counted while running a statement: which access paths it
+// took. Tests and benchmarks read it; the result never depends on it.
+struct PlanStats {
+    size_t indexLookups = 0;  // tables read through an index for WHERE
+    size_t indexOrders = 0;   // ORDER BY answered by walking an index
+    size_t tableScans = 0;    // tables read in storage order
+};
+
+struct PlanOptions {
+    // Walk an index for ORDER BY instead of sorting, when the ORDER BY
+    // columns lead an index in the same directions (numbers and dates only:
+    // the index orders them as ORDER BY does). The rows and their order are
+    // the same either way; off, every ORDER BY sorts.
+    bool indexOrder = true;
+    // Rows whose columns are all plain columns of one base table come back
+    // with empty values (QueryResult::valuesOmitted); the caller reads them
+    // by row id when it needs them. Other results are unaffected.
+    bool rowIdsOnly = false;
+    PlanStats* stats = nullptr;  // filled when set
+};
+
 struct ExecuteOptions {
     QueryParameters parameters;
     FunctionContext functions;
     ParseOptions parse;
+    PlanOptions plan;
 };
 
 // Parses and runs one SELECT (or UNION) statement.
@@ -42,6 +64,6 @@ QueryResult executeStatement(Database& db, const Statement& statement,
 
 // Runs a bound query.
 QueryResult executeBound(Database& db, const BoundQuery& query,
-                         const FunctionContext& functions = {});
+                         const FunctionContext& functions = {}, const PlanOptions& plan = {});
 
 }  // namespace jet::sql

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "jet/sql/binder.h"
+#include "jet/sql/executor.h"
 #include "jet/sql/value_ops.h"
 
 namespace jet::sql::detail {
@@ -44,6 +45,7 @@ public:
     Database& db;
     FunctionContext functions;
     CompareOptions compareOptions;
+    PlanOptions plan;
 
 private:
     const QueryResult& subqueryResult(const BoundQuery& query, const Frame& frame,
@@ -110,6 +112,34 @@ void removeDuplicateRows(std::vector<OrderedRow>& rows);
 void removeDuplicateRowIds(std::vector<OrderedRow>& rows, const std::vector<size_t>& slots);
 void sortRows(std::vector<OrderedRow>& rows, const std::vector<BoundOrder>& order);
 void applyTop(std::vector<OrderedRow>& rows, const Top& top, const std::vector<BoundOrder>& order);
+
+// A result row made from a tuple: the outputs (unless `withValues` is false),
+// the ORDER BY values when `order` is given, and the row ids placed at
+// [slotOffset, slotOffset + tuple's width) of `slotWidth` slots.
+OrderedRow makeOrderedRow(ExecContext& ctx, const BoundSelect& select,
+                          const std::vector<BoundOrder>* order, const Tuple& tuple,
+                          const Frame* outer, size_t slotOffset, size_t slotWidth, bool withValues);
+
+// How a SELECT over one base table is read and which rows it keeps.
+struct SingleTableRun {
+    const std::vector<BoundOrder>* order = nullptr;
+    const Frame* outer = nullptr;
+    size_t slotOffset = 0, slotWidth = 0;
+    size_t limit = SIZE_MAX;         // TOP n without ORDER BY: stop after n rows
+    size_t orderedLimit = SIZE_MAX;  // TOP n with ORDER BY: n rows and their ties suffice
+    bool withValues = true;
+};
+
+// True for a SELECT whose FROM is one base table and that does not group.
+bool isSingleTableSelect(const BoundSelect& select);
+
+// Runs such a SELECT row by row: the table read through an index when WHERE
+// or ORDER BY can use one, else in storage order; WHERE applied and the row
+// made at once, so no row of all the table's columns is kept. `preordered`
+// tells whether the rows already come in ORDER BY order (ties in storage
+// order, as a stable sort leaves them).
+std::vector<OrderedRow> runSingleTable(ExecContext& ctx, const BoundSelect& select,
+                                       const SingleTableRun& run, bool& preordered);
 
 // Splits a condition at its top-level ANDs.
 void collectConjuncts(const BoundExpr& expr, std::vector<const BoundExpr*>& out);

@@ -3,7 +3,8 @@
 // table rows each result row was built from.
 //
 // What a caller may rely on:
-// - rows[i].values has one value per column, in column order.
+// - rows[i].values has one value per column, in column order (none when
+//   valuesOmitted).
 // - rows[i].rowIds has one entry per row-id slot (rowIdTables names the base
 //   table of each slot, in the order the sources appear in FROM, derived
 //   sources contributing their own slots). A slot of a row that came from
@@ -46,6 +47,10 @@ struct QueryResult {
     std::vector<ResultColumn> columns;
     std::vector<std::string> rowIdTables;
     std::vector<ResultRow> rows;
+    // Set when the rows carry only their row ids (PlanOptions::rowIdsOnly):
+    // every column is then a plain column of the table in slot 0, read from
+    // rowIds[0].
+    bool valuesOmitted = false;
 };
 
 }  // namespace jet::sql
