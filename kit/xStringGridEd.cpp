@@ -1,11 +1,13 @@
 #include "kit/xStringGridEd.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
@@ -37,6 +39,9 @@ TxStringGridEd::TxStringGridEd(QWidget* parent)
     chooseCustomColour = [this](const QColor& start) {
         return QColorDialog::getColor(start, this);
     };
+    // A double click on a title's border fits the column left of it.
+    connect(horizontalHeader(), &QHeaderView::sectionHandleDoubleClicked, this,
+            [this](int section) { SetColumnAutoFit(section + core_.FixedCols()); });
     connect(itemModel_.get(), &kit::StringGridEdItemModel::currentCellRequested, this,
             [this](int col, int row) { moveCurrentTo(col, row); });
     connect(itemModel_.get(), &QAbstractItemModel::modelReset, this, [this] {
@@ -62,6 +67,16 @@ void TxStringGridEd::setFixedCols(int count) {
 void TxStringGridEd::setDefaultColumnWidth(int pixels) {
     defaultColumnWidth_ = pixels;
     UpdateColumns();
+}
+
+void TxStringGridEd::setTitleRowHeight(int pixels) {
+    titleRowHeight_ = pixels;
+    if (pixels > 0) {
+        horizontalHeader()->setFixedHeight(pixels);
+    } else {
+        horizontalHeader()->setMinimumHeight(0);
+        horizontalHeader()->setMaximumHeight(QWIDGETSIZE_MAX);
+    }
 }
 
 void TxStringGridEd::UpdateColumns() {
@@ -310,6 +325,10 @@ void TxStringGridEd::openPopup() {
     const int col = core_.Col();
     const int row = core_.Row();
     const TxStringGridEdEditStyle style = core_.editStyleOf(col, row);
+    if (style == sgbDateTimePicker && core_.mayShowEditor(col, row)) {
+        openCalendar(col, row);
+        return;
+    }
     if (!isListStyle(style) || !core_.mayShowEditor(col, row)) return;
     const QModelIndex index = itemModel_->indexOfCell(col, row);
     if (state() != EditingState) edit(index);
@@ -342,7 +361,56 @@ void TxStringGridEd::editorButtonClicked() {
         popup_->hide();
         return;
     }
+    if (calendar_ && calendar_->isVisible()) {
+        calendar_->hide();
+        return;
+    }
     openPopup();
+}
+
+void TxStringGridEd::openCalendar(int col, int row) {
+    const QModelIndex index = itemModel_->indexOfCell(col, row);
+    if (state() != EditingState) edit(index);
+    if (!calendar_) {
+        calendar_ = new QCalendarWidget(this);
+        calendar_->setWindowFlags(Qt::Popup);
+        calendar_->setGridVisible(true);
+        connect(calendar_, &QCalendarWidget::clicked, this, &TxStringGridEd::calendarChosen);
+        connect(calendar_, &QCalendarWidget::activated, this, &TxStringGridEd::calendarChosen);
+    }
+    const auto current = kit::parseGridDateTime(core_.Cells(col, row), core_.numFormatOf(col, row),
+                                                sgdDateTime, core_.locale);
+    calendar_->setSelectedDate(current ? current->date() : QDate::currentDate());
+    const QRect cell = visualRect(index);
+    QPoint at = viewport()->mapToGlobal(cell.bottomLeft() + QPoint(0, 1));
+    const QSize size = calendar_->sizeHint();
+    if (const QScreen* screen = QGuiApplication::screenAt(at)) {
+        if (at.y() + size.height() > screen->availableGeometry().bottom())
+            at.setY(viewport()->mapToGlobal(cell.topLeft()).y() - size.height());
+    }
+    calendar_->setGeometry(QRect(at, size));
+    calendar_->show();
+    calendar_->setFocus();
+}
+
+void TxStringGridEd::calendarChosen(const QDate& date) {
+    const int col = core_.Col();
+    const int row = core_.Row();
+    calendar_->hide();
+    // A date-time cell keeps its time of day; other cells take the date alone.
+    const auto current = kit::parseGridDateTime(core_.Cells(col, row), core_.numFormatOf(col, row),
+                                                sgdDateTime, core_.locale);
+    QDateTime value(date, QTime(0, 0));
+    if (core_.dataTypeOf(col, row) == sgdDateTime && current) value.setTime(current->time());
+    TxStringGridEdDataType type = core_.dataTypeOf(col, row);
+    if (!isDateTimeType(type)) type = sgdDate;
+    core_.acceptPickListItem(
+        col, row, kit::formatGridDateTime(value, core_.numFormatOf(col, row), type, core_.locale));
+    if (QLineEdit* line = inplaceEditor()) {
+        line->setText(core_.Cells(col, row));
+        delegate_->closeEditorOf(line);
+    }
+    setFocus();
 }
 
 void TxStringGridEd::popupChosen(const QString& item) {

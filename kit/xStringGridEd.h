@@ -27,6 +27,8 @@ namespace kit {
 class StringGridEdDelegate;
 }
 
+class QCalendarWidget;
+
 class TxStringGridEd : public QTableView {
     Q_OBJECT
 public:
@@ -49,6 +51,9 @@ public:
     // the owner changed them.
     void UpdateColumns();
     int defaultColumnWidth() const { return defaultColumnWidth_; }
+    // Height of the title row; 0 or less: the default row height.
+    int TitleRowHeight() const { return titleRowHeight_; }
+    void setTitleRowHeight(int pixels);
     void setDefaultColumnWidth(int pixels);
 
     // ---- options ----
@@ -129,6 +134,8 @@ public:
     void editorButtonClicked();
     // The pop-up list, once one was opened.
     kit::StringGridEdPopupList* popupList() const { return popup_; }
+    // The calendar of date-picker cells, once one was opened.
+    QCalendarWidget* calendarPopup() const { return calendar_; }
     // The open in-place editor, if any.
     QLineEdit* inplaceEditor() const;
 
@@ -145,12 +152,16 @@ private:
     void moveCurrentTo(int col, int row);
     void popupChosen(const QString& item);
     void popupToggled(const QString& item);
+    void openCalendar(int col, int row);
+    void calendarChosen(const QDate& date);
     QStringList popupItems(int col, int row, TxStringGridEdEditStyle style) const;
 
     kit::StringGridEdModel core_;
     std::unique_ptr<kit::StringGridEdItemModel> itemModel_;
     kit::StringGridEdDelegate* delegate_ = nullptr;  // owned as a child
     kit::StringGridEdPopupList* popup_ = nullptr;    // owned as a child
+    QCalendarWidget* calendar_ = nullptr;            // owned as a child
     int defaultColumnWidth_ = 90;
+    int titleRowHeight_ = 0;
     bool syncingCurrent_ = false;
 };

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QClipboard>
 #include <QDir>
 #include <QKeyEvent>
@@ -230,6 +231,60 @@ TEST(StringGridEdWidget, AFailedGetterSelectsTheBadCell) {
     f.grid.GetColumn(1).DataType = sgdDate;
     EXPECT_THROW(f.grid.GetDateTimeCells(1, 2), TxConvertError);
     EXPECT_EQ(f.grid.currentIndex(), f.grid.itemModel().indexOfCell(1, 2));
+}
+
+TEST(StringGridEdWidget, DatePickerCalendarWritesTheChosenDate) {
+    struct Case {
+        TxStringGridEdDataType type;
+        QString before;
+        QString after;
+    };
+    const Case cases[] = {
+        {sgdDate, "3/1/2024", "3/15/2024"},
+        {sgdDateTime, "3/1/2024 08:30:00", "3/15/2024 08:30:00"},  // keeps the time of day
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.before.toStdString());
+        FieldGrid f;
+        f.grid.GetColumn(1).ButtonStyle = sgbDateTimePicker;
+        f.grid.GetColumn(1).DataType = c.type;
+        f.grid.setCells(1, 2, c.before);
+        f.grid.setCurrentIndex(f.grid.itemModel().indexOfCell(1, 2));
+        sendKey(&f.grid, Qt::Key_F4);
+        QCalendarWidget* calendar = f.grid.calendarPopup();
+        ASSERT_NE(calendar, nullptr);
+        ASSERT_TRUE(calendar->isVisible());
+        EXPECT_EQ(calendar->selectedDate(), QDate(2024, 3, 1));
+        emit calendar->clicked(QDate(2024, 3, 15));
+        EXPECT_FALSE(calendar->isVisible());
+        EXPECT_EQ(f.grid.Cells(1, 2), c.after);
+        EXPECT_EQ(f.finished, (std::vector<QString>{"1;2"}));
+    }
+}
+
+TEST(StringGridEdWidget, OwnerCellParamsAndColumnFitting) {
+    FieldGrid f;
+    f.grid.setOnGetCellParams([](TxStringGridEd*, int col, int row, kit::CellParams& params) {
+        if (col == 1 && row == 2) params.background = QColor(200, 230, 255);
+    });
+    f.grid.setCurrentIndex(f.grid.itemModel().indexOfCell(3, 1));
+    const QImage shot = f.grid.viewport()->grab().toImage();
+    auto pixelIn = [&](int col, int row) {
+        const QRect cell = f.grid.visualRect(f.grid.itemModel().indexOfCell(col, row));
+        return shot.pixelColor(cell.center().x() + cell.width() / 3, cell.center().y());
+    };
+    EXPECT_EQ(pixelIn(1, 2), QColor(200, 230, 255));
+    EXPECT_NE(pixelIn(1, 1), QColor(200, 230, 255));
+
+    f.grid.setCells(1, 2, QString(30, 'W'));
+    f.grid.SetColumnAutoFit(1);
+    const int wide = f.grid.fontMetrics().horizontalAdvance(QString(30, 'W'));
+    const int limit = f.grid.viewport()->width() * 2 / 3;
+    EXPECT_EQ(f.grid.GetColumn(1).Width, std::min(wide, limit) + 12);
+    f.grid.setCells(1, 2, "ab");
+    f.grid.SetColumnAutoFit(1);
+    EXPECT_EQ(f.grid.GetColumn(1).Width, 40 + 12);  // never narrower than 40
+    EXPECT_EQ(f.grid.columnWidth(0), 52);
 }
 
 bool hasColour(const QImage& image, const QRect& area, QColor colour) {
