@@ -224,7 +224,8 @@ void CompactMDB(const QString& source, const QString& destination, const QString
 void DeleteFileIfExists(const QString& fileName);
 
 // Compacts `fileName` into its own place, through "_compact_.mdb" and
-// "_old_.mdb" in the file's folder (for .accdb files too). `newPassword`:
+// "_old_.mdb" in the file's folder (for .accdb files too); a link is
+// followed, and the file it leads to is compacted in its own folder. `newPassword`:
 // "" keeps `currentPassword`, " " removes the password, other text becomes
 // the password. `versionKey` 0 keeps the format, `langId` 0 the collation.
 // Every handle on the file must be closed first (the main window closes

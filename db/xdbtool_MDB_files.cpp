@@ -98,26 +98,31 @@ bool CompactMDBInPlace(const QString& fileName, const QString& currentPassword,
                        const QString& newPassword, int versionKey, int langId) {
     WaitCursor wait;
     try {
-        const QDir folder = QFileInfo(fileName).absoluteDir();
+        // A link is followed, so that the file it leads to is compacted and
+        // the link stays a link.
+        const QFileInfo info(fileName);
+        const QString target =
+            info.isSymLink() && info.exists() ? info.canonicalFilePath() : fileName;
+        const QDir folder = QFileInfo(target).absoluteDir();
         const QString compactPath = folder.filePath(QStringLiteral("_compact_.mdb"));
         const QString oldPath = folder.filePath(QStringLiteral("_old_.mdb"));
         DeleteFileIfExists(compactPath);
         DeleteFileIfExists(oldPath);
 
         const QString password = newPassword.isEmpty() ? currentPassword : newPassword;
-        CompactMDB(fileName, compactPath, currentPassword, versionKey, langId, 0, password);
+        CompactMDB(target, compactPath, currentPassword, versionKey, langId, 0, password);
 
         // A rename that fails leaves the database under its own name: the
         // copy that could not take its place is dropped, and a database
         // already moved aside is moved back rather than left hidden under
         // the temporary name.
-        if (!renameFile(fileName, oldPath)) {
+        if (!renameFile(target, oldPath)) {
             QFile::remove(compactPath);
-            throwIo(QStringLiteral("Cannot rename file: ") + fileName);
+            throwIo(QStringLiteral("Cannot rename file: ") + target);
         }
-        if (!renameFile(compactPath, fileName)) {
+        if (!renameFile(compactPath, target)) {
             QString message = QStringLiteral("Cannot rename file: ") + compactPath;
-            if (renameFile(oldPath, fileName)) {
+            if (renameFile(oldPath, target)) {
                 QFile::remove(compactPath);
             } else {
                 message += QStringLiteral(". The database is kept as ") + oldPath;

@@ -401,6 +401,23 @@ TEST(XdbtoolWrite, CompactMDBInPlacePasswordConventions) {
     }
 }
 
+TEST(XdbtoolWrite, CompactMDBInPlaceFollowsALink) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("data"));
+    const QString target = dir.filePath("data/indexTestV2000.mdb");
+    ASSERT_TRUE(QFile::copy(db_test::fixture("V2000/indexTestV2000.mdb"), target));
+    QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    const QString link = dir.filePath("link.mdb");
+    ASSERT_TRUE(QFile::link(target, link));
+
+    InPlaceRun run;
+    compactInPlace(run, link, QString(), QString(), 128, 0);
+    ASSERT_TRUE(run.result) << run.dialogs.transcript().join('\n').toStdString();
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), target);
+    EXPECT_EQ(versionAndCollation(target).versionKey, 128);
+    EXPECT_EQ(QDir(dir.filePath("data")).entryList(QDir::Files), QStringList{"indexTestV2000.mdb"});
+}
+
 // A run that fails: one error report with the header and the reason, false,
 // and the database unchanged under its own name.
 TEST(XdbtoolWrite, CompactMDBInPlaceFailuresReportAndKeepTheFile) {
