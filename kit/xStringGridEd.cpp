@@ -233,12 +233,6 @@ void TxStringGridEd::currentChanged(const QModelIndex& current, const QModelInde
         core_.selectCell(itemModel_->gridCol(current), itemModel_->gridRow(current));
 }
 
-bool TxStringGridEd::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
-    const bool opened = QTableView::edit(index, trigger, event);
-    if (opened && state() == EditingState && index == currentIndex()) core_.editorFetched();
-    return opened;
-}
-
 void TxStringGridEd::focusOutEvent(QFocusEvent* event) {
     QTableView::focusOutEvent(event);
     // The editor and the pop-up list belong to the grid: only leaving for
@@ -341,12 +335,18 @@ void TxStringGridEd::openPopup() {
         connect(popup_, &kit::StringGridEdPopupList::closedWithoutChoice, this, [this] {
             if (popup_->isCheckList()) core_.FinishEditing();
         });
+        connect(popup_, &kit::StringGridEdPopupList::hidden, this, [this] {
+            if (core_.OnEditorEvent)
+                core_.OnEditorEvent(core_.Col(), core_.Row(), "PickListAfterHide");
+        });
     }
+    if (core_.OnEditorEvent) core_.OnEditorEvent(col, row, "PickListBeforeShow");
     const TxStringGridEdColumn& column = core_.GetColumn(col);
     popup_->setup(popupItems(col, row, style), core_.Cells(col, row), style, column);
     const QRect cell = visualRect(index);
     const QRect onScreen(viewport()->mapToGlobal(cell.topLeft()), cell.size());
     popup_->showAt(onScreen, cell.width(), column.DropDownRows);
+    if (core_.OnEditorEvent) core_.OnEditorEvent(col, row, "PickListAfterShow");
 }
 
 void TxStringGridEd::editorButtonClicked() {

@@ -55,6 +55,11 @@ QWidget* StringGridEdDelegate::createEditor(QWidget* parent, const QStyleOptionV
     }
     connect(editor, &QLineEdit::textEdited, grid_,
             [this, col, row](const QString& text) { grid_->core().SetEditText(col, row, text); });
+    // The view forwards the key that opened the editor only after this, so
+    // the text Esc goes back to is the cell's text before that key.
+    core.selectCell(col, row);
+    core.editorFetched();
+    if (core.OnEditorEvent) core.OnEditorEvent(col, row, "EditorCreated");
     return editor;
 }
 

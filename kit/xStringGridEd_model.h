@@ -84,6 +84,9 @@ public:
     std::function<void(int col, int row, TxStringGridEdEditStyle& style)> OnGetEditStyle;
     std::function<void(int col, int row, TxStringGridEdDataType& type)> OnGetDataType;
     std::function<void(int col, int row, QString& format)> OnGetNumFormat;
+    // Editor notifications: "EditorCreated" each time an in-place editor is
+    // made, "PickListBeforeShow", "PickListAfterShow", "PickListAfterHide".
+    std::function<void(int col, int row, const QString& actionId)> OnEditorEvent;
     // The default beep of sgaBeep columns; the dialog service's beep by default.
     std::function<void()> beep;
 

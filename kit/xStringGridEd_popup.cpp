@@ -146,6 +146,7 @@ void StringGridEdPopupList::hideEvent(QHideEvent* event) {
     QListWidget::hideEvent(event);
     if (!chosen_) emit closedWithoutChoice();
     chosen_ = false;
+    emit hidden();
 }
 
 }  // namespace kit

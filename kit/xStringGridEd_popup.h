@@ -35,6 +35,7 @@ signals:
     void itemChosen(const QString& item);   // a plain list: the item accepted
     void itemToggled(const QString& item);  // a check list: an item clicked
     void closedWithoutChoice();
+    void hidden();  // after every close, chosen or not
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

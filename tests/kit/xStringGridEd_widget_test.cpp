@@ -131,6 +131,19 @@ TEST(StringGridEdWidget, EscRestoresTheCellAndLeavingItThenLogsNothing) {
     }
 }
 
+TEST(StringGridEdWidget, EscAfterTypingStraightIntoTheGridRestoresTheCell) {
+    FieldGrid f;
+    f.grid.setCurrentIndex(f.grid.itemModel().indexOfCell(1, 2));
+    sendKey(&f.grid, Qt::Key_Z, Qt::NoModifier, "z");  // opens the editor with that key
+    QLineEdit* editor = f.grid.inplaceEditor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(f.grid.Cells(1, 2), "z");
+    sendKey(editor, Qt::Key_Escape);
+    EXPECT_EQ(f.grid.Cells(1, 2), "Title");
+    f.grid.setCurrentIndex(f.grid.itemModel().indexOfCell(1, 1));
+    EXPECT_TRUE(f.grid.ChangedCells().isEmpty());
+}
+
 TEST(StringGridEdWidget, CheckBoxClicksToggleAndFinish) {
     FieldGrid f;
     const QModelIndex index = f.grid.itemModel().indexOfCell(4, 2);
@@ -152,8 +165,14 @@ TEST(StringGridEdWidget, PickListOpensFiltersAndChooses) {
     f.grid.setOnPicklistDropdown([](TxStringGridEd*, int, int row, QStringList& items) {
         if (row == 1) items.removeAll("Text");  // a key field cannot be text here
     });
+    QStringList editorEvents;
+    f.grid.core().OnEditorEvent = [&](int col, int row, const QString& action) {
+        editorEvents << QString("%1;%2 %3").arg(col).arg(row).arg(action);
+    };
     f.grid.setCurrentIndex(f.grid.itemModel().indexOfCell(2, 1));
     sendKey(&f.grid, Qt::Key_F4);
+    EXPECT_EQ(editorEvents, (QStringList{"2;1 EditorCreated", "2;1 PickListBeforeShow",
+                                         "2;1 PickListAfterShow"}));
     kit::StringGridEdPopupList* popup = f.grid.popupList();
     ASSERT_NE(popup, nullptr);
     ASSERT_TRUE(popup->isVisible());
@@ -166,6 +185,7 @@ TEST(StringGridEdWidget, PickListOpensFiltersAndChooses) {
     EXPECT_FALSE(popup->isVisible());
     EXPECT_EQ(f.grid.Cells(2, 1), "Double");
     EXPECT_EQ(f.finished, (std::vector<QString>{"2;1"}));
+    EXPECT_EQ(editorEvents.last(), "2;1 PickListAfterHide");
     EXPECT_EQ(f.grid.inplaceEditor(), nullptr);
 
     // Typing into the closed list opens it with that key; Esc leaves the cell as it was.
