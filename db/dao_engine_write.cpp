@@ -34,11 +34,11 @@ std::shared_ptr<Database> DBEngine::CreateDatabase(const QString& name, const QS
         throw jet::Error(jet::ErrorCode::InvalidArgument,
                          "Invalid version key " + std::to_string(version) + ".");
     }
-    const jet::LocaleSpec spec = jet::parseLocaleText(locale.toStdString());
+    const jet::LocaleSpec named = jet::parseLocaleText(locale.toStdString());
     // Without a collation the sort order of every text index would be a
     // guess, so a locale text that names none is refused rather than read as
     // General.
-    if (!spec.lcid || !jet::isKnownCollation(*spec.lcid)) {
+    if (!named.lcid || !jet::isKnownCollation(*named.lcid)) {
         throw jet::Error(jet::ErrorCode::InvalidArgument,
                          "The locale text '" + locale.toStdString() +
                              "' names none of the collations a new database can have.");
@@ -47,8 +47,8 @@ std::shared_ptr<Database> DBEngine::CreateDatabase(const QString& name, const QS
 
     jet::CreateOptions options;
     options.version = *format;
-    options.collation = *spec.lcid;
-    options.password = spec.password.value_or(std::string());
+    options.collation = *named.lcid;
+    options.password = named.password.value_or(std::string());
     jet::createDatabase(*jet::posixFileSystem(), enginePath(name), options);
     return OpenDatabase(name, false, false, QString::fromStdString(options.password));
 }
