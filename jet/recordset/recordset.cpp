@@ -6,12 +6,17 @@
 #include "jet/error.h"
 #include "jet/sql/executor.h"
 #include "jet/sql/value_ops_text.h"
+#include "jet/table/table_scan.h"
 
 namespace jet {
 
 namespace {
 
 constexpr size_t kHidden = static_cast<size_t>(-1);
+
+[[noreturn]] void throwRecordDeleted() {
+    throw Error(ErrorCode::NotFound, "Record is deleted.");
+}
 
 [[noreturn]] void throwNoCurrentRecord() {
     throw Error(ErrorCode::InvalidArgument,
@@ -52,10 +57,12 @@ bool fieldMatches(const Value& value, const Value& sought, const LocateOptions& 
 
 }  // namespace
 
-void Recordset::open(Database& db, std::string sql, sql::QueryParameters parameters) {
+void Recordset::open(Database& db, std::string sql, sql::QueryParameters parameters,
+                     sql::ParseOptions parse) {
     db_ = nullptr;
     sql_ = std::move(sql);
     parameters_ = std::move(parameters);
+    parse_ = parse;
     filter_.reset();
     filterText_.clear();
     sortKeys_.clear();
@@ -64,14 +71,64 @@ void Recordset::open(Database& db, std::string sql, sql::QueryParameters paramet
     // A failed statement leaves the recordset closed and empty, not showing
     // the rows of an earlier one.
     result_ = {};
+    baseTable_.reset();
     load();
     rebuildView(std::nullopt);
-    sql::ExecuteOptions options;
-    options.parameters = parameters_;
-    result_ = sql::executeSelect(db, sql_, options);
+    execute(db);
     db_ = &db;
     load();
     rebuildView(std::nullopt);
+}
+
+void Recordset::execute(Database& db) {
+    sql::ExecuteOptions options;
+    options.parameters = parameters_;
+    options.parse = parse_;
+    options.plan.rowIdsOnly = true;
+    sql::QueryResult fresh = sql::executeSelect(db, sql_, options);
+    std::shared_ptr<const TableDef> table;
+    std::vector<size_t> columns;
+    if (fresh.valuesOmitted) {
+        table = db.table(fresh.rowIdTables.at(0));
+        for (const sql::ResultColumn& column : fresh.columns) {
+            const auto found = std::find_if(
+                table->columns.begin(), table->columns.end(),
+                [&](const auto& c) { return compareTextNoCase(c.name, column.baseColumn) == 0; });
+            if (found == table->columns.end()) {
+                throw Error(ErrorCode::Corrupt, "Column '" + column.baseColumn +
+                                                    "' of the result is not in table '" +
+                                                    table->name + "'.");
+            }
+            columns.push_back(static_cast<size_t>(found - table->columns.begin()));
+        }
+    }
+    result_ = std::move(fresh);
+    baseTable_ = std::move(table);
+    baseColumns_ = std::move(columns);
+    cachedRow_ = static_cast<size_t>(-1);
+    cachedValues_.clear();
+}
+
+std::optional<std::vector<Value>> Recordset::decodeRow(size_t resultRow) const {
+    const sql::ResultRow& row = result_.rows.at(resultRow);
+    if (!baseTable_) return row.values;
+    std::optional<std::vector<Value>> stored = readRow(*db_, *baseTable_, row.rowIds.at(0));
+    if (!stored) return std::nullopt;
+    std::vector<Value> values;
+    values.reserve(baseColumns_.size());
+    for (size_t column : baseColumns_) values.push_back(stored->at(column));
+    return values;
+}
+
+const std::vector<Value>& Recordset::rowValues(size_t resultRow) const {
+    if (!baseTable_) return result_.rows.at(resultRow).values;
+    if (cachedRow_ != resultRow) {
+        std::optional<std::vector<Value>> values = decodeRow(resultRow);
+        if (!values) throwRecordDeleted();
+        cachedValues_ = std::move(*values);
+        cachedRow_ = resultRow;
+    }
+    return cachedValues_;
 }
 
 void Recordset::load() {
@@ -98,10 +155,28 @@ void Recordset::load() {
 
 void Recordset::rebuildView(const std::optional<Bookmark>& keep) {
     view_.clear();
+    const size_t width = sortKeys_.size();
+    // The sort values of the visible rows, row by row; nothing when unsorted.
+    std::vector<Value> keyValues(width == 0 ? 0 : result_.rows.size() * width);
+    const bool plainRows = !baseTable_;
     for (size_t i = 0; i < result_.rows.size(); ++i) {
-        if (!filter_ || filter_->passes(result_.rows[i].values)) view_.push_back(i);
+        if (!filter_ && width == 0) {
+            view_.push_back(i);
+            continue;
+        }
+        std::optional<std::vector<Value>> decoded;
+        if (!plainRows) {
+            decoded = decodeRow(i);
+            if (!decoded) continue;  // deleted since the statement ran
+        }
+        const std::vector<Value>& values = plainRows ? result_.rows[i].values : *decoded;
+        if (filter_ && !filter_->passes(values)) continue;
+        for (size_t k = 0; k < width; ++k) {
+            keyValues[i * width + k] = values[sortKeys_[k].column];
+        }
+        view_.push_back(i);
     }
-    sortRows(view_, result_.rows, sortKeys_, valueOrder_);
+    sortRows(view_, keyValues, sortKeys_, valueOrder_);
     viewPosition_.assign(result_.rows.size(), kHidden);
     for (size_t i = 0; i < view_.size(); ++i) viewPosition_[view_[i]] = i;
     cursor_ = 0;
@@ -152,9 +227,9 @@ std::optional<size_t> Recordset::fieldIndex(std::string_view name) const {
     return std::nullopt;
 }
 
-const sql::ResultRow& Recordset::currentRow() const {
+const std::vector<Value>& Recordset::currentValues() const {
     if (!hasCurrent()) throwNoCurrentRecord();
-    return result_.rows[view_[static_cast<size_t>(cursor_)]];
+    return rowValues(view_[static_cast<size_t>(cursor_)]);
 }
 
 const Value& Recordset::value(size_t index) const {
@@ -163,7 +238,7 @@ const Value& Recordset::value(size_t index) const {
                     "Item cannot be found in the collection corresponding to the requested name "
                     "or ordinal.");
     }
-    return currentRow().values[index];
+    return currentValues()[index];
 }
 
 const Value& Recordset::value(std::string_view name) const {
@@ -257,10 +332,11 @@ bool Recordset::locate(std::string_view fields, const std::vector<Value>& values
                         " fields, " + std::to_string(values.size()) + " values.");
     }
     for (size_t i = 0; i < view_.size(); ++i) {
-        const sql::ResultRow& row = result_.rows[view_[i]];
+        const std::optional<std::vector<Value>> row = decodeRow(view_[i]);
+        if (!row) continue;
         bool all = true;
         for (size_t k = 0; k < columns.size() && all; ++k) {
-            all = fieldMatches(row.values[columns[k]], values[k], options);
+            all = fieldMatches((*row)[columns[k]], values[k], options);
         }
         if (all) {
             cursor_ = static_cast<long>(i);
@@ -276,12 +352,12 @@ void Recordset::requery() {
                     "Operation is not allowed when the object is closed.");
     const std::optional<Bookmark> keep = bookmark();
     std::optional<Value> firstValue;
-    if (hasCurrent() && !fields_.empty()) firstValue = currentRow().values[0];
+    if (hasCurrent() && !fields_.empty()) {
+        const auto row = decodeRow(view_[static_cast<size_t>(cursor_)]);
+        if (row) firstValue = (*row)[0];
+    }
 
-    sql::ExecuteOptions options;
-    options.parameters = parameters_;
-    sql::QueryResult fresh = sql::executeSelect(*db_, sql_, options);
-    result_ = std::move(fresh);
+    execute(*db_);
     buffer_.clear();
     load();
     // The same SQL gives the same columns, so filter and sort still resolve;
@@ -302,8 +378,8 @@ void Recordset::requery() {
     if (keep && isBookmarkValid(*keep)) return;
     if (firstValue) {
         for (size_t i = 0; i < view_.size(); ++i) {
-            const Value& v = result_.rows[view_[i]].values[0];
-            if (v == *firstValue) {
+            const std::optional<std::vector<Value>> row = decodeRow(view_[i]);
+            if (row && (*row)[0] == *firstValue) {
                 cursor_ = static_cast<long>(i);
                 return;
             }
@@ -313,7 +389,7 @@ void Recordset::requery() {
 }
 
 void Recordset::edit() {
-    buffer_.begin(EditState::Edit, currentRow().values);
+    buffer_.begin(EditState::Edit, currentValues());
 }
 
 void Recordset::addNew() {

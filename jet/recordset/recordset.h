@@ -19,11 +19,15 @@
 //   the record it was on: by bookmark, else the first record whose first
 //   field has the old value, else the first record.
 //
-// Values are held in memory as the query returned them. Each row also keeps
-// its base row ids and each updatable column its row-id slot and base
-// column, which is what lazy decoding needs: a later version keeps only the
-// ids and reads a row's base columns with readRow(db, def, RowPointer) when
-// it is first shown, computing the other columns from them.
+// Memory: when every column is a plain column of one base table (a
+// "SELECT ... FROM table" with any WHERE and ORDER BY), the recordset keeps
+// only each row's identity and reads a row's values from the file when they
+// are asked for, so its size does not grow with the width of the rows. The
+// current record's values stay decoded until the position moves; a filter
+// decodes each row once and keeps nothing, a sort keeps only its key values.
+// A row deleted from the file since the statement ran reads as "Record is
+// deleted." and fails every filter. Other results (joins, expressions,
+// grouping, unions) are held in memory as the query returned them.
 #pragma once
 
 #include <cstddef>
@@ -38,6 +42,7 @@
 #include "jet/recordset/recordset_filter.h"
 #include "jet/recordset/recordset_sort.h"
 #include "jet/sql/binder.h"
+#include "jet/sql/parser.h"
 #include "jet/sql/query_result.h"
 #include "jet/sql/value_ops.h"
 
@@ -69,7 +74,12 @@ class Recordset {
 public:
     // Runs the SELECT and goes to the first record. Throws jet::Error as the
     // SQL engine does; the recordset is then closed.
-    void open(Database& db, std::string sql, sql::QueryParameters parameters = {});
+    // `parse` tells how the statement is read: a statement sent through a
+    // data connection takes % and _ in LIKE as well (see sql::ParseOptions).
+    void open(Database& db, std::string sql, sql::QueryParameters parameters = {},
+              sql::ParseOptions parse = {});
+    // Whether the values are read from the file on demand (see above).
+    bool readsOnDemand() const { return baseTable_ != nullptr; }
     bool isOpen() const { return db_ != nullptr; }
 
     // ---- Navigation ----
@@ -90,6 +100,7 @@ public:
     std::optional<size_t> fieldIndex(std::string_view name) const;
     // The current record's value; throws jet::Error when there is none
     // ("Either BOF or EOF is True, or the current record has been deleted.").
+    // The reference is valid until the position moves.
     const Value& value(size_t index) const;
     const Value& value(std::string_view name) const;
     bool isNull(size_t index) const { return value(index).isNull(); }
@@ -128,17 +139,32 @@ public:
 
 private:
     void load();
+    // Runs the statement; rows of one base table come without values.
+    void execute(Database& db);
+    // The values of a result row (decoded on demand); nullopt when a row read
+    // on demand no longer exists.
+    std::optional<std::vector<Value>> decodeRow(size_t resultRow) const;
+    // The values of a result row, kept for the current record; throws when
+    // the row no longer exists.
+    const std::vector<Value>& rowValues(size_t resultRow) const;
     // Filters and sorts the rows again; stays on `keep` when it is visible.
     void rebuildView(const std::optional<Bookmark>& keep);
     bool hasCurrent() const { return !isBof() && !isEof(); }
-    const sql::ResultRow& currentRow() const;
+    const std::vector<Value>& currentValues() const;
     std::optional<size_t> viewIndexOf(size_t resultRow) const;
 
     Database* db_ = nullptr;
     std::string sql_;
     sql::QueryParameters parameters_;
+    sql::ParseOptions parse_;
 
     sql::QueryResult result_;
+    // Set when values are read on demand: the base table and, per field, its
+    // column in the table's definition.
+    std::shared_ptr<const TableDef> baseTable_;
+    std::vector<size_t> baseColumns_;
+    mutable size_t cachedRow_ = static_cast<size_t>(-1);
+    mutable std::vector<Value> cachedValues_;
     std::vector<FieldInfo> fields_;
     std::vector<Bookmark> bookmarks_;       // per result row
     std::map<Bookmark, size_t> rowOfMark_;  // bookmark -> result row

@@ -27,14 +27,14 @@ std::vector<ResolvedSortKey> resolveSortText(std::string_view text,
     return resolved;
 }
 
-void sortRows(std::vector<size_t>& order, const std::vector<sql::ResultRow>& rows,
+void sortRows(std::vector<size_t>& order, const std::vector<Value>& keyValues,
               const std::vector<ResolvedSortKey>& keys, const ValueOrder& valueOrder) {
     if (keys.empty()) return;
+    const size_t width = keys.size();
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        for (const ResolvedSortKey& key : keys) {
-            const int c =
-                valueOrder.compare(rows[a].values[key.column], rows[b].values[key.column]);
-            if (c != 0) return key.descending ? c > 0 : c < 0;
+        for (size_t k = 0; k < width; ++k) {
+            const int c = valueOrder.compare(keyValues[a * width + k], keyValues[b * width + k]);
+            if (c != 0) return keys[k].descending ? c > 0 : c < 0;
         }
         return false;
     });

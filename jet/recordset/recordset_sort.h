@@ -29,8 +29,10 @@ struct ResolvedSortKey {
 std::vector<ResolvedSortKey> resolveSortText(std::string_view text,
                                              const std::vector<sql::ResultColumn>& columns);
 
-// Sorts `order` (indexes into rows) by the keys, stably.
-void sortRows(std::vector<size_t>& order, const std::vector<sql::ResultRow>& rows,
+// Sorts `order` (indexes of result rows) by the keys, stably. `keyValues`
+// holds the sort values of result row r at [r * keys.size(), (r + 1) *
+// keys.size()), in the order of `keys`; only the rows in `order` need them.
+void sortRows(std::vector<size_t>& order, const std::vector<Value>& keyValues,
               const std::vector<ResolvedSortKey>& keys, const ValueOrder& valueOrder);
 
 }  // namespace jet
