@@ -503,6 +503,9 @@ GridKeyResult StringGridEdModel::handleGridKey(int key, Qt::KeyboardModifiers mo
         }
         return GridKeyResult::Handled;
     }
+    if (mods == Qt::AltModifier && (key == Qt::Key_Down || key == Qt::Key_Up) && data &&
+        (isListStyle(style) || style == sgbDateTimePicker) && mayShowEditor(col_, row_))
+        return GridKeyResult::OpenPopup;
     if (mods != Qt::NoModifier || !data) return GridKeyResult::NotHandled;
     switch (key) {
         case Qt::Key_Delete:

@@ -230,7 +230,8 @@ public:
     void acceptPickListItem(int col, int row, const QString& item);
     // A check-list item clicked: toggled in the text, the list stays open.
     void toggleCheckListItem(int col, int row, const QString& item);
-    // Keys on the grid itself (the editor closed).
+    // Keys on the grid itself (the editor closed). Alt+Down and Alt+Up open
+    // the pop-up of list and date cells here too, rather than moving.
     GridKeyResult handleGridKey(int key, Qt::KeyboardModifiers modifiers,
                                 const GridClipboard& clipboard);
     // The text of a single pasted value as it goes into a cell of `type`.

@@ -471,6 +471,10 @@ TEST(StringGridEdKeys, GridKeysActOnTheCurrentCell) {
          GridKeyResult::OpenPopup, "old", "", false},
         {"F4 on a date picker opens it", sgbDateTimePicker, false, Qt::Key_F4, none, "",
          GridKeyResult::OpenPopup, "old", "", false},
+        {"Alt+Down on a list opens it", sgbDropDownList, false, Qt::Key_Down, Qt::AltModifier, "",
+         GridKeyResult::OpenPopup, "old", "", false},
+        {"Alt+Down on text is the view's", sgbNone, false, Qt::Key_Down, Qt::AltModifier, "",
+         GridKeyResult::NotHandled, "old", "", false},
         {"F2 is the view's", sgbNone, false, Qt::Key_F2, none, "", GridKeyResult::NotHandled, "old",
          "", false},
     };

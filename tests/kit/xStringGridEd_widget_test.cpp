@@ -197,6 +197,55 @@ TEST(StringGridEdWidget, PickListOpensFiltersAndChooses) {
     EXPECT_EQ(f.grid.Cells(2, 2), "Text");
 }
 
+TEST(StringGridEdWidget, CheckListPopupTogglesItemsAndStaysOpen) {
+    FieldGrid f;
+    TxStringGridEdColumn& column = f.grid.GetColumn(1);
+    column.ButtonStyle = sgbDropDownCheckListOnly;
+    column.CheckListSeparator = ";";
+    column.PickList = {"a", "b", "c"};
+    f.grid.setCells(1, 2, "a;b");
+    f.grid.setCurrentIndex(f.grid.itemModel().indexOfCell(1, 2));
+    sendKey(&f.grid, Qt::Key_Down, Qt::AltModifier);
+    kit::StringGridEdPopupList* popup = f.grid.popupList();
+    ASSERT_NE(popup, nullptr);
+    ASSERT_TRUE(popup->isVisible());
+    QStringList checks;
+    for (int i = 0; i < popup->count(); ++i)
+        checks << (popup->item(i)->checkState() == Qt::Checked ? "x" : "-");
+    EXPECT_EQ(checks.join(""), "xx-");
+    popup->setCurrentRow(2);
+    sendKey(popup, Qt::Key_Space);
+    EXPECT_EQ(f.grid.Cells(1, 2), "a;b;c");
+    popup->setCurrentRow(0);
+    sendKey(popup, Qt::Key_Space);
+    EXPECT_EQ(f.grid.Cells(1, 2), "b;c");
+    EXPECT_TRUE(popup->isVisible());
+    EXPECT_TRUE(f.finished.empty());  // finished once, when the list closes
+    sendKey(popup, Qt::Key_Escape);
+    EXPECT_FALSE(popup->isVisible());
+    EXPECT_EQ(f.finished, (std::vector<QString>{"1;2"}));
+    EXPECT_EQ(f.grid.ChangedCells(), (QStringList{"1;2"}));
+}
+
+TEST(StringGridEdWidget, ColourListOffersNamedColoursAndACustomOne) {
+    FieldGrid f;
+    f.grid.GetColumn(1).ButtonStyle = sgbDropDownColor;
+    f.grid.chooseCustomColour = [](const QColor&) { return QColor(0x40, 0x80, 0xFF); };
+    f.grid.setCurrentIndex(f.grid.itemModel().indexOfCell(1, 2));
+    sendKey(&f.grid, Qt::Key_F4);
+    kit::StringGridEdPopupList* popup = f.grid.popupList();
+    ASSERT_NE(popup, nullptr);
+    ASSERT_EQ(popup->count(), 21);
+    popup->setCurrentRow(20);  // the custom entry
+    sendKey(popup, Qt::Key_Return);
+    EXPECT_EQ(f.grid.Cells(1, 2), "$00FF8040");  // red in the low byte
+    f.grid.setCurrentIndex(f.grid.itemModel().indexOfCell(1, 1));
+    sendKey(&f.grid, Qt::Key_F4);
+    popup->setCurrentRow(0);
+    sendKey(popup, Qt::Key_Return);
+    EXPECT_EQ(f.grid.Cells(1, 1), popup->item(0)->text());
+}
+
 TEST(StringGridEdWidget, GridKeysUseTheClipboard) {
     FieldGrid f;
     f.grid.setCurrentIndex(f.grid.itemModel().indexOfCell(1, 2));
