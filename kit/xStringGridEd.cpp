@@ -34,7 +34,9 @@ TxStringGridEd::TxStringGridEd(QWidget* parent)
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                     QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
+    defaultRowHeight_ = fontMetrics().height() + 8;
+    verticalHeader()->setDefaultSectionSize(defaultRowHeight_);
+    verticalHeader()->setMinimumSectionSize(1);
     horizontalHeader()->setHighlightSections(false);
     chooseCustomColour = [this](const QColor& start) {
         return QColorDialog::getColor(start, this);
@@ -77,6 +79,50 @@ void TxStringGridEd::setTitleRowHeight(int pixels) {
         horizontalHeader()->setMinimumHeight(0);
         horizontalHeader()->setMaximumHeight(QWIDGETSIZE_MAX);
     }
+}
+
+void TxStringGridEd::setAutoRowHeight(bool on) {
+    autoRowHeight_ = on;
+    if (!on) {
+        for (int section = 0; section < itemModel_->rowCount(); ++section)
+            verticalHeader()->resizeSection(section, defaultRowHeight_);
+    }
+    viewport()->update();
+}
+
+void TxStringGridEd::setAutoRowMaxHeight(int pixels) {
+    autoRowMaxHeight_ = pixels;
+    viewport()->update();
+}
+
+int TxStringGridEd::autoHeightOfRow(int row) const {
+    int height = defaultRowHeight_;
+    for (int col = core_.FixedCols(); col < core_.ColCount(); ++col) {
+        const TxStringGridEdColumn& column = core_.GetColumn(col);
+        if (!column.Visible) continue;
+        const int width = columnWidth(col - core_.FixedCols()) - 2 * innerMargin_ - 4;
+        const int flags =
+            (column.WordWrap ? int(Qt::TextWordWrap) : 0) | int(column.effectiveAlignment());
+        const QRect text = fontMetrics().boundingRect(QRect(0, 0, std::max(width, 1), 100000),
+                                                      flags, core_.Cells(col, row));
+        height = std::max(height, text.height() + 2);
+    }
+    if (autoRowMaxHeight_ > 0) height = std::min(height, autoRowMaxHeight_);
+    return height;
+}
+
+void TxStringGridEd::paintEvent(QPaintEvent* event) {
+    if (autoRowHeight_) {
+        // Rows take their height as they come into view, as painting finds them.
+        const int first = std::max(rowAt(0), 0);
+        int last = rowAt(viewport()->height());
+        if (last < 0) last = itemModel_->rowCount() - 1;
+        for (int section = first; section <= last; ++section) {
+            const int wanted = autoHeightOfRow(section + core_.FixedRows());
+            if (rowHeight(section) != wanted) verticalHeader()->resizeSection(section, wanted);
+        }
+    }
+    QTableView::paintEvent(event);
 }
 
 void TxStringGridEd::UpdateColumns() {

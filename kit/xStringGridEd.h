@@ -54,6 +54,18 @@ public:
     // Height of the title row; 0 or less: the default row height.
     int TitleRowHeight() const { return titleRowHeight_; }
     void setTitleRowHeight(int pixels);
+    // Each data row as tall as its tallest cell text (wrapped in WordWrap
+    // columns), never below the default row height nor, when
+    // AutoRowMaxHeight is above 0, above it. Off: rows keep one height.
+    bool AutoRowHeight() const { return autoRowHeight_; }
+    void setAutoRowHeight(bool on);
+    int AutoRowMaxHeight() const { return autoRowMaxHeight_; }
+    void setAutoRowMaxHeight(int pixels);
+    // Margin left and right of the text when row heights are measured.
+    int InnerMargin() const { return innerMargin_; }
+    void setInnerMargin(int pixels) { innerMargin_ = pixels; }
+    // The height a data row takes under AutoRowHeight.
+    int autoHeightOfRow(int row) const;
     void setDefaultColumnWidth(int pixels);
 
     // ---- options ----
@@ -143,6 +155,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
@@ -162,5 +175,9 @@ private:
     QCalendarWidget* calendar_ = nullptr;            // owned as a child
     int defaultColumnWidth_ = 90;
     int titleRowHeight_ = 0;
+    bool autoRowHeight_ = false;
+    int autoRowMaxHeight_ = 0;
+    int innerMargin_ = 0;
+    int defaultRowHeight_ = 0;
     bool syncingCurrent_ = false;
 };

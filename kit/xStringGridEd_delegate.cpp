@@ -100,6 +100,7 @@ void StringGridEdDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
         opt.state |= QStyle::State_Selected;
     const TxStringGridEdEditStyle style = core.editStyleOf(col, row);
     const TxStringGridEdColumn& column = core.GetColumn(col);
+    if (column.WordWrap) opt.features |= QStyleOptionViewItem::WrapText;
     if (style == sgbDropDownColor) {
         if (const auto colour = colourFromText(core.Cells(col, row))) {
             QPixmap swatch(12, 12);

@@ -356,6 +356,24 @@ TEST(StringGridEdWidget, OwnerCellParamsAndColumnFitting) {
     EXPECT_EQ(f.grid.columnWidth(0), 52);
 }
 
+TEST(StringGridEdWidget, AutoRowHeightFollowsTheTallestCell) {
+    FieldGrid f;
+    const int normal = f.grid.rowHeight(0);
+    const int line = f.grid.fontMetrics().height();
+    f.grid.GetColumn(1).WordWrap = true;
+    f.grid.setCells(1, 2, "one two three four five six seven eight nine ten");
+    f.grid.setAutoRowHeight(true);
+    f.grid.viewport()->grab();  // heights are taken when rows are painted
+    EXPECT_EQ(f.grid.rowHeight(0), normal);
+    EXPECT_GE(f.grid.rowHeight(1), 3 * line);
+    EXPECT_EQ(f.grid.rowHeight(1), f.grid.autoHeightOfRow(2));
+    f.grid.setAutoRowMaxHeight(2 * line);
+    f.grid.viewport()->grab();
+    EXPECT_EQ(f.grid.rowHeight(1), 2 * line);
+    f.grid.setAutoRowHeight(false);
+    EXPECT_EQ(f.grid.rowHeight(1), normal);
+}
+
 bool hasColour(const QImage& image, const QRect& area, QColor colour) {
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
