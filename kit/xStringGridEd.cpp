@@ -139,8 +139,8 @@ void TxStringGridEd::UpdateColumns() {
         verticalHeader()->setFixedWidth(fixed.Width >= 0 ? fixed.Width : 24);
     }
     horizontalHeader()->setStretchLastSection(core_.hasOptionEx(dgResizeLastColumn));
-    emit itemModel_->headerDataChanged(Qt::Horizontal, 0,
-                                       std::max(0, itemModel_->columnCount() - 1));
+    if (itemModel_->columnCount() > 0)
+        emit itemModel_->headerDataChanged(Qt::Horizontal, 0, itemModel_->columnCount() - 1);
 }
 
 void TxStringGridEd::setAutoAddNewRow(bool on) {
