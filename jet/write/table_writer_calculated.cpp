@@ -1,5 +1,7 @@
 #include "jet/write/table_writer_calculated.h"
 
+#include <algorithm>
+
 #include "jet/error.h"
 #include "jet/format/calculated_value.h"
 #include "jet/write/value_encoder.h"
@@ -93,11 +95,12 @@ ColumnDef calculatedStorageColumn(const ColumnDef& c) {
 
 Blob wrapCalculatedValue(const ColumnDef& c, const Value& v, JetVersion ver, uint16_t codePage) {
     const Blob value = resultBytes(c, v, ver, codePage);
-    Blob out(kCalculatedHeaderSize, 0);
+    // Header (with the result's length at 16), the result, then the zero
+    // bytes Access leaves after it; sized once, so the copy stays in bounds.
+    Blob out(kCalculatedExtraBytes + value.size(), 0);
     const auto length = static_cast<uint32_t>(value.size());
     for (int i = 0; i < 4; ++i) out[16 + i] = static_cast<uint8_t>(length >> (8 * i));
-    out.insert(out.end(), value.begin(), value.end());
-    out.resize(out.size() + (kCalculatedExtraBytes - kCalculatedHeaderSize), 0);
+    std::copy(value.begin(), value.end(), out.begin() + kCalculatedHeaderSize);
     return out;
 }
 
