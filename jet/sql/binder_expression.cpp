@@ -26,16 +26,10 @@ namespace {
 
 const char* kNoParameterValue = "No value given for one or more required parameters.";
 
-// A pattern that uses only ANSI wildcards is read as ANSI when the
-// statement allows both kinds.
-LikeDialect dialectFor(LikeWildcards wildcards, const Value& pattern) {
-    if (wildcards != LikeWildcards::AccessAndAnsi || !pattern.is<std::string>()) {
-        return LikeDialect::Access;
-    }
-    const std::string& p = pattern.as<std::string>();
-    const bool ansi = p.find_first_of("%_") != std::string::npos;
-    const bool access = p.find_first_of("*?#") != std::string::npos;
-    return ansi && !access ? LikeDialect::Ansi : LikeDialect::Access;
+// Statements sent through a data connection take both kinds of wildcards.
+LikeDialect dialectFor(LikeWildcards wildcards) {
+    return wildcards == LikeWildcards::AccessAndAnsi ? LikeDialect::AccessAndAnsi
+                                                     : LikeDialect::Access;
 }
 
 std::string joinedName(const Expr& expr) {
@@ -166,13 +160,13 @@ BoundExprPtr Binder::bindExpr(const Expr& expr, Scope& scope, const AggregateTar
             bindOperands(aggregates);
             if (bound->operands[1]->kind == BoundKind::Literal) {
                 const Value& p = bound->operands[1]->value;
-                bound->dialect = dialectFor(expr.wildcards, p);
+                bound->dialect = dialectFor(expr.wildcards);
                 if (p.is<std::string>()) {
                     bound->pattern =
                         std::make_shared<LikePattern>(p.as<std::string>(), bound->dialect);
                 }
-            } else if (expr.wildcards == LikeWildcards::AccessAndAnsi) {
-                bound->dialect = LikeDialect::Ansi;
+            } else {
+                bound->dialect = dialectFor(expr.wildcards);
             }
             return bound;
         case ExprKind::InSubquery:

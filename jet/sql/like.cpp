@@ -18,21 +18,22 @@ namespace {
 
 LikePattern::LikePattern(std::string_view pattern, LikeDialect dialect, bool caseSensitive)
     : caseSensitive_(caseSensitive) {
-    const bool ansi = dialect == LikeDialect::Ansi;
-    const char32_t runWildcard = ansi ? U'%' : U'*';
-    const char32_t oneWildcard = ansi ? U'_' : U'?';
+    const bool access = dialect != LikeDialect::Ansi;
+    const bool ansi = dialect != LikeDialect::Access;
+    auto isRunWildcard = [&](char32_t c) { return (access && c == U'*') || (ansi && c == U'%'); };
+    auto isOneWildcard = [&](char32_t c) { return (access && c == U'?') || (ansi && c == U'_'); };
     std::u32string p = utf8ToCodePoints(pattern);
     pieces_.emplace_back();
     for (size_t i = 0; i < p.size(); ++i) {
         char32_t c = p[i];
         Token t;
-        if (c == runWildcard) {
+        if (isRunWildcard(c)) {
             pieces_.emplace_back();
             continue;
         }
-        if (c == oneWildcard) {
+        if (isOneWildcard(c)) {
             t.kind = Token::AnyOne;
-        } else if (c == U'#' && !ansi) {
+        } else if (c == U'#' && access) {
             t.kind = Token::Digit;
         } else if (c == U'[') {
             size_t j = i + 1;

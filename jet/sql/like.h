@@ -6,9 +6,12 @@
 // nothing (an empty string); a hyphen first or last in a set is literal; "]"
 // outside a set is literal.
 //
-// ANSI wildcards (statements sent through a data connection): % any run,
-// _ one character, the same sets (negated with ! or ^); *, ? and # are
-// plain characters.
+// ANSI wildcards: % any run, _ one character, the same sets (negated with
+// ! or ^); *, ? and # are plain characters.
+//
+// Both (statements sent through a data connection): * and % any run, ? and
+// _ one character, # one digit, sets negated with ! or ^. A literal %, _,
+// *, ? or # is written in a set: [%].
 //
 // Matching ignores case unless asked otherwise. The pattern is split at its
 // run wildcards into fixed-length pieces that are found leftmost one after
@@ -26,7 +29,7 @@
 
 namespace jet {
 
-enum class LikeDialect { Access, Ansi };
+enum class LikeDialect { Access, Ansi, AccessAndAnsi };
 
 class LikePattern {
 public:

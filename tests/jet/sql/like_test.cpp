@@ -68,6 +68,29 @@ INSTANTIATE_TEST_SUITE_P(
                       LikeCase{"a1c", "a#c", false}, LikeCase{"b", "[^a]", true},
                       LikeCase{"a", "[!a]", false}, LikeCase{"a%", "a[%]", true}));
 
+class CombinedLike : public ::testing::TestWithParam<LikeCase> {};
+
+TEST_P(CombinedLike, Matches) {
+    const LikeCase& c = GetParam();
+    EXPECT_EQ(LikePattern(c.pattern, LikeDialect::AccessAndAnsi).matches(c.text), c.expected)
+        << "'" << c.text << "' LIKE '" << c.pattern << "'";
+}
+
+// Both kinds of wildcards in one pattern, as a data connection reads them.
+INSTANTIATE_TEST_SUITE_P(
+    Table, CombinedLike,
+    ::testing::Values(LikeCase{"Smith", "%mit%", true}, LikeCase{"Smith", "*mit*", true},
+                      LikeCase{"Smith", "S_i?h", true}, LikeCase{"Smith", "S_?h", false},
+                      LikeCase{"Smith", "%m*h", true}, LikeCase{"Smith", "*x%", false},
+                      LikeCase{"a1c", "a#c", true}, LikeCase{"a#c", "a#c", false},
+                      LikeCase{"a#c", "a[#]c", true}, LikeCase{"a%", "a[%]", true},
+                      LikeCase{"ab", "a[%]", false}, LikeCase{"a_", "a[_]", true},
+                      LikeCase{"ab", "a[_]", false}, LikeCase{"a*", "a[*]", true},
+                      LikeCase{"b", "[^a]", true}, LikeCase{"b", "[!a]", true},
+                      LikeCase{"a", "[^a]", false}, LikeCase{"F", "[a-z]_", false},
+                      LikeCase{"Fx", "[a-z]_", true}, LikeCase{"", "%*%", true},
+                      LikeCase{"x", "_?", false}, LikeCase{"xy", "_?", true}));
+
 TEST(LikePattern, CaseSensitiveWhenAsked) {
     LikePattern p("ab*", LikeDialect::Access, true);
     EXPECT_TRUE(p.matches("abC"));
