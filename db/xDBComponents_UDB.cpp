@@ -31,6 +31,9 @@ QString valueOfKey(const QString& text, std::initializer_list<const char*> keys)
 
 TCustomConnectionUDB::~TCustomConnectionUDB() {
     Close();
+    const std::vector<ConnectionDataset*> remaining = datasets_;
+    datasets_.clear();
+    for (ConnectionDataset* dataset : remaining) dataset->connectionDestroyed();
 }
 
 void TCustomConnectionUDB::Open() {

@@ -14,7 +14,8 @@
 //   lets go of the engine database. Closing a closed connection does nothing.
 // - Datasets (the queries of a later step) register through
 //   addDataset/removeDataset and reach the engine through engineHandle(); a
-//   dataset unregisters itself before it is destroyed.
+//   dataset unregisters itself before it is destroyed, and a connection
+//   destroyed first tells each dataset to forget it.
 //
 // Use from the user-interface thread only.
 #pragma once
@@ -30,6 +31,9 @@ public:
     virtual ~ConnectionDataset() = default;
     // The connection is closing: the dataset closes too.
     virtual void connectionClosing() = 0;
+    // The connection is being destroyed (after connectionClosing): the
+    // dataset must forget it.
+    virtual void connectionDestroyed() {}
 };
 
 class TCustomConnectionUDB {
