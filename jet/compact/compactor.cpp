@@ -206,7 +206,11 @@ struct Destination {
     std::string password;
 };
 
-Destination destinationOf(const Database& source, const CompactRequest& request) {
+// `sourcePassword` is the one the source was opened with: an Office-encrypted
+// .accdb keeps its password nowhere in the header, yet a copy without a
+// password part must stay protected by it.
+Destination destinationOf(const Database& source, const CompactRequest& request,
+                          const std::string& sourcePassword) {
     Destination d;
     if (request.versionKey == 0) {
         d.version = writableVersion(source.version());
@@ -217,9 +221,16 @@ Destination destinationOf(const Database& source, const CompactRequest& request)
                     "Invalid version key " + std::to_string(request.versionKey) + ".");
     }
     const LocaleSpec locale = parseLocaleText(request.destinationLocale);
+    if (locale.lcid && !isKnownCollation(*locale.lcid))
+        throw Error(ErrorCode::InvalidArgument,
+                    "Invalid collation " + std::to_string(*locale.lcid) + ".");
+    // A source whose collation is none of the twenty (made by another
+    // program) gets General, the one whose keys the engine builds exactly.
     d.collation = locale.lcid.value_or(source.header().sortOrder.lcid);
     if (!isKnownCollation(d.collation)) d.collation = 1033;
-    d.password = locale.password.value_or(source.header().password);
+    const bool officeEncrypted = source.encryption().rfind("Office", 0) == 0;
+    const std::string kept = officeEncrypted ? sourcePassword : source.header().password;
+    d.password = locale.password.value_or(kept);
     return d;
 }
 
@@ -231,7 +242,7 @@ void compactDatabase(FileSystem& fs, const CompactRequest& request,
     open.password = parseLocaleText(request.sourceLocale).password.value_or("");
     std::shared_ptr<Database> db =
         Database::open(fs.open(request.source, false), request.source, open);
-    const Destination to = destinationOf(*db, request);
+    const Destination to = destinationOf(*db, request, open.password);
     const JetVersion from = db->version();
     checkConvertible(*db, to.version);
 

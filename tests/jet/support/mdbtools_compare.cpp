@@ -150,9 +150,12 @@ std::vector<std::string> lines(const std::string& s) {
 
 }  // namespace
 
-std::vector<std::string> differencesWithMdbtools(const std::string& path) {
+std::vector<std::string> differencesWithMdbtools(const std::string& path,
+                                                 const std::string& password) {
     std::vector<std::string> problems;
-    auto db = Database::open(path);
+    OpenOptions options;
+    options.password = password;
+    auto db = Database::open(path, options);
 
     std::vector<std::string> theirTables = lines(runCommand("mdb-tables -1 " + shellQuote(path)));
     std::vector<std::string> ourTables;

@@ -11,7 +11,9 @@ namespace testing_support {
 
 // Every difference between the engine's reading of `path` and mdbtools', one
 // line each; empty when they agree. mdbtools cannot read Office-encrypted
-// files, so those are not for this.
-std::vector<std::string> differencesWithMdbtools(const std::string& path);
+// files, so those are not for this; it reads .mdb files with a header
+// password without asking for it, the engine with `password`.
+std::vector<std::string> differencesWithMdbtools(const std::string& path,
+                                                 const std::string& password = "");
 
 }  // namespace testing_support

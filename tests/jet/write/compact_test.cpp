@@ -169,7 +169,8 @@ TEST_P(CompactFixture, IntoEveryVersionThatCanHoldIt) {
         for (const auto& p : jet::checkDatabase(*copy).problems) ADD_FAILURE() << p;
         expectSameContent(*source, *copy);
         if (password.empty() || !jet::isAce(target))
-            for (const auto& p : testing_support::differencesWithMdbtools(out)) ADD_FAILURE() << p;
+            for (const auto& p : testing_support::differencesWithMdbtools(out, password))
+                ADD_FAILURE() << p;
     }
 }
 
@@ -200,6 +201,23 @@ TEST(Compact, PasswordIsSetKeptAndRemoved) {
     jet::compactDatabase(*jet::posixFileSystem(), {kept, open, ";pwd=", 0, ";pwd=Abc"});
     auto db = jet::Database::open(open);
     EXPECT_TRUE(db->header().password.empty());
+}
+
+TEST(Compact, EncryptedSourceKeepsItsPasswordAndUnknownCollationIsRefused) {
+    testing_support::TempDir dir;
+    const std::string source = testing_support::fixture("encrypted/db2007-enc.accdb").string();
+    const std::string copy = (dir.path() / "copy.accdb").string();
+    jet::compactDatabase(*jet::posixFileSystem(), {source, copy, "", 0, ";pwd=Test123"});
+    EXPECT_THROW(jet::Database::open(copy), jet::Error);
+    jet::OpenOptions withPassword;
+    withPassword.password = "Test123";
+    EXPECT_TRUE(jet::checkDatabase(*jet::Database::open(copy, withPassword)).ok());
+
+    const std::string other = (dir.path() / "other.accdb").string();
+    EXPECT_THROW(jet::compactDatabase(*jet::posixFileSystem(),
+                                      {source, other, ";LANGID=0x9999;CP=1252", 0, ";pwd=Test123"}),
+                 jet::Error);
+    EXPECT_FALSE(fs::exists(other));
 }
 
 TEST(Compact, RefusalNamesTheColumnAndWritesNothing) {
