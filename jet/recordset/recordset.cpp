@@ -153,30 +153,64 @@ void Recordset::load() {
     }
 }
 
+void Recordset::visitRows(
+    const std::function<void(size_t, const std::vector<Value>&)>& visit) const {
+    if (!baseTable_) {
+        for (size_t i = 0; i < result_.rows.size(); ++i) visit(i, result_.rows[i].values);
+        return;
+    }
+    // Reading the table front to back is far cheaper than reading its rows
+    // one by one: the result rows are met in the order of their row ids.
+    std::vector<std::pair<uint32_t, uint32_t>> wanted;  // packed row id, result row
+    wanted.reserve(result_.rows.size());
+    for (size_t i = 0; i < result_.rows.size(); ++i) {
+        wanted.emplace_back(result_.rows[i].rowIds[0].packed(), static_cast<uint32_t>(i));
+    }
+    std::sort(wanted.begin(), wanted.end());
+    std::vector<bool> met(result_.rows.size(), false);
+    std::vector<Value> values(baseColumns_.size());
+    TableScan scan(*db_, baseTable_);
+    size_t next = 0;
+    while (next < wanted.size() && scan.next()) {
+        const uint32_t id = scan.rowId().packed();
+        while (next < wanted.size() && wanted[next].first < id) ++next;
+        if (next == wanted.size() || wanted[next].first != id) continue;
+        for (size_t c = 0; c < baseColumns_.size(); ++c) values[c] = scan.value(baseColumns_[c]);
+        for (; next < wanted.size() && wanted[next].first == id; ++next) {
+            met[wanted[next].second] = true;
+            visit(wanted[next].second, values);
+        }
+    }
+    // Rows the pass did not meet (a table whose pages are not in ascending
+    // order) are read one by one; those that are gone are left out.
+    for (size_t i = 0; i < result_.rows.size(); ++i) {
+        if (met[i]) continue;
+        if (const std::optional<std::vector<Value>> row = decodeRow(i)) visit(i, *row);
+    }
+}
+
 void Recordset::rebuildView(const std::optional<Bookmark>& keep) {
     view_.clear();
     const size_t width = sortKeys_.size();
-    // The sort values of the visible rows, row by row; nothing when unsorted.
-    std::vector<Value> keyValues(width == 0 ? 0 : result_.rows.size() * width);
-    const bool plainRows = !baseTable_;
-    for (size_t i = 0; i < result_.rows.size(); ++i) {
-        if (!filter_ && width == 0) {
-            view_.push_back(i);
-            continue;
+    if (!filter_ && width == 0) {
+        view_.resize(result_.rows.size());
+        for (size_t i = 0; i < view_.size(); ++i) view_[i] = i;
+    } else {
+        // The sort values of the visible rows, row by row; nothing when unsorted.
+        std::vector<Value> keyValues(width == 0 ? 0 : result_.rows.size() * width);
+        std::vector<bool> visible(result_.rows.size(), false);
+        visitRows([&](size_t row, const std::vector<Value>& values) {
+            if (filter_ && !filter_->passes(values)) return;
+            visible[row] = true;
+            for (size_t k = 0; k < width; ++k) {
+                keyValues[row * width + k] = values[sortKeys_[k].column];
+            }
+        });
+        for (size_t i = 0; i < visible.size(); ++i) {
+            if (visible[i]) view_.push_back(i);
         }
-        std::optional<std::vector<Value>> decoded;
-        if (!plainRows) {
-            decoded = decodeRow(i);
-            if (!decoded) continue;  // deleted since the statement ran
-        }
-        const std::vector<Value>& values = plainRows ? result_.rows[i].values : *decoded;
-        if (filter_ && !filter_->passes(values)) continue;
-        for (size_t k = 0; k < width; ++k) {
-            keyValues[i * width + k] = values[sortKeys_[k].column];
-        }
-        view_.push_back(i);
+        sortRows(view_, keyValues, sortKeys_, valueOrder_);
     }
-    sortRows(view_, keyValues, sortKeys_, valueOrder_);
     viewPosition_.assign(result_.rows.size(), kHidden);
     for (size_t i = 0; i < view_.size(); ++i) viewPosition_[view_[i]] = i;
     cursor_ = 0;

@@ -31,6 +31,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -147,6 +148,10 @@ private:
     // The values of a result row, kept for the current record; throws when
     // the row no longer exists.
     const std::vector<Value>& rowValues(size_t resultRow) const;
+    // Calls `visit` with every result row that still exists and its values:
+    // rows read on demand in storage order (one pass over the table), others
+    // in result order.
+    void visitRows(const std::function<void(size_t, const std::vector<Value>&)>& visit) const;
     // Filters and sorts the rows again; stays on `keep` when it is visible.
     void rebuildView(const std::optional<Bookmark>& keep);
     bool hasCurrent() const { return !isBof() && !isEof(); }

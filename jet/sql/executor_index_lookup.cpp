@@ -8,6 +8,9 @@
 // The lookup only narrows the rows; the caller applies WHERE in full. A key
 // the index cannot hold (another type, a sort order without key support)
 // makes the lookup give up, and the caller scans the table instead.
+#include <cmath>
+#include <cstdlib>
+
 #include "jet/sql/executor_internal.h"
 #include "jet/table/index_cursor.h"
 
@@ -55,6 +58,54 @@ const IndexDef* leadingIndex(const TableDef& def, int column, bool ascendingOnly
     return nullptr;
 }
 
+// `v` in the form the index keys of a column of type `t` are built from,
+// when that is exact (or, for a bound, no narrower than the original: WHERE
+// still decides); `v` unchanged otherwise, and the seek then gives up.
+Value keyValue(const Value& v, DataType t) {
+    auto whole = [](double d) { return std::floor(d) == d && std::fabs(d) < 9.0e15; };
+    switch (t) {
+        case DataType::Double:
+            if (v.is<int64_t>()) return Value::real(static_cast<double>(v.as<int64_t>()));
+            if (v.is<float>()) return Value::real(v.as<float>());
+            if (v.is<CurrencyValue>()) {
+                return Value::real(static_cast<double>(v.as<CurrencyValue>().tenThousandths) /
+                                   10000.0);
+            }
+            return v;
+        case DataType::Single:
+            if (v.is<int64_t>() && std::llabs(v.as<int64_t>()) < (1LL << 24)) {
+                return Value::single(static_cast<float>(v.as<int64_t>()));
+            }
+            if (v.is<double>() &&
+                static_cast<double>(static_cast<float>(v.as<double>())) == v.as<double>()) {
+                return Value::single(static_cast<float>(v.as<double>()));
+            }
+            return v;
+        case DataType::Byte:
+        case DataType::Integer:
+        case DataType::Long:
+        case DataType::BigInt:
+            if (v.is<double>() && whole(v.as<double>())) {
+                return Value::integer(static_cast<int64_t>(v.as<double>()));
+            }
+            return v;
+        case DataType::Currency:
+            if (v.is<int64_t>() && std::llabs(v.as<int64_t>()) < 900000000000000LL) {
+                return Value::currency(v.as<int64_t>() * 10000);
+            }
+            if (v.is<double>() && whole(v.as<double>() * 10000.0)) {
+                return Value::currency(static_cast<int64_t>(v.as<double>() * 10000.0));
+            }
+            return v;
+        case DataType::DateTime:
+            if (v.is<int64_t>()) return Value::dateTime(static_cast<double>(v.as<int64_t>()));
+            if (v.is<double>()) return Value::dateTime(v.as<double>());
+            return v;
+        default:
+            return v;
+    }
+}
+
 struct Bound {
     int column = -1;
     std::optional<Value> equal, lower, upper;
@@ -76,7 +127,9 @@ std::optional<IndexLookup> planIndexLookup(const BoundSource& source, const Boun
             if (column < 0 || constant.kind != BoundKind::Literal || constant.value.isNull())
                 continue;
             if (const IndexDef* index = leadingIndex(def, column, false)) {
-                return IndexLookup{index, static_cast<size_t>(column), constant.value, {}, {}};
+                const DataType type = def.columns[static_cast<size_t>(column)].type;
+                return IndexLookup{
+                    index, static_cast<size_t>(column), keyValue(constant.value, type), {}, {}};
             }
         }
     }
@@ -90,9 +143,10 @@ std::optional<IndexLookup> planIndexLookup(const BoundSource& source, const Boun
         if (range.column >= 0 && range.column != column) return;
         if (!leadingIndex(def, column, true)) return;
         range.column = column;
+        const DataType type = def.columns[static_cast<size_t>(column)].type;
         // Of two bounds on one side either is safe (WHERE decides); keep the first.
-        if (lower && !range.lower) range.lower = lower;
-        if (upper && !range.upper) range.upper = upper;
+        if (lower && !range.lower) range.lower = keyValue(*lower, type);
+        if (upper && !range.upper) range.upper = keyValue(*upper, type);
     };
     for (const BoundExpr* c : conjuncts) {
         if (c->kind == BoundKind::Between && !c->negated &&

@@ -92,9 +92,17 @@ void removeDuplicateRowIds(std::vector<OrderedRow>& rows, const std::vector<size
 void sortRows(std::vector<OrderedRow>& rows, const std::vector<BoundOrder>& items) {
     if (items.empty()) return;
     const ValueOrder order;
-    std::stable_sort(rows.begin(), rows.end(), [&](const OrderedRow& a, const OrderedRow& b) {
-        return compareKeys(order, a, b, items) < 0;
+    // Positions are sorted, then the rows moved once: moving whole rows at
+    // every step of the sort costs more than the comparisons.
+    std::vector<uint32_t> positions(rows.size());
+    for (size_t i = 0; i < positions.size(); ++i) positions[i] = static_cast<uint32_t>(i);
+    std::stable_sort(positions.begin(), positions.end(), [&](uint32_t a, uint32_t b) {
+        return compareKeys(order, rows[a], rows[b], items) < 0;
     });
+    std::vector<OrderedRow> sorted;
+    sorted.reserve(rows.size());
+    for (uint32_t p : positions) sorted.push_back(std::move(rows[p]));
+    rows = std::move(sorted);
 }
 
 void applyTop(std::vector<OrderedRow>& rows, const Top& top, const std::vector<BoundOrder>& items) {

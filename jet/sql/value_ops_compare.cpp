@@ -145,6 +145,9 @@ ValueOrder::ValueOrder(TextCollation collation) : collation_(std::move(collation
 
 int ValueOrder::compare(const Value& a, const Value& b) const {
     if (a.isNull() || b.isNull()) return threeWay(!a.isNull(), !b.isNull());
+    // The common cases of a sort, without the general number comparison.
+    if (a.is<double>() && b.is<double>()) return threeWay(a.as<double>(), b.as<double>());
+    if (a.is<int64_t>() && b.is<int64_t>()) return threeWay(a.as<int64_t>(), b.as<int64_t>());
     Family fa = familyOf(a), fb = familyOf(b);
     if (fa != fb) return threeWay(static_cast<int>(fa), static_cast<int>(fb));
     switch (fa) {

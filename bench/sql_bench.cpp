@@ -1,0 +1,207 @@
+// SQL and recordset benchmark over one large table (1,000,000 rows unless
+// --rows says otherwise), written by the engine's own writer:
+//
+//   Big(Id Long primary key, Name Text(40), Amount Double indexed,
+//       Category Long, Created Date/Time)
+//
+// Measured: an indexed equality lookup (mean of many), a full SELECT ...
+// WHERE on an unindexed column, an index range, ORDER BY through the index
+// against ORDER BY by sorting (whole table and TOP 10), and on an open
+// recordset: opening, RecordCount, the filter (Name LIKE '*abc*') and a
+// one-column sort. Memory is the process's resident size after each step.
+//
+//   sql_bench [--rows N] [--file PATH]   (an existing PATH is reused)
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "jet/catalog/database.h"
+#include "jet/compact/compactor.h"
+#include "jet/file/file.h"
+#include "jet/recordset/recordset.h"
+#include "jet/sql/executor.h"
+#include "jet/write/create_database.h"
+#include "jet/write/database_builder.h"
+#include "jet/write/table_layout.h"
+#include "jet/write/table_writer.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+double seconds(const std::function<void()>& step) {
+    const auto start = std::chrono::steady_clock::now();
+    step();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Resident memory in MB (VmRSS of /proc/self/status), 0 when unknown.
+long residentMb() {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    while (status >> key) {
+        if (key == "VmRSS:") {
+            long kb = 0;
+            status >> kb;
+            return kb / 1024;
+        }
+        std::getline(status, key);
+    }
+    return 0;
+}
+
+void report(const char* what, double s, const std::string& detail = {}) {
+    std::printf("%-44s %10.4f s  %6ld MB  %s\n", what, s, residentMb(), detail.c_str());
+    std::fflush(stdout);
+}
+
+// Times `work`, then reports it with the text `detail` gives afterwards.
+void step(const char* what, const std::function<void()>& work,
+          const std::function<std::string()>& detail = {}) {
+    const double s = seconds(work);
+    report(what, s, detail ? detail() : std::string());
+}
+
+// Deterministic rows: names of random letters (so '*abc*' matches about one
+// in 600), amounts spread over 0..99999.99, 100 categories, dates over ten
+// years.
+void writeTable(const std::string& path, long rows) {
+    jet::createDatabase(*jet::posixFileSystem(), path, jet::CreateOptions{});
+    jet::TableSpec spec;
+    spec.name = "Big";
+    auto column = [](const char* name, int daoType, int size = 0) {
+        jet::ColumnSpec c;
+        c.name = name;
+        c.daoType = daoType;
+        c.size = size;
+        return c;
+    };
+    spec.columns = {column("Id", 4), column("Name", 10, 40), column("Amount", 7),
+                    column("Category", 4), column("Created", 8)};
+    jet::IndexSpec primary;
+    primary.name = "PrimaryKey";
+    primary.primary = primary.unique = primary.required = true;
+    primary.columns = {{"Id", true}};
+    jet::IndexSpec amount;
+    amount.name = "Amount";
+    amount.columns = {{"Amount", true}};
+    spec.indexes = {primary, amount};
+
+    jet::CompactRequest request;
+    request.source = path;
+    request.destination = path;
+    jet::compactDatabase(*jet::posixFileSystem(), request, [&](jet::DatabaseBuilder& builder) {
+        jet::NewTablesWriter writer(builder, {jet::NewTable{spec, ""}});
+        writer.beginTable("Big");
+        unsigned long x = 2463534242ul;
+        std::vector<jet::Value> values(5);
+        for (long i = 1; i <= rows; ++i) {
+            x = x * 6364136223846793005ul + 1442695040888963407ul;
+            const unsigned r = static_cast<unsigned>(x >> 33);
+            std::string name(8 + r % 12, 'a');
+            unsigned y = r;
+            for (char& c : name) {
+                c = static_cast<char>('a' + y % 26);
+                y = y / 26 + static_cast<unsigned>(i);
+            }
+            values[0] = jet::Value::integer(i);
+            values[1] = jet::Value::text(name);
+            values[2] = jet::Value::real(static_cast<double>(r % 10000000) / 100.0);
+            values[3] = jet::Value::integer(r % 100);
+            values[4] = jet::Value::dateTime(40000.0 + static_cast<double>(r % 3650));
+            writer.addRow(values);
+        }
+        writer.endTable();
+        writer.finish();
+    });
+}
+
+size_t rowsOf(jet::Database& db, const std::string& sql, bool indexOrder = true) {
+    jet::sql::ExecuteOptions options;
+    options.plan.indexOrder = indexOrder;
+    return jet::sql::executeSelect(db, sql, options).rows.size();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    long rows = 1000000;
+    std::string path = (fs::temp_directory_path() / "tabulon_sql_bench.mdb").string();
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string arg = argv[i];
+        if (arg == "--rows") rows = std::atol(argv[i + 1]);
+        if (arg == "--file") path = argv[i + 1];
+    }
+    if (!fs::exists(path)) {
+        const double written = seconds([&] { writeTable(path, rows); });
+        report("write the table", written,
+               std::to_string(rows) + " rows, " +
+                   std::to_string(fs::file_size(path) / (1024 * 1024)) + " MB file");
+    }
+    std::shared_ptr<jet::Database> db;
+    step(
+        "open the database", [&] { db = jet::Database::open(path); }, [&] { return path; });
+    jet::Database& d = *db;
+
+    size_t n = 0;
+    const int lookups = 1000;
+    const double lookup = seconds([&] {
+        for (int i = 0; i < lookups; ++i) {
+            const long id = 1 + (static_cast<long>(i) * 7919) % rows;
+            n += rowsOf(d, "SELECT * FROM Big WHERE Id = " + std::to_string(id));
+        }
+    });
+    report("indexed equality lookup (mean)", lookup / lookups, std::to_string(n) + " rows found");
+
+    step(
+        "SELECT WHERE unindexed column",
+        [&] { n = rowsOf(d, "SELECT * FROM Big WHERE Category = 42"); },
+        [&] { return std::to_string(n) + " rows"; });
+    step(
+        "SELECT WHERE indexed range",
+        [&] { n = rowsOf(d, "SELECT * FROM Big WHERE Amount BETWEEN 1000 AND 2000"); },
+        [&] { return std::to_string(n) + " rows"; });
+    step(
+        "ORDER BY Amount through the index",
+        [&] { n = rowsOf(d, "SELECT * FROM Big ORDER BY Amount"); },
+        [&] { return std::to_string(n) + " rows"; });
+    step(
+        "ORDER BY Amount by sorting",
+        [&] { n = rowsOf(d, "SELECT * FROM Big ORDER BY Amount", false); },
+        [&] { return std::to_string(n) + " rows"; });
+    step(
+        "TOP 10 ORDER BY Amount through the index",
+        [&] { n = rowsOf(d, "SELECT TOP 10 * FROM Big ORDER BY Amount"); },
+        [&] { return std::to_string(n) + " rows"; });
+    step(
+        "TOP 10 ORDER BY Amount by sorting",
+        [&] { n = rowsOf(d, "SELECT TOP 10 * FROM Big ORDER BY Amount", false); },
+        [&] { return std::to_string(n) + " rows"; });
+
+    jet::Recordset rs;
+    step(
+        "recordset: open SELECT * FROM Big", [&] { rs.open(d, "SELECT * FROM Big"); },
+        [&] { return std::string(rs.readsOnDemand() ? "values read on demand" : "values held"); });
+    step(
+        "recordset: RecordCount", [&] { n = rs.recordCount(); }, [&] { return std::to_string(n); });
+    step(
+        "recordset: filter (Name LIKE '*abc*')", [&] { rs.setFilter("(Name LIKE '*abc*')"); },
+        [&] { return std::to_string(rs.recordCount()) + " records"; });
+    rs.setFilter("");
+    step(
+        "recordset: sort Amount DESC", [&] { rs.setSort("Amount DESC"); },
+        [&] { return std::to_string(rs.recordCount()) + " records"; });
+    step(
+        "recordset: sort Name", [&] { rs.setSort("Name"); },
+        [&] { return std::to_string(rs.recordCount()) + " records"; });
+    step("recordset: walk the first 1000 records", [&] {
+        rs.first();
+        for (int i = 0; i < 1000 && !rs.isEof(); ++i, rs.next()) n += rs.value(1).isNull();
+    });
+    return 0;
+}
