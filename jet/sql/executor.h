@@ -5,8 +5,8 @@
 //   of the base-table rows it came from, so a recordset can keep stable
 //   bookmarks.
 // - Rows come in the order ORDER BY asks for (Null first when ascending,
-//   text without regard to case, ties keep their storage order); without ORDER BY a
-//   single table's rows come in storage order (or index order when an
+//   text without regard to case, ties keep the order they were read in, for one table its storage
+//   order); without ORDER BY a single table's rows come in storage order (or index order when an
 //   equality or a numeric range on an indexed column picked the index),
 //   grouped rows in the order of their GROUP BY values.
 // - Conditions use three-valued logic: a row passes WHERE, ON or HAVING only
