@@ -137,20 +137,52 @@ void Recordset::load() {
         fields_.push_back(
             {column.name, column.type, column.size, !column.updatable, column.required});
     }
-    bookmarks_.clear();
-    rowOfMark_.clear();
-    std::map<std::vector<RowPointer>, size_t> seen;
-    for (size_t i = 0; i < result_.rows.size(); ++i) {
-        Bookmark mark;
-        if (hasBaseRow(result_.rows[i])) {
-            mark.rowIds = result_.rows[i].rowIds;
-            mark.occurrence = seen[mark.rowIds]++;
-        } else {
-            mark.occurrence = i;
+    // Equal row ids (a result that repeats a row) are numbered in result
+    // order; rows from no base row are numbered by their place.
+    const size_t count = result_.rows.size();
+    occurrence_.assign(count, 0);
+    markOrder_.resize(count);
+    for (size_t i = 0; i < count; ++i) markOrder_[i] = static_cast<uint32_t>(i);
+    auto idsLess = [&](uint32_t a, uint32_t b) {
+        const auto x = markIdsOf(a), y = markIdsOf(b);
+        return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end());
+    };
+    std::stable_sort(markOrder_.begin(), markOrder_.end(), idsLess);
+    for (size_t k = 0; k < count; ++k) {
+        const uint32_t row = markOrder_[k];
+        if (markIdsOf(row).empty()) {
+            occurrence_[row] = row;
+        } else if (k > 0 && !idsLess(markOrder_[k - 1], row)) {
+            occurrence_[row] = occurrence_[markOrder_[k - 1]] + 1;
         }
-        rowOfMark_.emplace(mark, i);
-        bookmarks_.push_back(std::move(mark));
     }
+}
+
+std::span<const RowPointer> Recordset::markIdsOf(size_t resultRow) const {
+    const sql::ResultRow& row = result_.rows[resultRow];
+    if (!hasBaseRow(row)) return {};
+    return row.rowIds;
+}
+
+Bookmark Recordset::markOf(size_t resultRow) const {
+    const auto ids = markIdsOf(resultRow);
+    return Bookmark{std::vector<RowPointer>(ids.begin(), ids.end()), occurrence_[resultRow]};
+}
+
+std::optional<size_t> Recordset::rowOfMark(const Bookmark& mark) const {
+    // -1, 0, 1 as result row `row` orders before, with or after `mark`.
+    auto compare = [&](uint32_t row) {
+        const auto ids = markIdsOf(row);
+        const auto c = std::lexicographical_compare_three_way(
+            ids.begin(), ids.end(), mark.rowIds.begin(), mark.rowIds.end());
+        if (c != 0) return c < 0 ? -1 : 1;
+        const size_t occurrence = occurrence_[row];
+        return occurrence < mark.occurrence ? -1 : (occurrence > mark.occurrence ? 1 : 0);
+    };
+    const auto at = std::partition_point(markOrder_.begin(), markOrder_.end(),
+                                         [&](uint32_t row) { return compare(row) < 0; });
+    if (at == markOrder_.end() || compare(*at) != 0) return std::nullopt;
+    return *at;
 }
 
 void Recordset::visitRows(
@@ -215,9 +247,8 @@ void Recordset::rebuildView(const std::optional<Bookmark>& keep) {
     for (size_t i = 0; i < view_.size(); ++i) viewPosition_[view_[i]] = i;
     cursor_ = 0;
     if (keep) {
-        const auto found = rowOfMark_.find(*keep);
-        if (found != rowOfMark_.end()) {
-            if (auto at = viewIndexOf(found->second)) cursor_ = static_cast<long>(*at);
+        if (const auto row = rowOfMark(*keep)) {
+            if (auto at = viewIndexOf(*row)) cursor_ = static_cast<long>(*at);
         }
     }
 }
@@ -287,18 +318,18 @@ const Value& Recordset::value(std::string_view name) const {
 
 std::optional<Bookmark> Recordset::bookmark() const {
     if (!hasCurrent()) return std::nullopt;
-    return bookmarks_[view_[static_cast<size_t>(cursor_)]];
+    return markOf(view_[static_cast<size_t>(cursor_)]);
 }
 
 bool Recordset::isBookmarkValid(const Bookmark& mark) const {
-    const auto found = rowOfMark_.find(mark);
-    return found != rowOfMark_.end() && viewIndexOf(found->second).has_value();
+    const std::optional<size_t> row = rowOfMark(mark);
+    return row && viewIndexOf(*row).has_value();
 }
 
 bool Recordset::moveToBookmark(const Bookmark& mark) {
-    const auto found = rowOfMark_.find(mark);
-    if (found == rowOfMark_.end()) return false;
-    const std::optional<size_t> at = viewIndexOf(found->second);
+    const std::optional<size_t> row = rowOfMark(mark);
+    if (!row) return false;
+    const std::optional<size_t> at = viewIndexOf(*row);
     if (!at) return false;
     cursor_ = static_cast<long>(*at);
     return true;

@@ -35,6 +35,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -157,6 +158,9 @@ private:
     bool hasCurrent() const { return !isBof() && !isEof(); }
     const std::vector<Value>& currentValues() const;
     std::optional<size_t> viewIndexOf(size_t resultRow) const;
+    std::span<const RowPointer> markIdsOf(size_t resultRow) const;
+    Bookmark markOf(size_t resultRow) const;
+    std::optional<size_t> rowOfMark(const Bookmark& mark) const;
 
     Database* db_ = nullptr;
     std::string sql_;
@@ -171,8 +175,10 @@ private:
     mutable size_t cachedRow_ = static_cast<size_t>(-1);
     mutable std::vector<Value> cachedValues_;
     std::vector<FieldInfo> fields_;
-    std::vector<Bookmark> bookmarks_;       // per result row
-    std::map<Bookmark, size_t> rowOfMark_;  // bookmark -> result row
+    // Bookmarks without a copy per row: which occurrence of its row ids each
+    // result row is, and the result rows in bookmark order for lookups.
+    std::vector<uint32_t> occurrence_;
+    std::vector<uint32_t> markOrder_;
 
     bool caseSensitive_ = false;
     std::string filterText_;
