@@ -10,9 +10,11 @@
 #include <QSizeGrip>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "app/command_runner.h"
+#include "app/structure_tree_widget.h"
 #include "kit/xHTMLLabel.h"
 #include "kit/xImprovedComps.h"
 #include "settings/settings_file.h"
@@ -59,6 +61,20 @@ QPushButton* actionButton(QAction* action, const char* name, QWidget* parent) {
 
 }  // namespace
 
+// What the session asks of the tabs' editors; the structure tree is the one
+// that exists so far.
+class TMain::MainEditors : public SessionEditors {
+public:
+    explicit MainEditors(TMain& main) : main_(main) {}
+    void loadDatabaseObjects() override {
+        main_.structTab->setDatabase(main_.session_.DB(), &main_.session_.DBCon());
+    }
+    void clearDatabaseObjects() override { main_.structTab->setDatabase(nullptr, nullptr); }
+
+private:
+    TMain& main_;
+};
+
 TMain::TMain(const QString& settingsPath, QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QStringLiteral("Tabulon"));
@@ -80,6 +96,9 @@ TMain::TMain(const QString& settingsPath, QWidget* parent) : QMainWindow(parent)
     layout->addWidget(pc, 1);
     layout->addWidget(gbBottom);
 
+    editors_ = std::make_unique<MainEditors>(*this);
+    session_.setEditors(editors_.get());
+
     if (!settingsPath.isEmpty()) {
         settings_ = std::make_unique<SettingsFile>(settingsPath);
         readSettings();
@@ -90,6 +109,9 @@ TMain::TMain(const QString& settingsPath, QWidget* parent) : QMainWindow(parent)
 
 TMain::~TMain() {
     if (settings_) saveSettings();
+    // The tab's queries are on the session's connection, which goes first.
+    structTab->setDatabase(nullptr, nullptr);
+    session_.setEditors(nullptr);
 }
 
 QAction* TMain::addAction(const char* name, const QString& category, const QString& caption) {
@@ -129,6 +151,7 @@ void TMain::createActions() {
 
     connect(actDBOpen, &QAction::triggered, this, &TMain::actDBOpenExecute);
     connect(actDBClose, &QAction::triggered, this, &TMain::actDBCloseExecute);
+    connect(actStructEditSel, &QAction::triggered, this, &TMain::EditSelectedNode);
 }
 
 void TMain::createFileBand() {
@@ -192,6 +215,28 @@ void TMain::createPages() {
     tsTables = page("tsTables", QStringLiteral("Tables"));
     tsViews = page("tsViews", QStringLiteral("Views"));
     tsRelations = page("tsRelations", QStringLiteral("Relations"));
+
+    const StructureActions structure{actStructRefresh, actStructExport, actStructEditSel,
+                                     actStructReloadData};
+    structTab = new TStructureTab(structure, session_.LastTbl, tsStruct);
+    structTab->setObjectName(QStringLiteral("structTab"));
+    auto* structLayout = new QVBoxLayout(tsStruct);
+    structLayout->setContentsMargins(0, 0, 0, 0);
+    structLayout->addWidget(structTab);
+    // The tab's commands report their errors like every other command.
+    const auto guard = [this](void (TStructureTab::*handler)()) {
+        return [this, handler] {
+            runCommand([this, handler] { (structTab->*handler)(); });
+            ActListUpdate();
+        };
+    };
+    connect(actStructRefresh, &QAction::triggered, this,
+            guard(&TStructureTab::actStructRefreshExecute));
+    connect(actStructReloadData, &QAction::triggered, this,
+            guard(&TStructureTab::actStructReloadDataExecute));
+    connect(actStructExport, &QAction::triggered, this,
+            [this] { runCommand([this] { structTab->actStructExportExecute(); }); });
+    connect(structTab->tvStruct, &QTreeWidget::currentItemChanged, this, &TMain::ActListUpdate);
 }
 
 void TMain::createBottomStrip() {
@@ -222,7 +267,9 @@ void TMain::createBottomStrip() {
 
 void TMain::ActListUpdate() {
     // The editors of the tabs report their selections once they exist.
-    const ActionEnabling e = actionEnabling(session_.flags());
+    SessionFlags flags = session_.flags();
+    flags.treeNodeSelected = structTab && structTab->tvStruct->currentItem() != nullptr;
+    const ActionEnabling e = actionEnabling(flags);
     actDBOpen->setEnabled(e.actDBOpen);
     actDBClose->setEnabled(e.actDBClose);
     actDBManage->setEnabled(e.actDBManage);
@@ -283,6 +330,22 @@ void TMain::lblFileAnchorClick(const QString& linkName) {
 void TMain::CloseDatabase() {
     session_.CloseDatabase();
     showSessionState();
+    ActListUpdate();
+}
+
+void TMain::EditSelectedNode() {
+    runCommand([this] {
+        const NodeDetail detail = structTab->nodeDetail();
+        if (!detail.Tbl.isEmpty()) {
+            session_.AskStoreTableChanges();
+            pc->setCurrentWidget(tsTables);
+        }
+        if (!detail.Ref.isEmpty()) pc->setCurrentWidget(tsRelations);
+        if (!detail.View.isEmpty()) {
+            session_.AskStoreViewChanges();
+            pc->setCurrentWidget(tsViews);
+        }
+    });
     ActListUpdate();
 }
 

@@ -1,7 +1,8 @@
 // The main window Main: the file band (file box with its history, the
 // "Find"/"Create" and history links, Open/Close/Manage), the page control
 // with the four tabs whose editors later steps add to their pages, and the
-// bottom strip with the database info line and the version.
+// bottom strip with the database info line and the version. The "DB
+// Structure" tab holds the structure tree and its data pane (TStructureTab).
 //
 // The window is a thin layer over DatabaseSession, which holds the session
 // and its flows; TMain copies the file box into the session before a command
@@ -22,6 +23,7 @@ class TxComboBoxEx;
 class TxGroupBox;
 class TxHTMLLabel;
 class SettingsFile;
+class TStructureTab;
 
 class TMain : public QMainWindow {
     Q_OBJECT
@@ -47,6 +49,9 @@ public:
     void actDBCloseExecute();
     void gbMDBFileDropFiles(TxGroupBox* sender);
     void lblFileAnchorClick(const QString& linkName);
+    // "Edit selected" of the structure tree: the store prompt of the
+    // designer concerned, then its tab. A cancelled prompt ends it silently.
+    void EditSelectedNode();
 
     // Components.
     TxGroupBox* gbMDBFile = nullptr;
@@ -58,6 +63,7 @@ public:
     QPushButton* btDBManage = nullptr;
     QTabWidget* pc = nullptr;
     QWidget* tsStruct = nullptr;
+    TStructureTab* structTab = nullptr;
     QWidget* tsTables = nullptr;
     QWidget* tsViews = nullptr;
     QWidget* tsRelations = nullptr;
@@ -88,6 +94,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    class MainEditors;
     void createActions();
     void createFileBand();
     void createPages();
@@ -102,5 +109,6 @@ private:
     void saveSettings() const;
 
     DatabaseSession session_;
+    std::unique_ptr<MainEditors> editors_;
     std::unique_ptr<SettingsFile> settings_;
 };

@@ -1,10 +1,13 @@
 // TMain's state between runs: bounds and window state ("Main_XY"), the active
-// tab ("Main.pc") and the file box with its history ("Main.cbFile").
+// tab ("Main.pc"), the file box with its history ("Main.cbFile") and the
+// structure tab's "Load data automatically" ("Main.chLoadData").
+#include <QCheckBox>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTabWidget>
 
 #include "app/f_main.h"
+#include "app/structure_tree_widget.h"
 #include "kit/xImprovedComps.h"
 #include "settings/settings_file.h"
 
@@ -13,6 +16,7 @@ namespace {
 const QString kBounds = QStringLiteral("Main_XY");
 const QString kPages = QStringLiteral("Main.pc");
 const QString kFileBox = QStringLiteral("Main.cbFile");
+const QString kLoadData = QStringLiteral("Main.chLoadData");
 
 // Moves and cuts `bounds` onto `limit`, keeping at least 120 pixels each way.
 QRect limitTo(QRect bounds, const QRect& limit) {
@@ -49,6 +53,9 @@ void TMain::readSettings() {
     if (const std::optional<QStringList> items = s.readStrings(kFileBox))
         session().history().setItems(*items);
     session().setFileText(s.readString(kFileBox, QStringLiteral("Text"), cbFile->currentText()));
+    QCheckBox* loadData = structTab->chLoadData;
+    loadData->setChecked(
+        s.readInteger(kLoadData, QStringLiteral("State"), loadData->isChecked() ? 1 : 0) == 1);
 }
 
 void TMain::saveSettings() const {
@@ -66,5 +73,7 @@ void TMain::saveSettings() const {
     s.eraseSection(kFileBox);
     s.writeStrings(kFileBox, cbFile->items());
     s.writeString(kFileBox, QStringLiteral("Text"), cbFile->currentText());
+    s.eraseSection(kLoadData);
+    s.writeInteger(kLoadData, QStringLiteral("State"), structTab->chLoadData->isChecked() ? 1 : 0);
     s.save();
 }

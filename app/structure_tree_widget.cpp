@@ -1,0 +1,325 @@
+#include "app/structure_tree_widget.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <QVBoxLayout>
+
+#include "app/structure_data_pane.h"
+#include "app/structure_tree_images.h"
+#include "app/structure_tree_source.h"
+#include "jet/error.h"
+#include "kit/xHTMLLabel.h"
+#include "kit/xImprovedComps.h"
+#include "kit/xdlg_service.h"
+
+namespace {
+
+constexpr int kNodeRole = Qt::UserRole;
+constexpr int kKindRole = Qt::UserRole + 1;
+
+QPushButton* actionButton(QAction* action, const char* name, QWidget* parent) {
+    auto* button = new QPushButton(action ? action->text() : QString(), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setMinimumWidth(75);
+    if (!action) return button;
+    QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
+    QObject::connect(action, &QAction::changed, button, [button, action] {
+        button->setEnabled(action->isEnabled());
+        button->setText(action->text());
+    });
+    button->setEnabled(action->isEnabled());
+    return button;
+}
+
+// The hourglass while a long step runs; the normal cursor afterwards, also
+// when the step throws.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+}  // namespace
+
+TStructureTab::TStructureTab(const StructureActions& actions, QString& lastTbl, QWidget* parent)
+    : QWidget(parent), LastTbl(lastTbl) {
+    createControls(actions);
+}
+
+TStructureTab::~TStructureTab() = default;
+
+void TStructureTab::createControls(const StructureActions& actions) {
+    xHTMLLabel4 = new TxHTMLLabel(QStringLiteral("Filter text:"), this);
+    xHTMLLabel4->setObjectName(QStringLiteral("xHTMLLabel4"));
+    xHTMLLabel4->setWordWrap(false);
+    eFind = new QLineEdit(this);
+    eFind->setObjectName(QStringLiteral("eFind"));
+    eFind->setFixedWidth(140);
+    btStructRefresh = actionButton(actions.refresh, "btStructRefresh", this);
+    btStructEditSel = actionButton(actions.editSelected, "btStructEditSel", this);
+    btExpand = new TxURLLabel(QStringLiteral("Expand all"), this);
+    btExpand->setObjectName(QStringLiteral("btExpand"));
+    btExpand->setCursor(Qt::PointingHandCursor);
+    btCollapse = new TxURLLabel(QStringLiteral("Collapse all"), this);
+    btCollapse->setObjectName(QStringLiteral("btCollapse"));
+    btCollapse->setCursor(Qt::PointingHandCursor);
+    chLoadData = new QCheckBox(QStringLiteral("Load data automatically"), this);
+    chLoadData->setObjectName(QStringLiteral("chLoadData"));
+    xHTMLLabel3 = new TxHTMLLabel(QStringLiteral("Max records:"), this);
+    xHTMLLabel3->setObjectName(QStringLiteral("xHTMLLabel3"));
+    xHTMLLabel3->setWordWrap(false);
+    eMaxRec = new TxEditNum(this);
+    eMaxRec->setObjectName(QStringLiteral("eMaxRec"));
+    eMaxRec->setMinValue(1);
+    eMaxRec->setMaxValue(1000000000);
+    eMaxRec->setValue(1000);
+    eMaxRec->setFixedWidth(70);
+    btStructReloadData = actionButton(actions.reloadData, "btStructReloadData", this);
+    btStructExport = actionButton(actions.exportTree, "btStructExport", this);
+
+    tvStruct = new QTreeWidget(this);
+    tvStruct->setObjectName(QStringLiteral("tvStruct"));
+    tvStruct->setHeaderHidden(true);
+    tvStruct->setColumnCount(1);
+    tvStruct->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tvStruct->setIconSize(QSize(16, 16));
+    tvStruct->setUniformRowHeights(true);
+
+    pcStruct = new QTabWidget(this);
+    pcStruct->setObjectName(QStringLiteral("pcStruct"));
+    tsData = new QWidget(pcStruct);
+    tsData->setObjectName(QStringLiteral("tsData"));
+    dataPane = new TStructDataPane(tsData);
+    auto* dataLayout = new QVBoxLayout(tsData);
+    dataLayout->setContentsMargins(0, 0, 0, 0);
+    dataLayout->addWidget(dataPane);
+    tsDetail = new QWidget(pcStruct);
+    tsDetail->setObjectName(QStringLiteral("tsDetail"));
+    mDetail = new QPlainTextEdit(tsDetail);
+    mDetail->setObjectName(QStringLiteral("mDetail"));
+    mDetail->setReadOnly(true);
+    mDetail->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    mDetail->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    auto* detailLayout = new QVBoxLayout(tsDetail);
+    detailLayout->setContentsMargins(0, 0, 0, 0);
+    detailLayout->addWidget(mDetail);
+    pcStruct->addTab(tsData, QStringLiteral("Data"));
+    pcStruct->addTab(tsDetail, QStringLiteral("Detail"));
+
+    auto* band = new QHBoxLayout;
+    band->setSpacing(6);
+    band->addWidget(xHTMLLabel4);
+    band->addWidget(eFind);
+    band->addWidget(btStructRefresh);
+    band->addWidget(btStructEditSel);
+    band->addSpacing(6);
+    band->addWidget(btExpand);
+    band->addWidget(btCollapse);
+    band->addSpacing(12);
+    band->addWidget(chLoadData);
+    band->addWidget(xHTMLLabel3);
+    band->addWidget(eMaxRec);
+    band->addWidget(btStructReloadData);
+    band->addStretch(1);
+    band->addWidget(btStructExport);
+
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->addWidget(tvStruct);
+    splitter->addWidget(pcStruct);
+    splitter->setStretchFactor(0, 2);
+    splitter->setStretchFactor(1, 3);
+    splitter->setChildrenCollapsible(false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
+    layout->addLayout(band);
+    layout->addWidget(splitter, 1);
+
+    // Enter in the filter box runs "Refresh structure", as the default
+    // button would.
+    connect(eFind, &QLineEdit::returnPressed, this, [this, refresh = actions.refresh] {
+        if (refresh && refresh->isEnabled()) refresh->trigger();
+    });
+    connect(btExpand, &TxURLLabel::clicked, this, &TStructureTab::expandAll);
+    connect(btCollapse, &TxURLLabel::clicked, this, &TStructureTab::collapseAll);
+    connect(tvStruct, &QTreeWidget::itemExpanded, this, &TStructureTab::tvStructExpanded);
+    connect(tvStruct, &QTreeWidget::currentItemChanged, this, &TStructureTab::tvStructClick);
+}
+
+void TStructureTab::setDatabase(dao::Database* db, TCustomConnectionUDB* connection) {
+    NodeDetail_ = NodeDetail();
+    tvStruct->clear();
+    model_.clear();
+    model_.setSource(nullptr);
+    model_.clearViewColumnCache();
+    source_.reset();
+    dataPane->setConnection(connection);
+    if (!db || !connection) {
+        eFind->clear();
+        mDetail->clear();
+        return;
+    }
+    source_ = std::make_unique<CatalogueStructureSource>(*db, *connection);
+    model_.setSource(source_.get());
+    BuildStructureTree();
+}
+
+void TStructureTab::BuildStructureTree() {
+    const WaitCursor wait;
+    NodeDetail_ = NodeDetail();
+    tvStruct->clear();
+    model_.setFilterText(eFind->text());
+    try {
+        model_.BuildStructureTree();
+    } catch (...) {
+        fillTree();  // what was built stays visible
+        throw;
+    }
+    fillTree();
+}
+
+void TStructureTab::fillTree() {
+    tvStruct->setUpdatesEnabled(false);
+    tvStruct->clear();
+    QList<QTreeWidgetItem*> roots;
+    for (const auto& root : model_.roots()) {
+        auto* item = new QTreeWidgetItem;
+        fillItem(item, *root);
+        roots << item;
+    }
+    tvStruct->addTopLevelItems(roots);
+    tvStruct->setUpdatesEnabled(true);
+}
+
+void TStructureTab::fillItem(QTreeWidgetItem* item, const StructNode& node) {
+    item->setText(0, node.text);
+    item->setIcon(0, structTreeIcon(node.image));
+    item->setData(0, kNodeRole, QVariant::fromValue(reinterpret_cast<quintptr>(&node)));
+    item->setData(0, kKindRole, static_cast<int>(node.kind));
+    for (const auto& child : node.children) {
+        auto* childItem = new QTreeWidgetItem(item);
+        fillItem(childItem, *child);
+    }
+}
+
+void TStructureTab::refillChildren(QTreeWidgetItem* item) {
+    const StructNode* node = nodeOf(item);
+    if (!node) return;
+    // A selected child would report its (already removed) node while it goes.
+    if (QTreeWidgetItem* current = tvStruct->currentItem(); current && current->parent() == item)
+        tvStruct->setCurrentItem(item);
+    for (QTreeWidgetItem* child : item->takeChildren()) delete child;
+    for (const auto& child : node->children) fillItem(new QTreeWidgetItem(item), *child);
+    item->setData(0, kKindRole, static_cast<int>(node->kind));
+}
+
+StructNode* TStructureTab::nodeOf(const QTreeWidgetItem* item) {
+    if (!item) return nullptr;
+    return reinterpret_cast<StructNode*>(item->data(0, kNodeRole).value<quintptr>());
+}
+
+QTreeWidgetItem* TStructureTab::itemOf(const StructNode* node) const {
+    for (QTreeWidgetItemIterator it(tvStruct); *it; ++it)
+        if (nodeOf(*it) == node) return *it;
+    return nullptr;
+}
+
+void TStructureTab::tvStructExpanded(QTreeWidgetItem* item) {
+    StructNode* node = nodeOf(item);
+    if (!node) return;
+    if (node->kind == StructKind::Table && !expandingAll_) {
+        for (int i = 0; i < item->childCount(); ++i) item->child(i)->setExpanded(true);
+    } else if (node->kind == StructKind::ViewNotLoaded) {
+        const WaitCursor wait;
+        if (model_.expandNode(*node)) refillChildren(item);
+    }
+}
+
+void TStructureTab::expandAll() {
+    const WaitCursor wait;
+    tvStruct->setUpdatesEnabled(false);
+    expandingAll_ = true;
+    model_.loadAllViews();
+    for (int i = 0; i < tvStruct->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* root = tvStruct->topLevelItem(i);
+        if (model_.viewsRoot() && nodeOf(root) == model_.viewsRoot())
+            for (int v = 0; v < root->childCount(); ++v) {
+                QTreeWidgetItem* viewItem = root->child(v);
+                const StructNode* view = nodeOf(viewItem);
+                // Views loaded just now still show their placeholder item.
+                if (view && viewItem->data(0, kKindRole).toInt() != static_cast<int>(view->kind))
+                    refillChildren(viewItem);
+            }
+    }
+    tvStruct->expandAll();
+    expandingAll_ = false;
+    tvStruct->setUpdatesEnabled(true);
+    if (tvStruct->topLevelItemCount() > 0) tvStruct->scrollToItem(tvStruct->topLevelItem(0));
+}
+
+void TStructureTab::collapseAll() {
+    tvStruct->collapseAll();
+}
+
+void TStructureTab::actStructRefreshExecute() {
+    BuildStructureTree();
+    if (!eFind->text().isEmpty()) expandAll();
+}
+
+void TStructureTab::UpdateNodeDetail() {
+    NodeDetail_ = model_.nodeDetail(nodeOf(tvStruct->currentItem()));
+}
+
+void TStructureTab::tvStructClick() {
+    UpdateNodeDetail();
+    const QString sql = (NodeDetail_.ViewIdx >= 0 && model_.source())
+                            ? model_.source()->viewSql(NodeDetail_.View)
+                            : QString();
+    mDetail->setPlainText(sql);
+    if (chLoadData->isChecked()) LoadNodeData();
+}
+
+void TStructureTab::LoadNodeData() {
+    QString target = NodeDetail_.Tbl;
+    if (NodeDetail_.ViewIdx >= 0) target = NodeDetail_.View;
+    if (target.isEmpty() || target.compare(LastTbl, Qt::CaseInsensitive) == 0) return;
+    LastTbl = target;
+    dataPane->loadData(target, int(std::max<long long>(1, eMaxRec->AsInteger())));
+}
+
+void TStructureTab::actStructReloadDataExecute() {
+    LastTbl.clear();
+    LoadNodeData();
+}
+
+bool TStructureTab::actStructExportExecute() {
+    expandAll();
+    kit::FileRequest request;
+    request.mode = kit::FileRequest::Mode::Save;
+    request.caption = QStringLiteral("Export structure");
+    request.fileName = QStringLiteral("structure.txt");
+    request.filter = QStringLiteral("Text files (*.txt)|*.txt|All files (*.*)|*.*");
+    const std::optional<QString> file = kit::dialogService().chooseFile(request);
+    if (!file) return false;
+    QFile out(*file);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        out.write(model_.exportText().toUtf8()) < 0)
+        throw jet::Error(jet::ErrorCode::Io,
+                         QStringLiteral("Cannot write file: %1").arg(*file).toStdString());
+    return true;
+}
