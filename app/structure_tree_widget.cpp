@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/structure_data_pane.h"
 #include "app/structure_tree_images.h"
@@ -66,9 +67,10 @@ void TStructureTab::createControls(const StructureActions& actions) {
     xHTMLLabel4 = new TxHTMLLabel(QStringLiteral("Filter text:"), this);
     xHTMLLabel4->setObjectName(QStringLiteral("xHTMLLabel4"));
     xHTMLLabel4->setWordWrap(false);
+    xHTMLLabel4->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     eFind = new QLineEdit(this);
     eFind->setObjectName(QStringLiteral("eFind"));
-    eFind->setFixedWidth(140);
+    eFind->setMinimumWidth(80);
     btStructRefresh = actionButton(actions.refresh, "btStructRefresh", this);
     btStructEditSel = actionButton(actions.editSelected, "btStructEditSel", this);
     btExpand = new TxURLLabel(QStringLiteral("Expand all"), this);
@@ -82,11 +84,13 @@ void TStructureTab::createControls(const StructureActions& actions) {
     xHTMLLabel3 = new TxHTMLLabel(QStringLiteral("Max records:"), this);
     xHTMLLabel3->setObjectName(QStringLiteral("xHTMLLabel3"));
     xHTMLLabel3->setWordWrap(false);
+    xHTMLLabel3->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     eMaxRec = new TxEditNum(this);
     eMaxRec->setObjectName(QStringLiteral("eMaxRec"));
     eMaxRec->setMinValue(1);
     eMaxRec->setMaxValue(1000000000);
     eMaxRec->setValue(1000);
+    eMaxRec->deselect();
     eMaxRec->setFixedWidth(70);
     btStructReloadData = actionButton(actions.reloadData, "btStructReloadData", this);
     btStructExport = actionButton(actions.exportTree, "btStructExport", this);
@@ -98,6 +102,9 @@ void TStructureTab::createControls(const StructureActions& actions) {
     tvStruct->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tvStruct->setIconSize(QSize(16, 16));
     tvStruct->setUniformRowHeights(true);
+    // Long reference texts scroll sideways instead of being cut.
+    tvStruct->header()->setStretchLastSection(false);
+    tvStruct->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
 
     pcStruct = new QTabWidget(this);
     pcStruct->setObjectName(QStringLiteral("pcStruct"));
@@ -120,34 +127,58 @@ void TStructureTab::createControls(const StructureActions& actions) {
     pcStruct->addTab(tsData, QStringLiteral("Data"));
     pcStruct->addTab(tsDetail, QStringLiteral("Detail"));
 
-    auto* band = new QHBoxLayout;
-    band->setSpacing(6);
-    band->addWidget(xHTMLLabel4);
-    band->addWidget(eFind);
-    band->addWidget(btStructRefresh);
-    band->addWidget(btStructEditSel);
-    band->addSpacing(6);
-    band->addWidget(btExpand);
-    band->addWidget(btCollapse);
-    band->addSpacing(12);
-    band->addWidget(chLoadData);
-    band->addWidget(xHTMLLabel3);
-    band->addWidget(eMaxRec);
-    band->addWidget(btStructReloadData);
-    band->addStretch(1);
-    band->addWidget(btStructExport);
+    // Left: the filter band, the expand links and the tree; right: the
+    // data band and the page control. A splitter shares the width.
+    auto* filterRow = new QHBoxLayout;
+    filterRow->setSpacing(6);
+    filterRow->addWidget(xHTMLLabel4);
+    filterRow->addWidget(eFind, 1);
+    filterRow->addWidget(btStructRefresh);
+    filterRow->addWidget(btStructEditSel);
+    auto* linkRow = new QHBoxLayout;
+    linkRow->setSpacing(12);
+    linkRow->addWidget(btExpand);
+    linkRow->addWidget(btCollapse);
+    linkRow->addStretch(1);
+    auto* left = new QWidget(this);
+    auto* leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->setSpacing(4);
+    leftLayout->addLayout(filterRow);
+    leftLayout->addLayout(linkRow);
+    leftLayout->addWidget(tvStruct, 1);
+
+    auto* dataRow = new QHBoxLayout;
+    dataRow->setSpacing(6);
+    dataRow->addWidget(chLoadData);
+    dataRow->addSpacing(6);
+    dataRow->addWidget(xHTMLLabel3);
+    dataRow->addWidget(eMaxRec);
+    dataRow->addWidget(btStructReloadData);
+    dataRow->addStretch(1);
+    dataRow->addWidget(btStructExport);
+    auto* right = new QWidget(this);
+    auto* rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    rightLayout->setSpacing(4);
+    rightLayout->addLayout(dataRow);
+    rightLayout->addWidget(pcStruct, 1);
+
+    for (QPushButton* button :
+         {btStructRefresh, btStructEditSel, btStructReloadData, btStructExport})
+        button->setMinimumWidth(std::max(75, button->sizeHint().width()));
+    for (TxURLLabel* link : {btExpand, btCollapse}) link->setAutoSize(true);
 
     auto* splitter = new QSplitter(Qt::Horizontal, this);
-    splitter->addWidget(tvStruct);
-    splitter->addWidget(pcStruct);
+    splitter->addWidget(left);
+    splitter->addWidget(right);
     splitter->setStretchFactor(0, 2);
     splitter->setStretchFactor(1, 3);
+    splitter->setSizes({420, 580});
     splitter->setChildrenCollapsible(false);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
-    layout->setSpacing(4);
-    layout->addLayout(band);
     layout->addWidget(splitter, 1);
 
     // Enter in the filter box runs "Refresh structure", as the default
