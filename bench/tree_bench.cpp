@@ -147,6 +147,16 @@ int main(int argc, char** argv) {
     start = std::chrono::steady_clock::now();
     tab.actStructRefreshExecute();
     std::printf("%-34s %8.3f s\n", "\"Refresh structure\"", seconds(start));
+    tab.resize(1000, 600);
+    tab.show();
+    start = std::chrono::steady_clock::now();
+    tab.expandAll();
+    QApplication::processEvents();
+    std::printf("%-34s %8.3f s\n", "\"Expand all\", shown", seconds(start));
+    start = std::chrono::steady_clock::now();
+    tab.actStructRefreshExecute();
+    QApplication::processEvents();
+    std::printf("%-34s %8.3f s\n", "\"Refresh structure\", shown", seconds(start));
     tab.setDatabase(nullptr, nullptr);
     db->Close();
     return 0;

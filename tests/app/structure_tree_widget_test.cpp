@@ -17,6 +17,7 @@
 
 #include "app/f_main.h"
 #include "app/structure_data_pane.h"
+#include "app/structure_tree_images.h"
 #include "app_test_support.h"
 #include "db/xDBComponents_UDB_query.h"
 #include "kit/xHTMLLabel.h"
@@ -283,6 +284,24 @@ TEST_F(StructureTabTest, LoadDataAutomaticallyIsKeptBetweenRuns) {
     }
     TMain Main(settings);
     EXPECT_FALSE(Main.structTab->chLoadData->isChecked());
+}
+
+}  // namespace
+
+namespace {
+
+// Twelve pictures, each of its own: a node's kind can be told by its image.
+TEST(StructureTreeImages, TwelveDistinctSixteenPixelPictures) {
+    std::vector<QImage> images;
+    for (int i = 0; i < kStructImageCount; ++i) {
+        const QIcon& icon = structTreeIcon(StructImage(i));
+        ASSERT_FALSE(icon.isNull()) << i;
+        images.push_back(icon.pixmap(16, 16).toImage());
+        EXPECT_EQ(images.back().size(), QSize(16, 16)) << i;
+    }
+    for (size_t a = 0; a < images.size(); ++a)
+        for (size_t b = a + 1; b < images.size(); ++b)
+            EXPECT_NE(images[a], images[b]) << a << " and " << b;
 }
 
 }  // namespace
