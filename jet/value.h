@@ -34,6 +34,24 @@ enum class DataType : uint8_t {
 
 // A name for display and tools ("Text", "Long", "Memo", ...).
 std::string dataTypeName(DataType t);
+// Numbers and dates: the types whose index keys order exactly as their
+// values compare (text keys follow a sort order, not the comparison).
+inline bool isNumberOrDateType(DataType t) {
+    switch (t) {
+        case DataType::Byte:
+        case DataType::Integer:
+        case DataType::Long:
+        case DataType::Currency:
+        case DataType::Single:
+        case DataType::Double:
+        case DataType::DateTime:
+        case DataType::BigInt:
+            return true;
+        default:
+            return false;
+    }
+}
+
 // True for types whose stored bytes are a long-value reference (Memo, OLE).
 inline bool isLongValueType(DataType t) {
     return t == DataType::Memo || t == DataType::LongBinary;

@@ -17,22 +17,6 @@
 namespace jet::sql::detail {
 namespace {
 
-bool isOrderedType(DataType t) {
-    switch (t) {
-        case DataType::Byte:
-        case DataType::Integer:
-        case DataType::Long:
-        case DataType::Currency:
-        case DataType::Single:
-        case DataType::Double:
-        case DataType::DateTime:
-        case DataType::BigInt:
-            return true;
-        default:
-            return false;
-    }
-}
-
 bool isOrderedValue(const Value& v) {
     return v.is<int64_t>() || v.is<double>() || v.is<float>() || v.is<CurrencyValue>() ||
            v.is<DateTimeValue>();
@@ -138,7 +122,7 @@ std::optional<IndexLookup> planIndexLookup(const BoundSource& source, const Boun
     Bound range;
     auto widen = [&](int column, std::optional<Value> lower, std::optional<Value> upper) {
         if (column < 0) return;
-        if (!isOrderedType(def.columns[static_cast<size_t>(column)].type)) return;
+        if (!isNumberOrDateType(def.columns[static_cast<size_t>(column)].type)) return;
         if ((lower && !isOrderedValue(*lower)) || (upper && !isOrderedValue(*upper))) return;
         if (range.column >= 0 && range.column != column) return;
         if (!leadingIndex(def, column, true)) return;

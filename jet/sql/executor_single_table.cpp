@@ -24,22 +24,6 @@
 namespace jet::sql::detail {
 namespace {
 
-bool orderedByIndex(DataType t) {
-    switch (t) {
-        case DataType::Byte:
-        case DataType::Integer:
-        case DataType::Long:
-        case DataType::Currency:
-        case DataType::Single:
-        case DataType::Double:
-        case DataType::DateTime:
-        case DataType::BigInt:
-            return true;
-        default:
-            return false;
-    }
-}
-
 // The index whose leading columns are the ORDER BY columns, in the same
 // directions; null when there is none.
 const IndexDef* indexForOrder(const BoundSource& source, const std::vector<BoundOrder>& order) {
@@ -52,7 +36,7 @@ const IndexDef* indexForOrder(const BoundSource& source, const std::vector<Bound
             return nullptr;
         }
         const jet::ColumnDef& column = def.columns[e.column - source.columnOffset];
-        if (!orderedByIndex(column.type)) return nullptr;
+        if (!isNumberOrDateType(column.type)) return nullptr;
         wanted.push_back(&column);
     }
     for (const IndexDef& index : def.indexes) {

@@ -16,22 +16,6 @@
 namespace jet::sql {
 namespace {
 
-bool orderable(DataType t) {
-    switch (t) {
-        case DataType::Byte:
-        case DataType::Integer:
-        case DataType::Long:
-        case DataType::Currency:
-        case DataType::Single:
-        case DataType::Double:
-        case DataType::DateTime:
-        case DataType::BigInt:
-            return true;
-        default:
-            return false;
-    }
-}
-
 std::string bracketed(const std::string& name) {
     return "[" + name + "]";
 }
@@ -45,7 +29,7 @@ std::string orderList(const TableDef& def, const RealIndexDef& real, size_t coun
         for (const jet::ColumnDef& c : def.columns) {
             if (c.number == real.columns[i].columnNumber) column = &c;
         }
-        if (!column || !orderable(column->type)) return {};
+        if (!column || !isNumberOrDateType(column->type)) return {};
         if (!list.empty()) list += ", ";
         list += bracketed(column->name) + (real.columns[i].ascending ? "" : " DESC");
     }
