@@ -158,22 +158,26 @@ void TStructDataPane::setConnection(TCustomConnectionUDB* connection) {
 bool TStructDataPane::loadData(const QString& target, int maxRecords) {
     lblDataTbl->setCaption(htmlEscape(target));
     lblDataTbl->show();
-    bool loaded = false;
+    qData->SetSQL(
+        QStringLiteral("SELECT TOP %1 * FROM %2").arg(maxRecords).arg(QuoteTableName(target)));
+    const bool loaded = requery();
+    if (loaded) lblDataInfo->hide();
+    fillGrid();
+    updateButtons();
+    return loaded;
+}
+
+bool TStructDataPane::requery() {
     try {
-        qData->SetSQL(
-            QStringLiteral("SELECT TOP %1 * FROM %2").arg(maxRecords).arg(QuoteTableName(target)));
         qData->RequeryEx(true);
-        lblDataInfo->hide();
-        loaded = true;
+        return true;
     } catch (const std::exception& error) {
         qData->Close();
         lblDataInfo->setCaption(QStringLiteral("Error: Cannot open data.<BR>") +
                                 htmlEscape(QString::fromUtf8(error.what())));
         lblDataInfo->show();
+        return false;
     }
-    fillGrid();
-    updateButtons();
-    return loaded;
 }
 
 void TStructDataPane::clear() {
@@ -253,14 +257,7 @@ void TStructDataPane::navigate(int step) {
 
 void TStructDataPane::refresh() {
     if (!qData->Active()) return;
-    try {
-        qData->RequeryEx(true);
-    } catch (const std::exception& error) {
-        qData->Close();
-        lblDataInfo->setCaption(QStringLiteral("Error: Cannot open data.<BR>") +
-                                htmlEscape(QString::fromUtf8(error.what())));
-        lblDataInfo->show();
-    }
+    requery();
     fillGrid();
     updateButtons();
 }

@@ -66,6 +66,8 @@ private:
     void btCopyClick();
     void navigate(int step);  // -2 first, -1 prior, 1 next, 2 last
     void refresh();
+    // Runs the query again; on failure closes it and shows the error.
+    bool requery();
 
     std::unique_ptr<TQueryUDB> qData;
     DataPaneGridModel* gridModel_ = nullptr;
