@@ -57,6 +57,18 @@ const char* kDuplicateKeyMessage =
 
 }  // namespace
 
+DatabaseBuilder::CatalogEntry DatabaseBuilder::catalogEntry(std::string name, int32_t id,
+                                                            int16_t type, uint32_t flags,
+                                                            Blob properties) {
+    CatalogEntry entry;
+    entry.name = std::move(name);
+    entry.id = id;
+    entry.type = type;
+    entry.flags = flags;
+    entry.properties = std::move(properties);
+    return entry;
+}
+
 // The open data page that collects usage-map rows.
 struct DatabaseBuilder::OpenPage {
     uint32_t number;
@@ -341,12 +353,8 @@ void DatabaseBuilder::endTable() {
     if (!openTable_) throw Error(ErrorCode::InvalidArgument, "no table is open");
     openTable_->rows_->finish();
     const TableDef& def = openTable_->def();
-    CatalogEntry entry;
-    entry.name = def.name;
-    entry.id = static_cast<int32_t>(def.tdefPage);
-    entry.properties = std::move(openTableProperties_);
-    entry.flags = openTableFlags_;
-    userObjects_.push_back(std::move(entry));
+    userObjects_.push_back(catalogEntry(def.name, static_cast<int32_t>(def.tdefPage), 1,
+                                        openTableFlags_, std::move(openTableProperties_)));
     openTable_.reset();
 }
 
@@ -361,13 +369,7 @@ int32_t DatabaseBuilder::addQuery(const std::string& name, uint32_t flags, Blob 
         row[objectIdColumn] = Value::integer(id);
         queryRows_.push_back(std::move(row));
     }
-    CatalogEntry entry;
-    entry.name = name;
-    entry.id = id;
-    entry.type = kQueryObjectType;
-    entry.flags = flags;
-    entry.properties = std::move(properties);
-    userObjects_.push_back(std::move(entry));
+    userObjects_.push_back(catalogEntry(name, id, kQueryObjectType, flags, std::move(properties)));
     return id;
 }
 
@@ -376,12 +378,7 @@ int32_t DatabaseBuilder::addLinkedTable(const std::string& name, int16_t type, u
                                         std::optional<std::string> connect,
                                         std::optional<std::string> foreignName, Blob properties) {
     const int32_t id = nextOtherObjectId_++;
-    CatalogEntry entry;
-    entry.name = name;
-    entry.id = id;
-    entry.type = type;
-    entry.flags = flags;
-    entry.properties = std::move(properties);
+    CatalogEntry entry = catalogEntry(name, id, type, flags, std::move(properties));
     entry.database = std::move(database);
     entry.connect = std::move(connect);
     entry.foreignName = std::move(foreignName);

@@ -142,6 +142,8 @@ private:
         bool system = false;
         std::optional<std::string> database, connect, foreignName;
     };
+    static CatalogEntry catalogEntry(std::string name, int32_t id, int16_t type, uint32_t flags,
+                                     Blob properties);
 
     // Usage maps live in rows of data pages owned by no table, as Access
     // keeps them; these place one and return its row pointer.
