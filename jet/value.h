@@ -52,6 +52,11 @@ inline bool isNumberOrDateType(DataType t) {
     }
 }
 
+// Text and Memo: the types keyed and compared through a sort order.
+inline bool isTextType(DataType t) {
+    return t == DataType::Text || t == DataType::Memo;
+}
+
 // True for types whose stored bytes are a long-value reference (Memo, OLE).
 inline bool isLongValueType(DataType t) {
     return t == DataType::Memo || t == DataType::LongBinary;

@@ -227,10 +227,6 @@ std::string indexLabel(const TableDef& def, size_t realIndex) {
     return "index #" + std::to_string(realIndex) + " of " + tableLabel(def);
 }
 
-bool isText(DataType t) {
-    return t == DataType::Text || t == DataType::Memo;
-}
-
 }  // namespace
 
 IndexVerifier::IndexVerifier(Database& db, std::shared_ptr<const TableDef> def, size_t realIndex,
@@ -257,7 +253,7 @@ IndexVerifier::IndexVerifier(Database& db, std::shared_ptr<const TableDef> def, 
         // another table, and its index orders that key as a Long.
         key.type = column->type == DataType::Complex ? DataType::Long : column->type;
         key.ascending = ic.ascending;
-        if (isText(column->type)) {
+        if (isTextType(column->type)) {
             std::optional<SortOrderKind> order = fileForms.text;
             if (column->sortLcid != 0) {
                 order =

@@ -18,10 +18,6 @@ namespace jet {
 
 namespace {
 
-bool isTextType(DataType t) {
-    return t == DataType::Text || t == DataType::Memo;
-}
-
 // Why a column cannot live in a file of version `target`, or "" when it can.
 std::string conversionProblem(const ColumnDef& c, JetVersion target) {
     if (c.calculated && target < JetVersion::Ace14) return "a calculated column";

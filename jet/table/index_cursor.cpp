@@ -21,10 +21,6 @@ bool keyLess(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end());
 }
 
-bool isTextType(DataType t) {
-    return t == DataType::Text || t == DataType::Memo;
-}
-
 }  // namespace
 
 IndexKeyForms indexKeyForms(const SortOrder& order, JetVersion version) {

@@ -1,13 +1,12 @@
 #include "jet/write/database_builder.h"
 
-#include <openssl/rand.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <optional>
 #include <unordered_set>
 
+#include "jet/crypt/office_agile_writer.h"
 #include "jet/error.h"
 #include "jet/format/index_key.h"
 #include "jet/table/index_cursor.h"
@@ -38,15 +37,10 @@ double accessNow() {
 
 Guid randomGuid() {
     Guid g;
-    if (RAND_bytes(g.bytes.data(), static_cast<int>(g.bytes.size())) != 1)
-        throw Error(ErrorCode::Io, "no random bytes for a new GUID");
+    office::secureRandomBytes(g.bytes);
     g.bytes[7] = static_cast<uint8_t>((g.bytes[7] & 0x0F) | 0x40);  // version 4
     g.bytes[8] = static_cast<uint8_t>((g.bytes[8] & 0x3F) | 0x80);
     return g;
-}
-
-bool isTextType(DataType t) {
-    return t == DataType::Text || t == DataType::Memo;
 }
 
 const char* kDuplicateKeyMessage =
@@ -117,7 +111,7 @@ public:
                 // A complex column's value is the Long key of its rows in
                 // the flat table, and is indexed as such.
                 const DataType keyType = c.type == DataType::Complex ? DataType::Long : c.type;
-                plan.columns.push_back(KeyColumn{at, keyType, ic.ascending, textOrderOf(c, forms)});
+                plan.columns.push_back(KeyColumn{at, keyType, ic.ascending, textOrderOf(forms)});
             }
             plans_.push_back(std::move(plan));
         }
@@ -192,8 +186,7 @@ private:
     // The sort order a text column's keys are written in. Collations other
     // than General are keyed with the General order of the same file
     // version (see jet/write/COLLATIONS.md for what that approximates).
-    static SortOrderKind textOrderOf(const ColumnDef& c, const IndexKeyForms& fileForms) {
-        (void)c;
+    static SortOrderKind textOrderOf(const IndexKeyForms& fileForms) {
         if (fileForms.text) return *fileForms.text;
         return SortOrderKind::GeneralLegacy;
     }
