@@ -1,5 +1,6 @@
 #include "kit/xdlg_scripted.h"
 
+#include <deque>
 #include <stdexcept>
 #include <string>
 
@@ -9,6 +10,16 @@ namespace {
 
 [[noreturn]] void noAnswer(const AskedDialog& dialog) {
     throw std::logic_error("no answer queued for dialog: " + dialog.summary().toStdString());
+}
+
+// The next queued answer for `dialog`; a dialog nobody prepared an answer
+// for is a fault of the test.
+template <typename T>
+T takeAnswer(std::deque<T>& queue, const AskedDialog& dialog) {
+    if (queue.empty()) noAnswer(dialog);
+    T answer = std::move(queue.front());
+    queue.pop_front();
+    return answer;
 }
 
 }  // namespace
@@ -87,9 +98,7 @@ int ScriptedDialogService::showMessage(const MessageRequest& request) {
     dialog.kind = AskedDialog::Kind::Message;
     dialog.message = request;
     asked_.push_back(dialog);
-    if (messages_.empty()) noAnswer(dialog);
-    const int result = messages_.front();
-    messages_.pop_front();
+    const int result = takeAnswer(messages_, dialog);
     // A user can only press a button the dialog has.
     const ButtonSetSpec spec = planMessage(request.kind, request.buttons, request.items).buttons;
     bool isButton = false;
@@ -105,10 +114,7 @@ std::optional<QString> ScriptedDialogService::input(const InputRequest& request)
     dialog.kind = AskedDialog::Kind::Input;
     dialog.input = request;
     asked_.push_back(dialog);
-    if (inputs_.empty()) noAnswer(dialog);
-    std::optional<QString> answer = std::move(inputs_.front());
-    inputs_.pop_front();
-    return answer;
+    return takeAnswer(inputs_, dialog);
 }
 
 std::optional<QString> ScriptedDialogService::chooseFile(const FileRequest& request) {
@@ -116,10 +122,7 @@ std::optional<QString> ScriptedDialogService::chooseFile(const FileRequest& requ
     dialog.kind = AskedDialog::Kind::File;
     dialog.file = request;
     asked_.push_back(dialog);
-    if (files_.empty()) noAnswer(dialog);
-    std::optional<QString> answer = std::move(files_.front());
-    files_.pop_front();
-    return answer;
+    return takeAnswer(files_, dialog);
 }
 
 void ScriptedDialogService::progress(const ProgressRequest& request) {
