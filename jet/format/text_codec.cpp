@@ -109,6 +109,12 @@ std::string codePointsToUtf8(std::u32string_view s) {
 std::u16string utf8ToUtf16(std::string_view in) {
     std::u16string out;
     out.reserve(in.size());
+    bool ascii = true;
+    for (char c : in) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii) {
+        for (char c : in) out.push_back(static_cast<char16_t>(c));
+        return out;
+    }
     for (char32_t c : utf8ToCodePoints(in)) {
         if (c >= 0x10000) {
             c -= 0x10000;
@@ -123,24 +129,56 @@ std::u16string utf8ToUtf16(std::string_view in) {
 
 std::string decodeUnicodeText(std::span<const uint8_t> bytes) {
     if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
-        std::u16string s;
-        s.reserve(bytes.size());
+        // Compressed text: runs of one-byte characters (U+0000-U+00FF) and
+        // runs of UTF-16 units, each 0x00 switching between them. Decoded
+        // straight into UTF-8, as every row of a scan goes through here.
+        std::string out;
+        out.reserve(bytes.size());
         bool compressed = true;
+        char16_t pendingHigh = 0;  // a high surrogate waiting for its low half
+        auto flushPending = [&] {
+            if (pendingHigh != 0) appendUtf8(out, 0xFFFD);
+            pendingHigh = 0;
+        };
         size_t i = 2;
         while (i < bytes.size()) {
             if (bytes[i] == 0x00) {
                 compressed = !compressed;
                 ++i;
             } else if (compressed) {
-                s.push_back(bytes[i]);
-                ++i;
+                flushPending();
+                // A run of ASCII characters is copied as it is.
+                size_t end = i;
+                while (end < bytes.size() && bytes[end] != 0x00 && bytes[end] < 0x80) ++end;
+                if (end > i) {
+                    out.append(reinterpret_cast<const char*>(bytes.data() + i), end - i);
+                    i = end;
+                } else {
+                    appendUtf8(out, bytes[i]);
+                    ++i;
+                }
             } else {
                 if (i + 1 >= bytes.size()) break;  // a dangling half character
-                s.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
+                const char16_t unit = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
                 i += 2;
+                if (unit >= 0xD800 && unit <= 0xDBFF) {
+                    flushPending();
+                    pendingHigh = unit;
+                } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
+                    if (pendingHigh == 0) {
+                        appendUtf8(out, 0xFFFD);
+                    } else {
+                        appendUtf8(out, 0x10000 + ((pendingHigh - 0xD800) << 10) + (unit - 0xDC00));
+                        pendingHigh = 0;
+                    }
+                } else {
+                    flushPending();
+                    appendUtf8(out, unit);
+                }
             }
         }
-        return utf16ToUtf8(s);
+        flushPending();
+        return out;
     }
     return utf16leToUtf8(bytes);
 }

@@ -6,6 +6,7 @@
 #include "jet/error.h"
 #include "jet/sql/executor.h"
 #include "jet/sql/value_ops_text.h"
+#include "jet/table/index_cursor.h"
 #include "jet/table/table_scan.h"
 
 namespace jet {
@@ -55,6 +56,16 @@ bool fieldMatches(const Value& value, const Value& sought, const LocateOptions& 
     }
 }
 
+// The sort order text of this database is sorted in: its General sort order,
+// and General for the sort orders of other languages, whose keys the engine
+// approximates the same way when it writes indexes.
+SortOrderKind textSortOrderOf(const Database& db) {
+    const std::optional<SortOrderKind> kind =
+        indexKeyForms(db.header().sortOrder, db.version()).text;
+    if (kind) return *kind;
+    return isJet3(db.version()) ? SortOrderKind::General97 : SortOrderKind::GeneralLegacy;
+}
+
 }  // namespace
 
 void Recordset::open(Database& db, std::string sql, sql::QueryParameters parameters,
@@ -76,6 +87,7 @@ void Recordset::open(Database& db, std::string sql, sql::QueryParameters paramet
     rebuildView(std::nullopt);
     execute(db);
     db_ = &db;
+    textOrder_.kind = textSortOrderOf(db);
     load();
     rebuildView(std::nullopt);
 }
@@ -156,6 +168,11 @@ void Recordset::load() {
             occurrence_[row] = occurrence_[markOrder_[k - 1]] + 1;
         }
     }
+    markOrderIds_.clear();
+    if (baseTable_) {
+        markOrderIds_.reserve(count);
+        for (uint32_t row : markOrder_) markOrderIds_.push_back(result_.rows[row].rowIds[0].packed());
+    }
 }
 
 std::span<const RowPointer> Recordset::markIdsOf(size_t resultRow) const {
@@ -186,31 +203,32 @@ std::optional<size_t> Recordset::rowOfMark(const Bookmark& mark) const {
 }
 
 void Recordset::visitRows(
+    const std::vector<bool>& needed,
     const std::function<void(size_t, const std::vector<Value>&)>& visit) const {
     if (!baseTable_) {
         for (size_t i = 0; i < result_.rows.size(); ++i) visit(i, result_.rows[i].values);
         return;
     }
     // Reading the table front to back is far cheaper than reading its rows
-    // one by one: the result rows are met in the order of their row ids.
-    std::vector<std::pair<uint32_t, uint32_t>> wanted;  // packed row id, result row
-    wanted.reserve(result_.rows.size());
-    for (size_t i = 0; i < result_.rows.size(); ++i) {
-        wanted.emplace_back(result_.rows[i].rowIds[0].packed(), static_cast<uint32_t>(i));
+    // one by one: the result rows, taken in bookmark order (the order of
+    // their row ids), are met in the order the scan meets them.
+    std::vector<size_t> wantedColumns;
+    for (size_t c = 0; c < baseColumns_.size(); ++c) {
+        if (needed.at(c)) wantedColumns.push_back(c);
     }
-    std::sort(wanted.begin(), wanted.end());
     std::vector<bool> met(result_.rows.size(), false);
     std::vector<Value> values(baseColumns_.size());
     TableScan scan(*db_, baseTable_);
     size_t next = 0;
-    while (next < wanted.size() && scan.next()) {
+    auto idOf = [&](size_t k) { return markOrderIds_[k]; };
+    while (next < markOrder_.size() && scan.next()) {
         const uint32_t id = scan.rowId().packed();
-        while (next < wanted.size() && wanted[next].first < id) ++next;
-        if (next == wanted.size() || wanted[next].first != id) continue;
-        for (size_t c = 0; c < baseColumns_.size(); ++c) values[c] = scan.value(baseColumns_[c]);
-        for (; next < wanted.size() && wanted[next].first == id; ++next) {
-            met[wanted[next].second] = true;
-            visit(wanted[next].second, values);
+        while (next < markOrder_.size() && idOf(next) < id) ++next;
+        if (next == markOrder_.size() || idOf(next) != id) continue;
+        for (size_t c : wantedColumns) values[c] = scan.value(baseColumns_[c]);
+        for (; next < markOrder_.size() && idOf(next) == id; ++next) {
+            met[markOrder_[next]] = true;
+            visit(markOrder_[next], values);
         }
     }
     // Rows the pass did not meet (a table whose pages are not in ascending
@@ -223,25 +241,25 @@ void Recordset::visitRows(
 
 void Recordset::rebuildView(const std::optional<Bookmark>& keep) {
     view_.clear();
-    const size_t width = sortKeys_.size();
-    if (!filter_ && width == 0) {
+    if (!filter_ && sortKeys_.empty()) {
         view_.resize(result_.rows.size());
         for (size_t i = 0; i < view_.size(); ++i) view_[i] = i;
     } else {
-        // The sort values of the visible rows, row by row; nothing when unsorted.
-        std::vector<Value> keyValues(width == 0 ? 0 : result_.rows.size() * width);
+        // Only the columns the filter and the sort read are decoded.
+        std::vector<bool> needed(fields_.size(), false);
+        if (filter_) needed = filter_->usesColumn();
+        for (const ResolvedSortKey& key : sortKeys_) needed.at(key.column) = true;
+        SortKeyTable keys(sortKeys_, result_.columns, result_.rows.size(), textOrder_);
         std::vector<bool> visible(result_.rows.size(), false);
-        visitRows([&](size_t row, const std::vector<Value>& values) {
+        visitRows(needed, [&](size_t row, const std::vector<Value>& values) {
             if (filter_ && !filter_->passes(values)) return;
             visible[row] = true;
-            for (size_t k = 0; k < width; ++k) {
-                keyValues[row * width + k] = values[sortKeys_[k].column];
-            }
+            if (!keys.empty()) keys.collect(row, values);
         });
         for (size_t i = 0; i < visible.size(); ++i) {
             if (visible[i]) view_.push_back(i);
         }
-        sortRows(view_, keyValues, sortKeys_, valueOrder_);
+        keys.sort(view_);
     }
     viewPosition_.assign(result_.rows.size(), kHidden);
     for (size_t i = 0; i < view_.size(); ++i) viewPosition_[view_[i]] = i;
@@ -356,7 +374,7 @@ void Recordset::setFilter(std::string_view text) {
 }
 
 void Recordset::setTextCollation(TextCollation collation) {
-    valueOrder_ = ValueOrder(std::move(collation));
+    textOrder_.custom = ValueOrder(std::move(collation));
     rebuildView(bookmark());
 }
 

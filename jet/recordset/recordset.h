@@ -24,7 +24,8 @@
 // only each row's identity and reads a row's values from the file when they
 // are asked for, so its size does not grow with the width of the rows. The
 // current record's values stay decoded until the position moves; a filter
-// decodes each row once and keeps nothing, a sort keeps only its key values.
+// or sort reads the table once, decoding only the columns it names, and
+// keeps nothing but the sort keys.
 // A row deleted from the file since the statement ran reads as "Record is
 // deleted." and fails every filter. Other results (joins, expressions,
 // grouping, unions) are held in memory as the query returned them.
@@ -117,7 +118,7 @@ public:
     void setCaseSensitive(bool caseSensitive);
     void setFilter(std::string_view text);
     const std::string& filterText() const { return filterText_; }
-    // The database's sort order for text; by default case-insensitive.
+    // Sorts text with this comparison instead of the database's sort order.
     void setTextCollation(TextCollation collation);
     void setSort(std::string_view text);
     const std::string& sortText() const { return sortText_; }
@@ -151,8 +152,10 @@ private:
     const std::vector<Value>& rowValues(size_t resultRow) const;
     // Calls `visit` with every result row that still exists and its values:
     // rows read on demand in storage order (one pass over the table), others
-    // in result order.
-    void visitRows(const std::function<void(size_t, const std::vector<Value>&)>& visit) const;
+    // in result order. Rows read on demand decode only the columns `needed`
+    // marks; the others are passed as Null.
+    void visitRows(const std::vector<bool>& needed,
+                   const std::function<void(size_t, const std::vector<Value>&)>& visit) const;
     // Filters and sorts the rows again; stays on `keep` when it is visible.
     void rebuildView(const std::optional<Bookmark>& keep);
     bool hasCurrent() const { return !isBof() && !isEof(); }
@@ -179,13 +182,16 @@ private:
     // result row is, and the result rows in bookmark order for lookups.
     std::vector<uint32_t> occurrence_;
     std::vector<uint32_t> markOrder_;
+    // Rows read on demand: the packed row id of each row of markOrder_, so a
+    // scan can match rows without reaching into the result rows.
+    std::vector<uint32_t> markOrderIds_;
 
     bool caseSensitive_ = false;
     std::string filterText_;
     std::optional<RecordFilter> filter_;
     std::string sortText_;
     std::vector<ResolvedSortKey> sortKeys_;
-    ValueOrder valueOrder_;
+    TextOrder textOrder_;
 
     std::vector<size_t> view_;          // result rows in view order, after filter
     std::vector<size_t> viewPosition_;  // result row -> index in view_, or none (-1)

@@ -8,6 +8,7 @@
 #include "jet/sql/like.h"
 #include "jet/sql/parser.h"
 #include "jet/sql/value_ops.h"
+#include "jet/sql/value_ops_convert.h"
 #include "jet/sql/value_ops_errors.h"
 #include "jet/sql/value_ops_text.h"
 
@@ -127,6 +128,18 @@ public:
         }
         for (const sql::ExprPtr& operand : expr.operands)
             node->operands.push_back(compile(*operand));
+        // A signed number ("(Id = -1)") is worked out once, not for each row.
+        if (node->kind == Node::Kind::Unary && node->unaryOp != sql::UnaryOp::Not &&
+            node->operands[0]->kind == Node::Kind::Literal &&
+            isNumberValue(node->operands[0]->value)) {
+            Value folded = node->unaryOp == sql::UnaryOp::Negate
+                               ? negate(node->operands[0]->value)
+                               : node->operands[0]->value;
+            node->operands.clear();
+            node->kind = Node::Kind::Literal;
+            node->value = std::move(folded);
+            return node;
+        }
         readQuotedDates(*node);
         if (node->kind == Node::Kind::Like) compileLike(*node, expr.wildcards);
         return node;
@@ -188,6 +201,15 @@ public:
         options_.convertText = true;
     }
 
+    // The value of a node; a column or a literal is read in place instead of
+    // copied (a text value would otherwise be copied for every row).
+    const Value& ref(const Node& node, Value& holder) const {
+        if (node.kind == Node::Kind::Column) return values_.at(node.column);
+        if (node.kind == Node::Kind::Literal) return node.value;
+        holder = eval(node);
+        return holder;
+    }
+
     Value eval(const Node& node) const {
         switch (node.kind) {
             case Node::Kind::Literal:
@@ -199,23 +221,26 @@ public:
             case Node::Kind::Binary:
                 return binary(node);
             case Node::Kind::Between: {
-                const Value v = eval(*node.operands[0]);
+                Value held, low, high;
+                const Value& v = ref(*node.operands[0], held);
                 const Value inside = logicalAnd(
-                    compare(CompareOp::GreaterEqual, v, eval(*node.operands[1]), options_),
-                    compare(CompareOp::LessEqual, v, eval(*node.operands[2]), options_));
+                    compare(CompareOp::GreaterEqual, v, ref(*node.operands[1], low), options_),
+                    compare(CompareOp::LessEqual, v, ref(*node.operands[2], high), options_));
                 return node.negated ? logicalNot(inside) : inside;
             }
             case Node::Kind::InList: {
-                const Value v = eval(*node.operands[0]);
+                Value held, item;
+                const Value& v = ref(*node.operands[0], held);
                 Value found = Value::boolean(false);
                 for (size_t i = 1; i < node.operands.size(); ++i) {
                     found = logicalOr(
-                        found, compare(CompareOp::Equal, v, eval(*node.operands[i]), options_));
+                        found, compare(CompareOp::Equal, v, ref(*node.operands[i], item), options_));
                 }
                 return node.negated ? logicalNot(found) : found;
             }
             case Node::Kind::IsNull: {
-                const bool isNull = eval(*node.operands[0]).isNull();
+                Value held;
+                const bool isNull = ref(*node.operands[0], held).isNull();
                 return Value::boolean(node.negated ? !isNull : isNull);
             }
             case Node::Kind::Like:
@@ -239,18 +264,20 @@ private:
     }
 
     Value binary(const Node& node) const {
-        const Value a = eval(*node.operands[0]);
-        const Value b = eval(*node.operands[1]);
+        Value heldA, heldB;
+        const Value& a = ref(*node.operands[0], heldA);
+        const Value& b = ref(*node.operands[1], heldB);
         return sql::applyBinaryOp(node.binaryOp, a, b, options_);
     }
 
     Value like(const Node& node) const {
-        const Value text = eval(*node.operands[0]);
+        Value held, heldPattern;
+        const Value& text = ref(*node.operands[0], held);
         Value matched;
         if (node.pattern && text.is<std::string>()) {
             matched = Value::boolean(node.pattern->matches(text.as<std::string>()));
         } else {
-            matched = likeOperator(text, eval(*node.operands[1]), LikeDialect::Access,
+            matched = likeOperator(text, ref(*node.operands[1], heldPattern), LikeDialect::Access,
                                    options_.caseSensitive);
         }
         return node.negated ? logicalNot(matched) : matched;
@@ -274,7 +301,14 @@ RecordFilter RecordFilter::compile(std::string_view text,
     RecordFilter filter;
     filter.root_ = Compiler(columns, caseSensitive).compile(*expr);
     filter.caseSensitive_ = caseSensitive;
+    filter.usesColumn_.assign(columns.size(), false);
+    markColumns(*filter.root_, filter.usesColumn_);
     return filter;
+}
+
+void RecordFilter::markColumns(const Node& node, std::vector<bool>& uses) {
+    if (node.kind == Node::Kind::Column) uses.at(node.column) = true;
+    for (const auto& operand : node.operands) markColumns(*operand, uses);
 }
 
 bool RecordFilter::passes(const std::vector<Value>& values) const {

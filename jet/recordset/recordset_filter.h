@@ -42,13 +42,18 @@ public:
     RecordFilter& operator=(RecordFilter&&) noexcept;
     ~RecordFilter();
 
-    // True when the row (one value per column, in column order) passes.
+    // True when the row (one value per column, in column order) passes. Only
+    // the columns usesColumn() names are read.
     bool passes(const std::vector<Value>& values) const;
+    // Per column, whether the filter reads it.
+    const std::vector<bool>& usesColumn() const { return usesColumn_; }
 
 private:
     RecordFilter();
+    static void markColumns(const Node& node, std::vector<bool>& uses);
     std::unique_ptr<Node> root_;
     bool caseSensitive_ = false;
+    std::vector<bool> usesColumn_;
 };
 
 }  // namespace jet

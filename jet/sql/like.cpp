@@ -94,7 +94,31 @@ bool LikePattern::tokenMatches(const Token& t, char32_t c) const {
     return false;
 }
 
-bool LikePattern::pieceMatchesAt(const Piece& piece, std::u32string_view text, size_t at) const {
+namespace {
+
+// The bytes of a text of ASCII characters only, seen as code points without
+// decoding: most texts a filter meets, matched without a copy.
+class AsciiText {
+public:
+    explicit AsciiText(std::string_view text) : text_(text) {}
+    size_t size() const { return text_.size(); }
+    char32_t operator[](size_t i) const { return static_cast<unsigned char>(text_[i]); }
+
+private:
+    std::string_view text_;
+};
+
+bool isAsciiText(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+template <class Text>
+bool LikePattern::pieceMatchesAt(const Piece& piece, const Text& text, size_t at) const {
     if (at + piece.size() > text.size()) return false;
     for (size_t k = 0; k < piece.size(); ++k)
         if (!tokenMatches(piece[k], text[at + k])) return false;
@@ -102,10 +126,16 @@ bool LikePattern::pieceMatchesAt(const Piece& piece, std::u32string_view text, s
 }
 
 bool LikePattern::matches(std::string_view text) const {
+    if (isAsciiText(text)) return matchesText(AsciiText(text));
     return matches(utf8ToCodePoints(text));
 }
 
 bool LikePattern::matches(std::u32string_view text) const {
+    return matchesText(text);
+}
+
+template <class Text>
+bool LikePattern::matchesText(const Text& text) const {
     if (pieces_.size() == 1) {
         return text.size() == pieces_[0].size() && pieceMatchesAt(pieces_[0], text, 0);
     }
@@ -120,8 +150,16 @@ bool LikePattern::matches(std::u32string_view text) const {
     size_t pos = first.size();
     for (size_t k = 1; k + 1 < pieces_.size(); ++k) {
         const Piece& piece = pieces_[k];
+        // A piece that starts with a plain character is only tried where
+        // that character is.
+        const bool plainLead = !piece.empty() && piece.front().kind == Token::Char;
+        const char32_t lead = plainLead ? piece.front().ch : 0;
         bool found = false;
         while (pos + piece.size() <= end) {
+            if (plainLead && (caseSensitive_ ? text[pos] : foldCase(text[pos])) != lead) {
+                ++pos;
+                continue;
+            }
             if (pieceMatchesAt(piece, text, pos)) {
                 found = true;
                 break;

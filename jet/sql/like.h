@@ -49,7 +49,12 @@ private:
     using Piece = std::vector<Token>;
 
     bool tokenMatches(const Token& t, char32_t c) const;
-    bool pieceMatchesAt(const Piece& piece, std::u32string_view text, size_t at) const;
+    // Text is any sequence of code points indexed with []: the decoded
+    // code points, or the bytes of an ASCII text read in place.
+    template <class Text>
+    bool pieceMatchesAt(const Piece& piece, const Text& text, size_t at) const;
+    template <class Text>
+    bool matchesText(const Text& text) const;
 
     std::vector<Piece> pieces_;  // separated by run wildcards
     bool caseSensitive_;

@@ -49,7 +49,15 @@ INSTANTIATE_TEST_SUITE_P(
         LikeCase{"über", "[Ü]ber", true}, LikeCase{"é", "?", true},
         LikeCase{"xaaab", "*a*a*b", true}, LikeCase{"xaab", "*a*a*ab", false},
         LikeCase{"abab", "*ab", true}, LikeCase{"ab", "*ab*", true},
-        LikeCase{"aXbXc", "a*b*c", true}, LikeCase{"acb", "a*b*c", false}));
+        LikeCase{"aXbXc", "a*b*c", true}, LikeCase{"acb", "a*b*c", false},
+        // Middle pieces found in ASCII and in other text, led by a plain
+        // character, a set or a one-character wildcard.
+        LikeCase{"xxABCyy", "*abc*", true}, LikeCase{"xxABxCyy", "*abc*", false},
+        LikeCase{"aab", "*ab*", true}, LikeCase{"ab", "**", true},
+        LikeCase{"une \xC3\x89" "cole", "*\xC3\xA9" "cole*", true},
+        LikeCase{"\xC3\xA9" "t\xC3\xA9", "*T\xC3\x89*", true}, LikeCase{"xbcz", "*[ab]c*", true},
+        LikeCase{"xdcz", "*[ab]c*", false}, LikeCase{"xxbc", "*?bc*", true},
+        LikeCase{"K", "*\xE2\x84\xAA*", true}));
 
 class AnsiLike : public ::testing::TestWithParam<LikeCase> {};
 
