@@ -56,16 +56,6 @@ bool fieldMatches(const Value& value, const Value& sought, const LocateOptions& 
     }
 }
 
-// The sort order text of this database is sorted in: its General sort order,
-// and General for the sort orders of other languages, whose keys the engine
-// approximates the same way when it writes indexes.
-SortOrderKind textSortOrderOf(const Database& db) {
-    const std::optional<SortOrderKind> kind =
-        indexKeyForms(db.header().sortOrder, db.version()).text;
-    if (kind) return *kind;
-    return isJet3(db.version()) ? SortOrderKind::General97 : SortOrderKind::GeneralLegacy;
-}
-
 }  // namespace
 
 void Recordset::open(Database& db, std::string sql, sql::QueryParameters parameters,

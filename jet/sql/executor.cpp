@@ -100,7 +100,7 @@ OrderedRow makeOrderedRow(ExecContext& ctx, const BoundSelect& select,
         for (const auto& e : select.outputs) r.row.values.push_back(ctx.evaluate(*e, frame));
     }
     if (order) {
-        for (const auto& o : *order) r.keys.push_back(ctx.evaluate(*o.expr, frame));
+        for (const auto& o : *order) r.keys.push_back(ctx.orderKey(*o.expr, frame));
     }
     r.row.rowIds.assign(slotWidth, kNoRow);
     for (size_t s = 0; s < tuple.rowIds.size() && slotOffset + s < slotWidth; ++s) {
@@ -170,7 +170,7 @@ QueryResult ExecContext::run(const BoundQuery& query, const Frame* outer) {
             for (auto& r : rows) {
                 Frame frame{&r.row.values, r.row.values.size(), outer};
                 r.keys.clear();
-                for (const auto& o : query.orderBy) r.keys.push_back(evaluate(*o.expr, frame));
+                for (const auto& o : query.orderBy) r.keys.push_back(orderKey(*o.expr, frame));
             }
             sortRows(rows, query.orderBy);
         }

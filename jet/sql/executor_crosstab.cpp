@@ -111,7 +111,7 @@ QueryResult runCrosstab(ExecContext& ctx, const BoundQuery& query, const Frame* 
         if (select.having && !ctx.passes(*select.having, frame)) continue;
         OrderedRow r;
         for (const auto& e : select.outputs) r.row.values.push_back(ctx.evaluate(*e, frame));
-        for (const auto& o : query.orderBy) r.keys.push_back(ctx.evaluate(*o.expr, frame));
+        for (const auto& o : query.orderBy) r.keys.push_back(ctx.orderKey(*o.expr, frame));
         for (const Value& h : headings) {
             auto cell = g.cells.find(valueKey(h));
             if (cell == g.cells.end()) {

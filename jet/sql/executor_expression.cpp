@@ -1,6 +1,9 @@
 // Evaluating bound expressions on a row, subqueries included.
+#include "jet/format/sort_order.h"
+#include "jet/format/text_codec.h"
 #include "jet/sql/binary_ops.h"
 #include "jet/sql/executor_internal.h"
+#include "jet/table/index_cursor.h"
 
 namespace jet::sql::detail {
 namespace {
@@ -14,6 +17,15 @@ bool isFalse(const Value& v) {
 }
 
 }  // namespace
+
+Value ExecContext::orderKey(const BoundExpr& expr, const Frame& frame) {
+    Value value = evaluate(expr, frame);
+    if (!value.is<std::string>()) return value;
+    if (!textOrder_) textOrder_ = textSortOrderOf(db);
+    std::vector<uint8_t> key;
+    appendTextKey(key, utf8ToUtf16(value.as<std::string>()), *textOrder_, true);
+    return Value::binary(std::move(key));
+}
 
 bool ExecContext::passes(const BoundExpr& condition, const Frame& frame) {
     return isTrue(evaluate(condition, frame));

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "jet/format/sort_order.h"
 #include "jet/sql/binder.h"
 #include "jet/sql/executor.h"
 #include "jet/sql/value_ops.h"
@@ -38,6 +39,11 @@ public:
         : db(database), functions(context) {}
 
     Value evaluate(const BoundExpr& expr, const Frame& frame);
+    // The value ORDER BY orders a row by: the expression's value, text as the
+    // bytes of its key in the database's sort order (the order Access keeps
+    // text indexes in), so that keys compare without regard to case and with
+    // accented letters beside their base letters.
+    Value orderKey(const BoundExpr& expr, const Frame& frame);
     // True only when the condition is True (not False, not Null).
     bool passes(const BoundExpr& condition, const Frame& frame);
     QueryResult run(const BoundQuery& query, const Frame* outer);
@@ -53,6 +59,7 @@ private:
     Value inValues(const Value& value, const std::vector<Value>& candidates);
 
     std::map<const BoundQuery*, std::shared_ptr<QueryResult>> cache_;
+    std::optional<SortOrderKind> textOrder_;  // found on first use
 };
 
 // A key under which values that compare equal (text without regard to case,

@@ -10,8 +10,9 @@
 // - a range on an indexed column: the entries in the range;
 // - otherwise the table in storage order.
 // An index walked for ORDER BY must order its keys exactly as ORDER BY
-// orders values, so only numbers and dates qualify (text keys follow the
-// file's sort order, which need not agree with the comparison ORDER BY uses).
+// orders values, so only numbers and dates qualify: ORDER BY orders text by
+// the database's sort order, but a text column may carry a sort order of its
+// own, and only the General sort orders are built exactly.
 // Rows with equal ORDER BY values come from the index in key order; they are
 // put back in storage order so both paths give the same rows in the same
 // order.

@@ -37,6 +37,13 @@ IndexKeyForms indexKeyForms(const SortOrder& order, JetVersion version) {
     return forms;
 }
 
+SortOrderKind textSortOrderOf(const Database& db) {
+    const std::optional<SortOrderKind> kind =
+        indexKeyForms(db.header().sortOrder, db.version()).text;
+    if (kind) return *kind;
+    return isJet3(db.version()) ? SortOrderKind::General97 : SortOrderKind::GeneralLegacy;
+}
+
 IndexCursor::IndexCursor(Database& db, std::shared_ptr<const TableDef> def, const IndexDef& index)
     : db_(db), def_(std::move(def)), index_(index) {
     const RealIndexDef& real = def_->realIndexOf(index_);

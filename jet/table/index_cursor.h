@@ -55,6 +55,11 @@ struct IndexKeyForms {
 // corrected ACE form in .accdb files.
 IndexKeyForms indexKeyForms(const SortOrder& order, JetVersion version);
 
+// The sort order text of `db` is ordered in: its General sort order, and
+// General for the sort orders of other languages, whose keys the engine
+// approximates the same way when it writes indexes.
+SortOrderKind textSortOrderOf(const Database& db);
+
 class IndexCursor {
 public:
     // `index` is one of def->indexes. Throws jet::Error (Corrupt) when the

@@ -3,7 +3,8 @@
 // for every one-column text index of every fixture, the sorted recordset
 // and a walk of the index agree run by run (rows with equal keys may come in
 // either order within their run). Also a small table of texts whose order
-// differs between the sort order and plain character order.
+// differs between the sort order and plain character order, sorted by a
+// recordset and by ORDER BY.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -105,7 +106,7 @@ TEST(RecordsetTextSort, FollowsTheOrderOfTextIndexes) {
     EXPECT_GT(indexesCompared, 20u);
 }
 
-TEST(RecordsetTextSort, UsesTheSortOrderNotCharacterCodes) {
+TEST(RecordsetTextSort, SortAndOrderByUseTheSortOrderNotCharacterCodes) {
     testing_support::TempDir dir;
     const std::string path = (dir.path() / "words.mdb").string();
     createDatabase(*posixFileSystem(), path, CreateOptions{});
@@ -141,8 +142,6 @@ TEST(RecordsetTextSort, UsesTheSortOrderNotCharacterCodes) {
     });
 
     auto db = Database::open(path);
-    Recordset rs;
-    rs.open(*db, "SELECT * FROM Words");
     const struct {
         const char* sort;
         std::vector<int64_t> ids;
@@ -153,12 +152,22 @@ TEST(RecordsetTextSort, UsesTheSortOrderNotCharacterCodes) {
         {"Word DESC", {1, 3, 2, 8, 5, 6, 7, 4}},
         {"", {1, 2, 3, 4, 5, 6, 7, 8}},
     };
+    // The same order from a recordset's sort and from ORDER BY.
+    Recordset rs;
+    rs.open(*db, "SELECT * FROM Words");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.sort);
         rs.setSort(c.sort);
         std::vector<int64_t> ids;
         for (rs.first(); !rs.isEof(); rs.next()) ids.push_back(rs.value("Id").as<int64_t>());
         EXPECT_EQ(ids, c.ids);
+
+        const std::string orderBy = *c.sort ? std::string(" ORDER BY ") + c.sort : "";
+        Recordset ordered;
+        ordered.open(*db, "SELECT Id FROM Words" + orderBy);
+        std::vector<int64_t> orderedIds;
+        for (; !ordered.isEof(); ordered.next()) orderedIds.push_back(ordered.value(0).as<int64_t>());
+        EXPECT_EQ(orderedIds, c.ids) << "ORDER BY";
     }
 }
 
