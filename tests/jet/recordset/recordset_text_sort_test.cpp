@@ -21,6 +21,7 @@
 #include "jet/write/table_writer.h"
 #include "jet/compact/compactor.h"
 #include "jet/file/file.h"
+#include "support/fixture_indexes.h"
 #include "support/fixtures.h"
 
 namespace jet {
@@ -35,73 +36,58 @@ std::vector<uint32_t> rowIdsInOrder(Recordset& rs) {
 
 TEST(RecordsetTextSort, FollowsTheOrderOfTextIndexes) {
     size_t indexesCompared = 0, rowsCompared = 0;
-    for (const std::string& name : testing_support::allFixtures()) {
-        std::shared_ptr<Database> db;
-        try {
-            db = Database::open(testing_support::fixture(name).string());
-        } catch (const Error&) {
-            continue;  // encrypted fixtures are covered elsewhere
-        }
+    testing_support::forEachFixtureIndex([&](const std::string& name, Database& db,
+                                            const std::shared_ptr<const TableDef>& def,
+                                            const IndexDef& index) {
         const std::optional<SortOrderKind> databaseOrder =
-            indexKeyForms(db->header().sortOrder, db->version()).text;
-        if (!databaseOrder) continue;
-        for (const CatalogObject* object : db->tables()) {
-            std::shared_ptr<const TableDef> def;
-            try {
-                def = db->table(object->name);
-            } catch (const Error&) {
-                continue;
-            }
-            for (const IndexDef& index : def->indexes) {
-                const RealIndexDef& real = def->realIndexOf(index);
-                if (real.columns.size() != 1) continue;
-                const ColumnDef* column = def->columnByNumber(real.columns[0].columnNumber);
-                if (!column || column->type != DataType::Text) continue;
-                // A column with a sort order other than the database's is
-                // keyed by its own.
-                if (column->sortLcid != 0 &&
-                    indexKeyForms(SortOrder{column->sortLcid, column->sortVersion}, db->version())
-                            .text != databaseOrder) {
-                    continue;
-                }
-                SCOPED_TRACE(name + ": " + def->name + "." + column->name + " (index " +
-                             index.name + ")");
-
-                // The index's runs of equal keys, in index order.
-                std::vector<std::set<uint32_t>> runs;
-                std::set<uint32_t> indexed;
-                IndexCursor cursor(*db, def, index);
-                std::vector<uint8_t> lastKey;
-                try {
-                    for (cursor.first(); !cursor.atEnd(); cursor.next()) {
-                        if (runs.empty() || cursor.key() != lastKey) runs.emplace_back();
-                        lastKey = cursor.key();
-                        runs.back().insert(cursor.rowId().packed());
-                        indexed.insert(cursor.rowId().packed());
-                    }
-                } catch (const Error&) {
-                    continue;  // an index the engine cannot walk is tested elsewhere
-                }
-
-                Recordset rs;
-                rs.open(*db, "SELECT * FROM [" + def->name + "]");
-                rs.setSort("[" + column->name + "]" + (real.columns[0].ascending ? "" : " DESC"));
-                std::vector<uint32_t> sorted = rowIdsInOrder(rs);
-                // An index that leaves out nulls holds fewer rows.
-                std::erase_if(sorted, [&](uint32_t id) { return !indexed.contains(id); });
-                ASSERT_EQ(sorted.size(), indexed.size());
-                size_t at = 0;
-                for (const std::set<uint32_t>& run : runs) {
-                    const std::set<uint32_t> got(sorted.begin() + static_cast<long>(at),
-                                                 sorted.begin() + static_cast<long>(at + run.size()));
-                    ASSERT_EQ(got, run) << "the run of index entries starting at position " << at;
-                    at += run.size();
-                }
-                ++indexesCompared;
-                rowsCompared += sorted.size();
-            }
+            indexKeyForms(db.header().sortOrder, db.version()).text;
+        if (!databaseOrder) return;
+        const RealIndexDef& real = def->realIndexOf(index);
+        if (real.columns.size() != 1) return;
+        const ColumnDef* column = def->columnByNumber(real.columns[0].columnNumber);
+        if (!column || column->type != DataType::Text) return;
+        // A column with a sort order other than the database's is keyed by
+        // its own.
+        if (column->sortLcid != 0 &&
+            indexKeyForms(SortOrder{column->sortLcid, column->sortVersion}, db.version()).text !=
+                databaseOrder) {
+            return;
         }
-    }
+        SCOPED_TRACE(name + ": " + def->name + "." + column->name + " (index " + index.name + ")");
+
+        // The index's runs of equal keys, in index order.
+        std::vector<std::set<uint32_t>> runs;
+        std::set<uint32_t> indexed;
+        IndexCursor cursor(db, def, index);
+        std::vector<uint8_t> lastKey;
+        try {
+            for (cursor.first(); !cursor.atEnd(); cursor.next()) {
+                if (runs.empty() || cursor.key() != lastKey) runs.emplace_back();
+                lastKey = cursor.key();
+                runs.back().insert(cursor.rowId().packed());
+                indexed.insert(cursor.rowId().packed());
+            }
+        } catch (const Error&) {
+            return;  // an index the engine cannot walk is tested elsewhere
+        }
+
+        Recordset rs;
+        rs.open(db, "SELECT * FROM [" + def->name + "]");
+        rs.setSort("[" + column->name + "]" + (real.columns[0].ascending ? "" : " DESC"));
+        std::vector<uint32_t> sorted = rowIdsInOrder(rs);
+        // An index that leaves out nulls holds fewer rows.
+        std::erase_if(sorted, [&](uint32_t id) { return !indexed.contains(id); });
+        ASSERT_EQ(sorted.size(), indexed.size());
+        size_t at = 0;
+        for (const std::set<uint32_t>& run : runs) {
+            const std::set<uint32_t> got(sorted.begin() + static_cast<long>(at),
+                                         sorted.begin() + static_cast<long>(at + run.size()));
+            ASSERT_EQ(got, run) << "the run of index entries starting at position " << at;
+            at += run.size();
+        }
+        ++indexesCompared;
+        rowsCompared += sorted.size();
+    });
     std::printf("%zu text indexes, %zu rows compared\n", indexesCompared, rowsCompared);
     EXPECT_GT(indexesCompared, 20u);
 }
