@@ -404,19 +404,35 @@ bool Recordset::locate(std::string_view fields, const std::vector<Value>& values
                     "Locate needs one value for each field: " + std::to_string(columns.size()) +
                         " fields, " + std::to_string(values.size()) + " values.");
     }
-    for (size_t i = 0; i < view_.size(); ++i) {
-        const std::optional<std::vector<Value>> row = decodeRow(view_[i]);
-        if (!row) continue;
-        bool all = true;
-        for (size_t k = 0; k < columns.size() && all; ++k) {
-            all = fieldMatches((*row)[columns[k]], values[k], options);
+    auto matches = [&](const std::vector<Value>& row) {
+        for (size_t k = 0; k < columns.size(); ++k) {
+            if (!fieldMatches(row[columns[k]], values[k], options)) return false;
         }
-        if (all) {
+        return true;
+    };
+    // The first records are read one by one, as a match is often near the
+    // top; beyond them one pass over the table (decoding only the fields
+    // sought) costs far less than reading each record on its own.
+    constexpr size_t kReadOneByOne = 256;
+    const size_t head = baseTable_ ? std::min(view_.size(), kReadOneByOne) : view_.size();
+    for (size_t i = 0; i < head; ++i) {
+        const std::optional<std::vector<Value>> row = decodeRow(view_[i]);
+        if (row && matches(*row)) {
             cursor_ = static_cast<long>(i);
             return true;
         }
     }
-    return false;
+    if (head == view_.size()) return false;
+    std::vector<bool> needed(fields_.size(), false);
+    for (size_t column : columns) needed[column] = true;
+    size_t best = view_.size();
+    visitRows(needed, [&](size_t row, const std::vector<Value>& rowValues) {
+        const std::optional<size_t> at = viewIndexOf(row);
+        if (at && *at >= head && *at < best && matches(rowValues)) best = *at;
+    });
+    if (best == view_.size()) return false;
+    cursor_ = static_cast<long>(best);
+    return true;
 }
 
 void Recordset::requery() {

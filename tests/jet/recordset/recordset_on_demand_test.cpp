@@ -12,6 +12,7 @@
 #include "jet/sql/functions_locale.h"
 #include "jet/sql/value_ops_convert.h"
 #include "support/fixtures.h"
+#include "support/table_file.h"
 
 namespace jet {
 namespace {
@@ -112,6 +113,64 @@ TEST(RecordsetOnDemand, LocateRequeryAndBookmarksWork) {
     EXPECT_EQ(cell(rs.value("row")), "row5");
     rs.edit();
     EXPECT_EQ(cell(rs.editBuffer().values().at(0)), cell(rs.value(0)));
+}
+
+// Past its first records a locate on a large recordset reads the table in
+// one pass; it must still find the first match in the view's order, as the
+// record-by-record search of a held recordset does.
+TEST(RecordsetOnDemand, LocateFindsTheFirstMatchInViewOrderPastTheFirstRecords) {
+    testing_support::TempDir dir;
+    const std::string path = (dir.path() / "items.mdb").string();
+    TableSpec spec;
+    spec.name = "Items";
+    spec.columns = {testing_support::columnSpec("Id", 4), testing_support::columnSpec("Grp", 4),
+                    testing_support::columnSpec("Name", 10, 20)};
+    std::vector<std::vector<Value>> rows;
+    for (int i = 1; i <= 3000; ++i) {
+        std::string name = "name" + std::to_string(i % 97);
+        if (i % 3 == 0) name = "NAME" + std::to_string(i % 97);
+        rows.push_back({Value::integer(i), Value::integer(i % 7), Value::text(name)});
+    }
+    testing_support::writeTableFile(path, spec, rows);
+    auto db = Database::open(path);
+
+    const struct {
+        const char* filter;
+        const char* sort;
+        const char* fields;
+        std::vector<Value> values;
+        LocateOptions options;
+    } cases[] = {
+        {"", "", "Id", {Value::integer(2500)}, {}},
+        {"", "Id DESC", "Id", {Value::integer(7)}, {}},
+        {"", "Name, Id", "Name;Grp", {Value::text("name96"), Value::integer(3)}, {}},
+        {"(Grp <> 2)", "Grp DESC, Id DESC", "Name", {Value::text("NAME5")}, {true, false}},
+        {"(Grp <> 2)", "Grp DESC, Id DESC", "Name", {Value::text("NAME5")}, {false, false}},
+        {"", "Grp", "Name", {Value::text("NAME9")}, {true, true}},
+        {"(Id > 100)", "", "Grp;Name", {Value::integer(6), Value::text("name1")}, {}},
+        {"", "", "Id", {Value::integer(4000)}, {}},
+        {"(Id < 2000)", "", "Id", {Value::integer(2500)}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("filter ") + c.filter + " sort " + c.sort + " locate " + c.fields);
+        Recordset onDemand, held;
+        onDemand.open(*db, "SELECT * FROM Items");
+        held.open(*db, "SELECT * FROM Items UNION ALL SELECT * FROM Items WHERE 1 = 0");
+        ASSERT_TRUE(onDemand.readsOnDemand());
+        for (Recordset* rs : {&onDemand, &held}) {
+            if (*c.filter) rs->setFilter(c.filter);
+            if (*c.sort) rs->setSort(c.sort);
+            rs->moveBy(5);
+        }
+        const bool found = onDemand.locate(c.fields, c.values, c.options);
+        EXPECT_EQ(found, held.locate(c.fields, c.values, c.options));
+        EXPECT_EQ(onDemand.recNo(), held.recNo());
+        if (found) {
+            EXPECT_EQ(cell(onDemand.value("Id")), cell(held.value("Id")));
+        } else {
+            EXPECT_EQ(onDemand.recNo(), 6u) << "a miss leaves the position where it was";
+        }
+    }
 }
 
 }  // namespace

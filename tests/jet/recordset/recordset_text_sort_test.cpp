@@ -15,14 +15,9 @@
 #include "jet/catalog/database.h"
 #include "jet/recordset/recordset.h"
 #include "jet/table/index_cursor.h"
-#include "jet/write/create_database.h"
-#include "jet/write/database_builder.h"
-#include "jet/write/table_layout.h"
-#include "jet/write/table_writer.h"
-#include "jet/compact/compactor.h"
-#include "jet/file/file.h"
 #include "support/fixture_indexes.h"
 #include "support/fixtures.h"
+#include "support/table_file.h"
 
 namespace jet {
 namespace {
@@ -95,37 +90,19 @@ TEST(RecordsetTextSort, FollowsTheOrderOfTextIndexes) {
 TEST(RecordsetTextSort, SortAndOrderByUseTheSortOrderNotCharacterCodes) {
     testing_support::TempDir dir;
     const std::string path = (dir.path() / "words.mdb").string();
-    createDatabase(*posixFileSystem(), path, CreateOptions{});
     TableSpec spec;
     spec.name = "Words";
-    ColumnSpec id, word;
-    id.name = "Id";
-    id.daoType = 4;
-    word.name = "Word";
-    word.daoType = 10;
-    word.size = 50;
-    spec.columns = {id, word};
+    spec.columns = {testing_support::columnSpec("Id", 4), testing_support::columnSpec("Word", 10, 50)};
     // Natural order Id 1..8; the sort order puts accented letters beside
     // their base letter and passes over hyphens and apostrophes, which
     // character codes do not.
-    const std::vector<std::pair<int, std::optional<std::string>>> rows = {
-        {1, "zebra"}, {2, "\xC3\xA9" "clair"}, {3, "Fig"}, {4, std::nullopt},
-        {5, "eagle"}, {6, "co-op"},              {7, "coop"}, {8, "ECLAIR"},
+    const std::vector<std::vector<Value>> rows = {
+        {Value::integer(1), Value::text("zebra")},  {Value::integer(2), Value::text("\xC3\xA9" "clair")},
+        {Value::integer(3), Value::text("Fig")},    {Value::integer(4), Value::null()},
+        {Value::integer(5), Value::text("eagle")},  {Value::integer(6), Value::text("co-op")},
+        {Value::integer(7), Value::text("coop")},   {Value::integer(8), Value::text("ECLAIR")},
     };
-    CompactRequest request;
-    request.source = path;
-    request.destination = path;
-    compactDatabase(*posixFileSystem(), request, [&](DatabaseBuilder& builder) {
-        NewTablesWriter writer(builder, {NewTable{spec, ""}});
-        writer.beginTable("Words");
-        for (const auto& [n, text] : rows) {
-            const std::vector<Value> values = {Value::integer(n),
-                                               text ? Value::text(*text) : Value::null()};
-            writer.addRow(values);
-        }
-        writer.endTable();
-        writer.finish();
-    });
+    testing_support::writeTableFile(path, spec, rows);
 
     auto db = Database::open(path);
     const struct {
