@@ -161,7 +161,8 @@ void Recordset::load() {
     markOrderIds_.clear();
     if (baseTable_) {
         markOrderIds_.reserve(count);
-        for (uint32_t row : markOrder_) markOrderIds_.push_back(result_.rows[row].rowIds[0].packed());
+        for (uint32_t row : markOrder_)
+            markOrderIds_.push_back(result_.rows[row].rowIds[0].packed());
     }
 }
 

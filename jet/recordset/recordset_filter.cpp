@@ -132,9 +132,8 @@ public:
         if (node->kind == Node::Kind::Unary && node->unaryOp != sql::UnaryOp::Not &&
             node->operands[0]->kind == Node::Kind::Literal &&
             isNumberValue(node->operands[0]->value)) {
-            Value folded = node->unaryOp == sql::UnaryOp::Negate
-                               ? negate(node->operands[0]->value)
-                               : node->operands[0]->value;
+            Value folded = node->unaryOp == sql::UnaryOp::Negate ? negate(node->operands[0]->value)
+                                                                 : node->operands[0]->value;
             node->operands.clear();
             node->kind = Node::Kind::Literal;
             node->value = std::move(folded);
@@ -233,8 +232,8 @@ public:
                 const Value& v = ref(*node.operands[0], held);
                 Value found = Value::boolean(false);
                 for (size_t i = 1; i < node.operands.size(); ++i) {
-                    found = logicalOr(
-                        found, compare(CompareOp::Equal, v, ref(*node.operands[i], item), options_));
+                    found = logicalOr(found, compare(CompareOp::Equal, v,
+                                                     ref(*node.operands[i], item), options_));
                 }
                 return node.negated ? logicalNot(found) : found;
             }

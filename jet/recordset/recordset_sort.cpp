@@ -93,9 +93,8 @@ int SortKeyTable::compareKey(size_t k, size_t a, size_t b) const {
         return (x.length != kNullKey) - (y.length != kNullKey);
     }
     const uint32_t common = std::min(x.length, y.length);
-    const int c = common == 0 ? 0
-                              : std::memcmp(arena_.data() + x.offset, arena_.data() + y.offset,
-                                            common);
+    const int c =
+        common == 0 ? 0 : std::memcmp(arena_.data() + x.offset, arena_.data() + y.offset, common);
     if (c != 0) return c < 0 ? -1 : 1;
     return (x.length > y.length) - (x.length < y.length);
 }

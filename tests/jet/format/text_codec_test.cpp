@@ -1,12 +1,12 @@
 // Compressed Unicode text: runs of one-byte characters and of UTF-16 units,
 // switched by 0x00 (so no UTF-16 unit of a compressed text starts with one),
 // read into UTF-8; broken surrogates become U+FFFD rather than invalid UTF-8.
+#include "jet/format/text_codec.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "jet/format/text_codec.h"
 
 namespace jet {
 namespace {
@@ -18,21 +18,19 @@ TEST(TextCodec, DecodesCompressedAndPlainUnicodeText) {
         std::string expected;
     } cases[] = {
         {"compressed ASCII", {0xFF, 0xFE, 'a', 'b', 'c'}, "abc"},
-        {"compressed Latin-1 beside ASCII", {0xFF, 0xFE, 'c', 0xE9, 'e'}, "c\xC3\xA9" "e"},
-        {"switch to UTF-16 and back",
-         {0xFF, 0xFE, 'a', 0x00, 0xAC, 0x20, 0x00, 'b'},
-         "a\xE2\x82\xAC" "b"},
+        {"compressed Latin-1 beside ASCII", {0xFF, 0xFE, 'c', 0xE9, 'e'}, "c\u00E9e"},
+        {"switch to UTF-16 and back", {0xFF, 0xFE, 'a', 0x00, 0xAC, 0x20, 0x00, 'b'}, "a\u20ACb"},
         {"surrogate pair in a UTF-16 run",
          {0xFF, 0xFE, 0x00, 0x3D, 0xD8, 0x01, 0xDE},
-         "\xF0\x9F\x98\x81"},
+         "\U0001F601"},
         {"surrogate pair split by switches",
          {0xFF, 0xFE, 0x00, 0x3D, 0xD8, 0x00, 0x00, 0x01, 0xDE},
-         "\xF0\x9F\x98\x81"},
+         "\U0001F601"},
         {"high surrogate before a one-byte character",
          {0xFF, 0xFE, 0x00, 0x3D, 0xD8, 0x00, 'x'},
-         "\xEF\xBF\xBD" "x"},
-        {"lone low surrogate", {0xFF, 0xFE, 0x00, 0x01, 0xDE}, "\xEF\xBF\xBD"},
-        {"high surrogate at the end", {0xFF, 0xFE, 0x00, 0x3D, 0xD8}, "\xEF\xBF\xBD"},
+         "\uFFFDx"},
+        {"lone low surrogate", {0xFF, 0xFE, 0x00, 0x01, 0xDE}, "\uFFFD"},
+        {"high surrogate at the end", {0xFF, 0xFE, 0x00, 0x3D, 0xD8}, "\uFFFD"},
         {"dangling half unit", {0xFF, 0xFE, 'a', 0x00, 0x41}, "a"},
         {"plain UTF-16", {'h', 0x00, 'i', 0x00}, "hi"},
     };

@@ -32,8 +32,8 @@ std::vector<uint32_t> rowIdsInOrder(Recordset& rs) {
 TEST(RecordsetTextSort, FollowsTheOrderOfTextIndexes) {
     size_t indexesCompared = 0, rowsCompared = 0;
     testing_support::forEachFixtureIndex([&](const std::string& name, Database& db,
-                                            const std::shared_ptr<const TableDef>& def,
-                                            const IndexDef& index) {
+                                             const std::shared_ptr<const TableDef>& def,
+                                             const IndexDef& index) {
         const std::optional<SortOrderKind> databaseOrder =
             indexKeyForms(db.header().sortOrder, db.version()).text;
         if (!databaseOrder) return;
@@ -92,15 +92,16 @@ TEST(RecordsetTextSort, SortAndOrderByUseTheSortOrderNotCharacterCodes) {
     const std::string path = (dir.path() / "words.mdb").string();
     TableSpec spec;
     spec.name = "Words";
-    spec.columns = {testing_support::columnSpec("Id", 4), testing_support::columnSpec("Word", 10, 50)};
+    spec.columns = {testing_support::columnSpec("Id", 4),
+                    testing_support::columnSpec("Word", 10, 50)};
     // Natural order Id 1..8; the sort order puts accented letters beside
     // their base letter and passes over hyphens and apostrophes, which
     // character codes do not.
     const std::vector<std::vector<Value>> rows = {
-        {Value::integer(1), Value::text("zebra")},  {Value::integer(2), Value::text("\xC3\xA9" "clair")},
-        {Value::integer(3), Value::text("Fig")},    {Value::integer(4), Value::null()},
-        {Value::integer(5), Value::text("eagle")},  {Value::integer(6), Value::text("co-op")},
-        {Value::integer(7), Value::text("coop")},   {Value::integer(8), Value::text("ECLAIR")},
+        {Value::integer(1), Value::text("zebra")}, {Value::integer(2), Value::text("\u00E9clair")},
+        {Value::integer(3), Value::text("Fig")},   {Value::integer(4), Value::null()},
+        {Value::integer(5), Value::text("eagle")}, {Value::integer(6), Value::text("co-op")},
+        {Value::integer(7), Value::text("coop")},  {Value::integer(8), Value::text("ECLAIR")},
     };
     testing_support::writeTableFile(path, spec, rows);
 
@@ -129,7 +130,8 @@ TEST(RecordsetTextSort, SortAndOrderByUseTheSortOrderNotCharacterCodes) {
         Recordset ordered;
         ordered.open(*db, "SELECT Id FROM Words" + orderBy);
         std::vector<int64_t> orderedIds;
-        for (; !ordered.isEof(); ordered.next()) orderedIds.push_back(ordered.value(0).as<int64_t>());
+        for (; !ordered.isEof(); ordered.next())
+            orderedIds.push_back(ordered.value(0).as<int64_t>());
         EXPECT_EQ(orderedIds, c.ids) << "ORDER BY";
     }
 }

@@ -54,8 +54,8 @@ PlannedRun run(Database& db, const std::string& sql, bool indexOrder) {
 TEST(IndexOrder, GivesTheRowsAndOrderOfASort) {
     size_t statements = 0, nonEmpty = 0, ranges = 0;
     testing_support::forEachFixtureIndex([&](const std::string& name, Database& db,
-                                            const std::shared_ptr<const TableDef>& def,
-                                            const IndexDef& index) {
+                                             const std::shared_ptr<const TableDef>& def,
+                                             const IndexDef& index) {
         const RealIndexDef& real = def->realIndexOf(index);
         if (real.columns.empty()) return;
         const std::string first = orderList(*def, real, 1);
@@ -74,8 +74,7 @@ TEST(IndexOrder, GivesTheRowsAndOrderOfASort) {
             "SELECT TOP 3 * FROM " + table + " ORDER BY " + first,
             "SELECT TOP 1 " + leading + " FROM " + table + " ORDER BY " + all,
             "SELECT * FROM " + table + " WHERE " + leading + " > 1 ORDER BY " + first,
-            "SELECT * FROM " + table + " WHERE " + leading +
-                " BETWEEN 0 AND 100 ORDER BY " + all,
+            "SELECT * FROM " + table + " WHERE " + leading + " BETWEEN 0 AND 100 ORDER BY " + all,
             "SELECT TOP 50 PERCENT * FROM " + table + " WHERE " + leading +
                 " IS NOT NULL ORDER BY " + first,
         };
