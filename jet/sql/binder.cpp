@@ -162,7 +162,7 @@ void Binder::bindSelect(const SelectCore& core, BoundSelect& select, BoundQuery&
     }
     select.predicate = core.predicate;
     select.top = core.top;
-    Scope scope{&select, &query, outer};
+    Scope scope{&select, &query, outer, &core};
     for (const auto& ref : core.from) {
         auto node = bindFrom(*ref, select, scope);
         if (!select.from) {
@@ -311,23 +311,8 @@ void Binder::bindSelect(const SelectCore& core, BoundSelect& select, BoundQuery&
             BoundOrder order;
             order.descending = item.descending;
             if (select.grouped) checkGrouped(*item.expr, scope, groupTexts);
-            try {
-                order.expr = bindExpr(*item.expr, scope, aggregates);
-            } catch (const Error& e) {
-                // A name that is no source column may be a result column's alias.
-                bool matched = false;
-                if (item.expr->kind == ExprKind::Column && item.expr->names.size() == 1) {
-                    for (size_t i = 0; i < core.items.size(); ++i) {
-                        if (!core.items[i].alias.empty() &&
-                            sameName(core.items[i].alias, item.expr->name())) {
-                            order.expr = bindExpr(*core.items[i].expr, scope, aggregates);
-                            matched = true;
-                            break;
-                        }
-                    }
-                }
-                if (!matched) throw;
-            }
+            // A name that is no source column may be a result column's alias.
+            order.expr = bindExpr(*item.expr, scope, aggregates);
             query.orderBy.push_back(std::move(order));
         }
     }

@@ -57,6 +57,35 @@ BoundExprPtr Binder::parameterValue(const std::string& name) {
 }
 
 BoundExprPtr Binder::bindColumn(const Expr& expr, Scope& scope) {
+    if (BoundExprPtr column = findColumn(expr, scope)) return column;
+    return parameterValue(joinedName(expr));
+}
+
+BoundExprPtr Binder::bindAlias(const Expr& expr, Scope& scope, const AggregateTarget& aggregates) {
+    if (expr.names.size() != 1 || !scope.core) return nullptr;
+    for (const SelectItem& item : scope.core->items) {
+        if (item.alias.empty() || !sameName(item.alias, expr.name())) continue;
+        for (const SelectItem* inUse : aliasesInUse_) {
+            if (inUse == &item) {
+                throw Error(ErrorCode::Syntax, "Circular reference caused by alias '" + item.alias +
+                                                   "' in query definition's SELECT list.");
+            }
+        }
+        aliasesInUse_.push_back(&item);
+        BoundExprPtr bound;
+        try {
+            bound = bindExpr(*item.expr, scope, aggregates);
+        } catch (...) {
+            aliasesInUse_.pop_back();
+            throw;
+        }
+        aliasesInUse_.pop_back();
+        return bound;
+    }
+    return nullptr;
+}
+
+BoundExprPtr Binder::findColumn(const Expr& expr, Scope& scope) {
     if (expr.names.size() <= 2) {
         const std::string qualifier = expr.qualifier();
         int depth = 0;
@@ -97,7 +126,7 @@ BoundExprPtr Binder::bindColumn(const Expr& expr, Scope& scope) {
             }
         }
     }
-    return parameterValue(joinedName(expr));
+    return nullptr;
 }
 
 BoundExprPtr Binder::bindExpr(const Expr& expr, Scope& scope, const AggregateTarget& aggregates) {
@@ -116,8 +145,21 @@ BoundExprPtr Binder::bindExpr(const Expr& expr, Scope& scope, const AggregateTar
             bound->kind = BoundKind::Literal;
             bound->value = expr.value;
             return bound;
-        case ExprKind::Column:
-            return bindColumn(expr, scope);
+        case ExprKind::Column: {
+            if (BoundExprPtr column = findColumn(expr, scope)) return column;
+            if (BoundExprPtr aliased = bindAlias(expr, scope, aggregates)) return aliased;
+            // Yes and No (On and Off) are Access's words for True and False.
+            if (expr.names.size() == 1) {
+                const std::string word = foldName(expr.name());
+                if (word == "yes" || word == "on" || word == "no" || word == "off") {
+                    bound->kind = BoundKind::Literal;
+                    bound->value = Value::boolean(word == "yes" || word == "on");
+                    bound->text = expr.name();
+                    return bound;
+                }
+            }
+            return parameterValue(joinedName(expr));
+        }
         case ExprKind::Star:
             throw Error(ErrorCode::Syntax,
                         "Syntax error in query expression '" + exprText(expr) + "'.");

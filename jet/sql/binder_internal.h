@@ -15,6 +15,9 @@ struct Scope {
     BoundSelect* select = nullptr;
     BoundQuery* query = nullptr;
     Scope* outer = nullptr;
+    // The SELECT as written, whose aliases a name may refer to; null where
+    // there are none to refer to (the ORDER BY of a UNION).
+    const SelectCore* core = nullptr;
 };
 
 // Where aggregates may appear while an expression is bound.
@@ -40,13 +43,21 @@ private:
     void addNamedSource(const TableRef& ref, BoundSelect& select);
     void addDerivedSource(std::shared_ptr<BoundQuery> derived, const std::string& name,
                           BoundSelect& select);
+    // A name as a column of a source, else a parameter.
     BoundExprPtr bindColumn(const Expr& expr, Scope& scope);
+    // The column of a source (this query's or an outer one's) `expr` names;
+    // null when there is none.
+    BoundExprPtr findColumn(const Expr& expr, Scope& scope);
+    // A name that is no column may be the alias of an expression of the same
+    // SELECT, which it then stands for; null when it is none.
+    BoundExprPtr bindAlias(const Expr& expr, Scope& scope, const AggregateTarget& aggregates);
     BoundExprPtr parameterValue(const std::string& name);
     void checkGrouped(const Expr& expr, Scope& scope, const std::vector<std::string>& groupTexts);
 
     Database& db_;
     const QueryParameters& parameters_;
     int storedQueryDepth_ = 0;
+    std::vector<const SelectItem*> aliasesInUse_;  // against an alias standing for itself
 };
 
 // The text of an expression for messages and for matching GROUP BY terms.

@@ -1,6 +1,10 @@
-// IIf, Nz, IsNull, IsNumeric, IsDate.
+// IIf, Switch, Choose, Nz, IsNull, IsNumeric, IsDate.
+#include <cmath>
+
+#include "jet/error.h"
 #include "jet/sql/functions_registry.h"
 #include "jet/sql/value_ops_convert.h"
+#include "jet/sql/value_ops_errors.h"
 
 namespace jet {
 
@@ -8,6 +12,29 @@ namespace {
 
 Value iifFn(const std::vector<Value>& a, const FunctionContext& c) {
     return iifTakesTruePart(a[0], *c.locale) ? a[1] : a[2];
+}
+
+[[noreturn]] void throwInvalidCall() {
+    throw Error(ErrorCode::InvalidArgument, "Invalid procedure call or argument");
+}
+
+// Switch(condition1, value1, condition2, value2, ...): the value of the first
+// condition that is True; Null when none is.
+Value switchFn(const std::vector<Value>& a, const FunctionContext& c) {
+    if (a.size() % 2 != 0) throwInvalidCall();
+    for (size_t i = 0; i < a.size(); i += 2) {
+        if (iifTakesTruePart(a[i], *c.locale)) return a[i + 1];
+    }
+    return Value::null();
+}
+
+// Choose(index, choice1, choice2, ...): the choice the index (rounded to a
+// whole number) names; Null when it names none.
+Value chooseFn(const std::vector<Value>& a, const FunctionContext& c) {
+    if (a[0].isNull()) throwInvalidUseOfNull();
+    const double index = std::nearbyint(toDouble(a[0], *c.locale));
+    if (index < 1 || index >= static_cast<double>(a.size())) return Value::null();
+    return a[static_cast<size_t>(index)];
 }
 
 // In a query Nz without a second argument gives a zero-length string.
@@ -40,6 +67,8 @@ Value isDateFn(const std::vector<Value>& a, const FunctionContext& c) {
 
 void addInspectionFunctions(std::vector<FunctionInfo>& out) {
     out.push_back({"IIf", 3, 3, iifFn, FunctionKind::Conditional});
+    out.push_back({"Switch", 2, 254, switchFn});
+    out.push_back({"Choose", 2, 254, chooseFn});
     out.push_back({"Nz", 1, 2, nzFn});
     out.push_back({"IsNull", 1, 1, isNullFn});
     out.push_back({"IsNumeric", 1, 1, isNumericFn});
