@@ -146,6 +146,17 @@ constexpr std::array kFunctionTypes = {
     NamedType{"Str", DataType::Text},
     NamedType{"MonthName", DataType::Text},
     NamedType{"WeekdayName", DataType::Text},
+    NamedType{"StrReverse", DataType::Text},
+    NamedType{"Chr", DataType::Text},
+    NamedType{"ChrW", DataType::Text},
+    NamedType{"Asc", DataType::Integer},
+    NamedType{"AscW", DataType::Integer},
+    NamedType{"Hex", DataType::Text},
+    NamedType{"Oct", DataType::Text},
+    NamedType{"FormatNumber", DataType::Text},
+    NamedType{"FormatPercent", DataType::Text},
+    NamedType{"FormatCurrency", DataType::Text},
+    NamedType{"FormatDateTime", DataType::Text},
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "jet/sql/functions_registry.h"
 #include "jet/sql/value_ops_calendar.h"
 #include "jet/sql/value_ops_convert.h"
+#include "jet/sql/value_ops_errors.h"
 #include "jet/sql/value_ops_text.h"
 
 namespace jet {
@@ -179,10 +180,63 @@ Value formatFn(const std::vector<Value>& a, const FunctionContext& c) {
     return formatValue(a[0], format, *c.locale, firstDay, firstWeek);
 }
 
+// The options FormatNumber, FormatPercent and FormatCurrency share:
+// (value, digits after the point, leading zero, parentheses for negatives,
+// grouping). -1 digits and -2 (use the default) for the others give the
+// locale's settings: two digits, a leading zero, grouping, and parentheses
+// for negative currency only. `prefix` and `suffix` go around the digits of
+// each section.
+Value formatWithOptions(const std::vector<Value>& a, const FunctionContext& c,
+                        const std::string& prefix, const std::string& suffix,
+                        bool parenthesesByDefault) {
+    int64_t digits = optionalLongArg(a, 1, -1, c);
+    if (digits == -1) digits = 2;
+    if (digits < 0 || digits > 99) throwInvalidCall();
+    const int64_t leading = optionalLongArg(a, 2, -2, c);
+    const int64_t parentheses = optionalLongArg(a, 3, -2, c);
+    const int64_t grouping = optionalLongArg(a, 4, -2, c);
+    if (a[0].isNull()) return Value::null();
+    std::string body = grouping != 0 ? "#,##" : "";
+    body += leading != 0 ? "0" : "#";
+    if (digits > 0) body += "." + std::string(static_cast<size_t>(digits), '0');
+    const std::string section = prefix + body + suffix;
+    const bool negativeInParentheses = parentheses == -2 ? parenthesesByDefault : parentheses != 0;
+    const std::string pattern = negativeInParentheses ? section + ";(" + section + ")" : section;
+    return formatValue(a[0], pattern, *c.locale);
+}
+
+Value formatNumberFn(const std::vector<Value>& a, const FunctionContext& c) {
+    return formatWithOptions(a, c, "", "", false);
+}
+
+Value formatPercentFn(const std::vector<Value>& a, const FunctionContext& c) {
+    return formatWithOptions(a, c, "", "%", false);
+}
+
+Value formatCurrencyFn(const std::vector<Value>& a, const FunctionContext& c) {
+    return formatWithOptions(a, c, "\"" + c.locale->currencySymbol + "\"", "",
+                             c.locale->currencyNegativeInParentheses);
+}
+
+// FormatDateTime(value, named format): 0 General Date, 1 Long Date, 2 Short
+// Date, 3 Long Time, 4 Short Time.
+Value formatDateTimeFn(const std::vector<Value>& a, const FunctionContext& c) {
+    static const char* const kNames[] = {"General Date", "Long Date", "Short Date", "Long Time",
+                                         "Short Time"};
+    const int64_t named = optionalLongArg(a, 1, 0, c);
+    if (named < 0 || named > 4) throwInvalidCall();
+    if (a[0].isNull()) return Value::null();
+    return formatValue(a[0], kNames[named], *c.locale);
+}
+
 }  // namespace
 
 void addFormatFunctions(std::vector<FunctionInfo>& out) {
     out.push_back({"Format", 1, 4, formatFn});
+    out.push_back({"FormatNumber", 1, 5, formatNumberFn});
+    out.push_back({"FormatPercent", 1, 5, formatPercentFn});
+    out.push_back({"FormatCurrency", 1, 5, formatCurrencyFn});
+    out.push_back({"FormatDateTime", 1, 2, formatDateTimeFn});
 }
 
 }  // namespace jet

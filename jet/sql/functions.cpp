@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <set>
 #include <unordered_map>
 
 #include "jet/error.h"
@@ -56,7 +57,17 @@ double systemNow() {
 
 const FunctionInfo* findFunction(std::string_view name) {
     const Registry& r = registry();
-    auto it = r.byUpperName.find(asciiUpper(name));
+    std::string upper = asciiUpper(name);
+    // Left$, Format$ ... are the forms of the text functions that VBA types
+    // as String; in a query they are the same functions.
+    static const std::set<std::string, std::less<>> kDollarForms = {
+        "CHR", "CHRW",  "FORMAT", "HEX",   "LCASE", "LEFT",   "LTRIM", "MID",
+        "OCT", "RIGHT", "RTRIM",  "SPACE", "STR",   "STRING", "TRIM",  "UCASE"};
+    if (upper.size() > 1 && upper.back() == '$' &&
+        kDollarForms.contains(std::string_view(upper).substr(0, upper.size() - 1))) {
+        upper.pop_back();
+    }
+    auto it = r.byUpperName.find(upper);
     return it == r.byUpperName.end() ? nullptr : &r.entries[it->second];
 }
 

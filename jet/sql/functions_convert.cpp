@@ -1,6 +1,6 @@
 // Conversion functions: CStr, CInt, CLng, CByte, CSng, CDbl, CCur, CDec,
-// CDate, CBool, Val, Str. The C* functions refuse Null ("Invalid use of
-// Null") as Access does; Str passes Null through.
+// CDate, CBool, CVar, Val, Str, Hex, Oct. The C* functions refuse Null
+// ("Invalid use of Null") as Access does; Str, Hex and Oct pass Null through.
 #include <cctype>
 #include <cmath>
 #include <limits>
@@ -123,6 +123,32 @@ Value strFn(const std::vector<Value>& a, const FunctionContext& c) {
     return Value::text(s);
 }
 
+// Hex and Oct: the digits of a whole number; negative numbers as the
+// two's complement of an Integer when they fit one, else of a Long.
+Value radixText(const Value& v, int bitsPerDigit, const FunctionContext& c) {
+    if (v.isNull()) return Value::null();
+    const int64_t n = toWholeNumber(v, INT32_MIN, INT32_MAX, *c.locale);
+    uint64_t bits = static_cast<uint64_t>(n);
+    if (n < 0) bits &= n >= -32768 ? 0xFFFFu : 0xFFFFFFFFu;
+    const char* digits = "0123456789ABCDEF";
+    const uint64_t mask = (1u << bitsPerDigit) - 1;
+    std::string out;
+    do {
+        out.insert(out.begin(), digits[bits & mask]);
+        bits >>= bitsPerDigit;
+    } while (bits != 0);
+    return Value::text(out);
+}
+Value hexFn(const std::vector<Value>& a, const FunctionContext& c) {
+    return radixText(a[0], 4, c);
+}
+Value octFn(const std::vector<Value>& a, const FunctionContext& c) {
+    return radixText(a[0], 3, c);
+}
+Value cVarFn(const std::vector<Value>& a, const FunctionContext&) {
+    return a[0];
+}
+
 }  // namespace
 
 void addConversionFunctions(std::vector<FunctionInfo>& out) {
@@ -138,6 +164,9 @@ void addConversionFunctions(std::vector<FunctionInfo>& out) {
     out.push_back({"CBool", 1, 1, cBoolFn});
     out.push_back({"Val", 1, 1, valFn});
     out.push_back({"Str", 1, 1, strFn});
+    out.push_back({"Hex", 1, 1, hexFn});
+    out.push_back({"Oct", 1, 1, octFn});
+    out.push_back({"CVar", 1, 1, cVarFn});
 }
 
 }  // namespace jet

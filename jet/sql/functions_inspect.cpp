@@ -1,7 +1,6 @@
 // IIf, Switch, Choose, Nz, IsNull, IsNumeric, IsDate.
 #include <cmath>
 
-#include "jet/error.h"
 #include "jet/sql/functions_registry.h"
 #include "jet/sql/value_ops_convert.h"
 #include "jet/sql/value_ops_errors.h"
@@ -12,10 +11,6 @@ namespace {
 
 Value iifFn(const std::vector<Value>& a, const FunctionContext& c) {
     return iifTakesTruePart(a[0], *c.locale) ? a[1] : a[2];
-}
-
-[[noreturn]] void throwInvalidCall() {
-    throw Error(ErrorCode::InvalidArgument, "Invalid procedure call or argument");
 }
 
 // Switch(condition1, value1, condition2, value2, ...): the value of the first

@@ -1,6 +1,10 @@
 // Text functions: Len, Left, Right, Mid, InStr, InStrRev, Replace, Trim,
-// LTrim, RTrim, UCase, LCase, Space, String, StrComp. Positions count code
-// points from 1.
+// LTrim, RTrim, UCase, LCase, Space, String, StrComp, StrReverse, Chr,
+// ChrW, Asc, AscW. Positions count code points from 1. Chr and Asc use the
+// Western (1252) code page, as Access on an English Windows does.
+#include <algorithm>
+#include <cstdint>
+
 #include "jet/sql/functions_registry.h"
 #include "jet/sql/value_ops_convert.h"
 #include "jet/sql/value_ops_errors.h"
@@ -192,6 +196,57 @@ Value stringFn(const std::vector<Value>& a, const FunctionContext& c) {
     return textValue(std::u32string(n, ch));
 }
 
+// Chr(code): the character of a code 0..255.
+Value chrFn(const std::vector<Value>& a, const FunctionContext& c) {
+    if (a[0].isNull()) throwInvalidUseOfNull();
+    const int64_t code = toWholeNumber(a[0], INT32_MIN, INT32_MAX, *c.locale);
+    if (code < 0 || code > 255) throwInvalidCall();
+    return textValue(std::u32string(1, ansiCharacter(code)));
+}
+
+// ChrW(code): the UTF-16 unit of a code -32768..65535 (negative codes are
+// the units above 32767); a lone surrogate half becomes U+FFFD.
+Value chrWFn(const std::vector<Value>& a, const FunctionContext& c) {
+    if (a[0].isNull()) throwInvalidUseOfNull();
+    int64_t code = toWholeNumber(a[0], INT32_MIN, INT32_MAX, *c.locale);
+    if (code < -32768 || code > 65535) throwInvalidCall();
+    if (code < 0) code += 65536;
+    const char32_t unit = static_cast<char32_t>(code);
+    return textValue(std::u32string(1, unit >= 0xD800 && unit <= 0xDFFF ? 0xFFFD : unit));
+}
+
+// The first character of a text that must not be empty.
+char32_t firstCharacter(const Value& v, const FunctionContext& c) {
+    if (v.isNull()) throwInvalidUseOfNull();
+    const std::u32string s = codePoints(v, c);
+    if (s.empty()) throwInvalidCall();
+    return s[0];
+}
+
+// Asc(text): the code page code of the first character; "?" (63) for one the
+// code page does not have.
+Value ascFn(const std::vector<Value>& a, const FunctionContext& c) {
+    const char32_t ch = firstCharacter(a[0], c);
+    for (int64_t code = 0; code < 256; ++code) {
+        if (ansiCharacter(code) == ch) return Value::integer(code);
+    }
+    return Value::integer('?');
+}
+
+// AscW(text): the first UTF-16 unit of the text.
+Value ascWFn(const std::vector<Value>& a, const FunctionContext& c) {
+    const char32_t ch = firstCharacter(a[0], c);
+    if (ch >= 0x10000) return Value::integer(0xD800 + ((ch - 0x10000) >> 10));
+    return Value::integer(ch);
+}
+
+Value strReverseFn(const std::vector<Value>& a, const FunctionContext& c) {
+    if (a[0].isNull()) throwInvalidUseOfNull();
+    std::u32string s = codePoints(a[0], c);
+    std::reverse(s.begin(), s.end());
+    return textValue(s);
+}
+
 Value strCompFn(const std::vector<Value>& a, const FunctionContext& c) {
     bool textCompare = textCompareArg(a, 2, c);
     if (a[0].isNull() || a[1].isNull()) return Value::null();
@@ -218,6 +273,11 @@ void addTextFunctions(std::vector<FunctionInfo>& out) {
     out.push_back({"Space", 1, 1, spaceFn});
     out.push_back({"String", 2, 2, stringFn});
     out.push_back({"StrComp", 2, 3, strCompFn});
+    out.push_back({"StrReverse", 1, 1, strReverseFn});
+    out.push_back({"Chr", 1, 1, chrFn});
+    out.push_back({"ChrW", 1, 1, chrWFn});
+    out.push_back({"Asc", 1, 1, ascFn});
+    out.push_back({"AscW", 1, 1, ascWFn});
 }
 
 }  // namespace jet

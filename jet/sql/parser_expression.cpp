@@ -21,6 +21,12 @@ bool isClauseWord(std::string_view upper) {
     return false;
 }
 
+// Reserved words that are also the names of functions: a call of one
+// (followed by "(") is a function call.
+bool isFunctionKeyword(std::string_view upper) {
+    return upper == "LEFT" || upper == "RIGHT" || upper == "ASC";
+}
+
 std::string_view errorPrefix(ExprError e) {
     switch (e) {
         case ExprError::Generic:
@@ -143,7 +149,7 @@ bool Parser::canStartExpression() const {
         case TokenKind::Word:
             return !isReservedWord(t.upper) || t.upper == "NOT" || t.upper == "EXISTS" ||
                    t.upper == "TRUE" || t.upper == "FALSE" || t.upper == "NULL" ||
-                   ((t.upper == "LEFT" || t.upper == "RIGHT") && at(TokenKind::LeftParen, 1));
+                   (isFunctionKeyword(t.upper) && at(TokenKind::LeftParen, 1));
         case TokenKind::Comma:
         case TokenKind::Semicolon:
         case TokenKind::End:
@@ -465,7 +471,7 @@ ExprPtr Parser::primary() {
     }
     if (t.upper == "NOT") return notLevel();
     const bool call = at(TokenKind::LeftParen, 1);
-    if (isReservedWord(t.upper) && !(call && (t.upper == "LEFT" || t.upper == "RIGHT"))) {
+    if (isReservedWord(t.upper) && !(call && isFunctionKeyword(t.upper))) {
         failExpr(ExprError::Generic);
     }
     return call ? functionCall() : namePath();
