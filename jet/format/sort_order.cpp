@@ -14,7 +14,9 @@
 #include "jet/format/sort_order.h"
 
 #include <array>
+#include <set>
 #include <span>
+#include <string>
 
 #include "jet/format/sort_order_codes.h"
 
@@ -73,7 +75,47 @@ std::array<uint8_t, 2> surrogateInline(char16_t c, CodeKind kind) {
     return {static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
 }
 
-// The extra-bytes section, one slot per character with inline bytes.
+// Characters Access sorts as several letters (ß as "ss", æ as "ae", the
+// ligatures ǆ, ﬁ, ...) have as inline bytes the codes of those letters, and
+// each of the letters takes a position of its own in the extra and
+// unprintable sections, as the keys of Access-made indexes show ("Nuß-Nougat",
+// "großmärkte"). A letter's code is one byte in General legacy, two in
+// General 2010.
+class LetterCodes {
+public:
+    explicit LetterCodes(CharCode (*lookup)(char16_t)) : unit_(lookup(u'a').bytes.size()) {
+        for (unsigned c = 0; c <= 0xffff; ++c) {
+            const CharCode code = lookup(static_cast<char16_t>(c));
+            const bool letterLike = code.kind == CodeKind::Simple ||
+                                    code.kind == CodeKind::International ||
+                                    code.kind == CodeKind::InternationalExt;
+            if (letterLike && code.bytes.size() == unit_) {
+                singles_.emplace(code.bytes.begin(), code.bytes.end());
+            }
+        }
+    }
+
+    // How many letters the inline bytes of `code` stand for: one, unless
+    // they are the codes of several single characters one after another.
+    size_t lettersOf(const CharCode& code) const {
+        const size_t size = code.bytes.size();
+        if (unit_ == 0 || size < 2 * unit_ || size % unit_ != 0) return 1;
+        for (size_t i = 0; i < size; i += unit_) {
+            if (!singles_.contains(
+                    std::string(code.bytes.begin() + static_cast<long>(i),
+                                code.bytes.begin() + static_cast<long>(i + unit_)))) {
+                return 1;
+            }
+        }
+        return size / unit_;
+    }
+
+private:
+    size_t unit_;
+    std::set<std::string, std::less<>> singles_;
+};
+
+// The extra-bytes section, one slot per letter with inline bytes.
 struct ExtraCodes {
     bool started = false;
     std::vector<uint8_t> bytes;
@@ -91,8 +133,9 @@ struct ExtraCodes {
         started = true;
         padTo(position);
         if (!extra.empty()) {
+            // One byte for each letter the character stands for.
             bytes.insert(bytes.end(), extra.begin(), extra.end());
-            ++slots;
+            slots += extra.size();
         } else if (!bytes.empty()) {
             bytes.back() = static_cast<uint8_t>(bytes.back() + modifier);
         } else {
@@ -124,14 +167,13 @@ void appendCrazyCodes(std::vector<uint8_t>& out, std::vector<uint8_t> flags) {
     out.insert(out.end(), kCrazySuffix.begin(), kCrazySuffix.end());
 }
 
-template <typename Lookup>
 void appendGeneralKey(std::vector<uint8_t>& out, std::u16string_view text, bool ascending,
-                      Lookup lookup) {
+                      CharCode (*lookup)(char16_t), const LetterCodes& letters) {
     const size_t start = out.size();
     ExtraCodes extra;
     std::vector<uint8_t> unprintable;
     std::vector<uint8_t> crazyFlags;
-    size_t position = 0;  // counts characters with inline bytes
+    size_t position = 0;  // counts the letters of characters with inline bytes
 
     for (char16_t c : keyedPart(text)) {
         CharCode code = lookup(c);
@@ -144,7 +186,7 @@ void appendGeneralKey(std::vector<uint8_t>& out, std::u16string_view text, bool 
         const size_t here = position;
         if (code.kind != CodeKind::Unprintable && !code.bytes.empty()) {
             out.insert(out.end(), code.bytes.begin(), code.bytes.end());
-            ++position;
+            position += letters.lettersOf(code);
         }
         if (code.kind == CodeKind::Simple) continue;
 
@@ -236,12 +278,16 @@ void appendTextKey(std::vector<uint8_t>& out, std::u16string_view text, SortOrde
         case SortOrderKind::General97:
             appendGeneral97Key(out, text, ascending);
             return;
-        case SortOrderKind::GeneralLegacy:
-            appendGeneralKey(out, text, ascending, sort_order_detail::generalLegacyCode);
+        case SortOrderKind::GeneralLegacy: {
+            static const LetterCodes letters(sort_order_detail::generalLegacyCode);
+            appendGeneralKey(out, text, ascending, sort_order_detail::generalLegacyCode, letters);
             return;
-        case SortOrderKind::General2010:
-            appendGeneralKey(out, text, ascending, sort_order_detail::general2010Code);
+        }
+        case SortOrderKind::General2010: {
+            static const LetterCodes letters(sort_order_detail::general2010Code);
+            appendGeneralKey(out, text, ascending, sort_order_detail::general2010Code, letters);
             return;
+        }
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <optional>
 #include <ostream>
@@ -312,6 +313,39 @@ TEST(IndexKeyOrderTest, TextSortsCaseInsensitivelyInEveryOrder) {
         EXPECT_EQ(encodeTextKey(u"abc", order), encodeTextKey(u"ABC", order));
         EXPECT_EQ(encodeTextKey(u"Zebra", order), encodeTextKey(u"zEBRA", order));
         EXPECT_NE(encodeTextKey(u"abc", order), encodeTextKey(u"abd", order));
+    }
+}
+
+// Keys an Access-made General legacy index holds for texts with ß (sorted
+// as "ss"): each of its letters takes a position of its own, which moves the
+// accent marks and the hyphen records after it.
+TEST(IndexKeyTextTest, ExpandedCharactersTakeAPositionForEachLetter) {
+    auto hex = [](const std::vector<uint8_t>& bytes) {
+        std::string out;
+        char buffer[4];
+        for (uint8_t b : bytes) {
+            std::snprintf(buffer, sizeof buffer, "%02x ", b);
+            out += buffer;
+        }
+        return out;
+    };
+    const struct {
+        std::u16string text;
+        std::string key;
+    } cases[] = {
+        {u"Heli S\u00fc\u00dfwaren GmbH & Co. KG",
+         "57 51 5e 59 07 6b 6f 6b 6b 73 4a 69 51 62 07 55 60 4c 57 07 12 07 4d 64 1c 07 5c 55 01 "
+         "02 02 02 02 02 02 13 00 "},
+        {u"Plutzer Lebensmittelgro\u00dfm\u00e4rkte AG",
+         "66 5e 6f 6d 78 51 69 07 5e 51 4c 51 62 6b 60 59 6d 6d 51 5e 55 69 64 6b 6b 60 4a 69 5c "
+         "6d 51 07 4a 55 01 02 02 02 02 02 02 02 02 02 02 02 02 02 02 02 02 02 02 02 02 02 02 02 "
+         "02 02 02 13 00 "},
+        {u"NuNuCa Nu\u00df-Nougat-Creme",
+         "62 6f 62 6f 4d 4a 07 62 6f 6b 6b 62 64 6f 55 4a 6d 4d 69 51 60 51 01 01 01 01 80 33 06 "
+         "82 80 4b 06 82 00 "},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(hex(encodeTextKey(c.text, SortOrderKind::GeneralLegacy)), c.key);
     }
 }
 
