@@ -392,7 +392,7 @@ std::shared_ptr<BoundQuery> bindStatement(Database& db, const Statement& stateme
     for (const auto& declared : statement.parameters) {
         bool given = false;
         for (const auto& [name, value] : parameters.named)
-            given = given || sameName(name, declared.name);
+            given = given || detail::sameParameterName(name, declared.name);
         if (!given) {
             throw Error(ErrorCode::InvalidArgument,
                         "No value given for one or more required parameters.");

@@ -43,9 +43,20 @@ std::string joinedName(const Expr& expr) {
 
 }  // namespace
 
+bool sameParameterName(std::string_view a, std::string_view b) {
+    auto unbracketed = [](std::string_view name) {
+        std::string out;
+        for (char c : name) {
+            if (c != '[' && c != ']') out += c;
+        }
+        return out;
+    };
+    return sameName(unbracketed(a), unbracketed(b));
+}
+
 BoundExprPtr Binder::parameterValue(const std::string& name) {
     for (const auto& [key, value] : parameters_.named) {
-        if (sameName(key, name)) {
+        if (sameParameterName(key, name)) {
             auto bound = std::make_unique<BoundExpr>();
             bound->kind = BoundKind::Literal;
             bound->value = value;

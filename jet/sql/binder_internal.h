@@ -60,6 +60,11 @@ private:
     std::vector<const SelectItem*> aliasesInUse_;  // against an alias standing for itself
 };
 
+// Whether two names are the same parameter: without regard to case and to
+// the brackets around their parts ("[Forms]![Dialog]![Start]" is
+// "Forms![Dialog]!Start").
+bool sameParameterName(std::string_view a, std::string_view b);
+
 // The text of an expression for messages and for matching GROUP BY terms.
 std::string exprText(const Expr& expr);
 bool isAggregateCall(const Expr& expr);

@@ -104,7 +104,8 @@ Statement Parser::statement() {
 
 // PARAMETERS name type [(size)], ...;  A name may be written without
 // brackets even when it holds blanks ("User Name Text"): everything before the
-// type word is the name.
+// type word is the name, including the ! and . of a name that refers to a
+// form's control ("[Forms]![Sales Dialog]![Start] DateTime").
 std::vector<ParameterDecl> Parser::parameters() {
     constexpr std::string_view kMessage = "Syntax error in PARAMETER clause.";
     std::vector<ParameterDecl> out;
@@ -136,7 +137,9 @@ std::vector<ParameterDecl> Parser::parameters() {
             p.name = nameStart.text;
         } else {
             for (size_t i = first; i < typeAt; ++i) {
-                if (tokens_[i].kind != TokenKind::Word && tokens_[i].kind != TokenKind::Name) {
+                const TokenKind kind = tokens_[i].kind;
+                const bool separator = kind == TokenKind::Bang || kind == TokenKind::Dot;
+                if (kind != TokenKind::Word && kind != TokenKind::Name && !separator) {
                     failAt(kMessage, tokens_[i].offset);
                 }
             }
