@@ -4,9 +4,11 @@
 // clear of each other.
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "jet/catalog/consistency_check_internal.h"
 #include "jet/format/data_page.h"
+#include "jet/format/usage_map.h"
 
 namespace jet::consistency {
 namespace {
@@ -78,8 +80,19 @@ void checkPages(Database& db, CheckReport& report) {
     // hold something else) until the file is compacted. They hold nothing
     // anyone reads, so they are noted, not counted as damage.
     std::map<uint32_t, std::vector<uint32_t>> leftBehind;
+    // Pages the free-page map gives as free hold whatever they held last;
+    // nothing reads them, so they are not judged. An unreadable map judges
+    // every page.
+    std::set<uint32_t> freePages;
+    try {
+        const std::vector<uint32_t> free =
+            readUsageMap(pages, v, RowPointer{kFileMapPage, 0}.packed());
+        freePages.insert(free.begin(), free.end());
+    } catch (const Error&) {
+    }
     for (uint32_t n = 1; n < pages.pageCount(); ++n) {
         ++report.pagesChecked;
+        if (freePages.contains(n)) continue;
         PageRef ref;
         try {
             ref = pages.page(n);

@@ -173,6 +173,10 @@ CharCode generalLegacyCode(char16_t c) {
 }
 
 CharCode general97Code(char16_t c) {
+    // The recorded codes leave U+0000 out, but Access 97 keys it like the
+    // other control characters (a system table's name ending in NUL, in an
+    // Access-made Jet 3 file, has the byte 0x10 for it).
+    if (c == 0) return general97Table().at(1);
     if (c <= 0xff) return general97Table().at(c);
     for (const auto& pair : sort_order_data::kGeneral97Equivalents) {
         if (pair[0] == c) return general97Table().at(pair[1]);

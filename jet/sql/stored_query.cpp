@@ -29,6 +29,15 @@ bool isKnownAttribute(int attribute) {
            attribute == kEndAttribute;
 }
 
+// Access 2010 and later add rows of attributes past ORDER BY that hold only a
+// flag (attribute 12, flag 1, in an Access-made Northwind); they name nothing
+// the SQL text shows and are passed over. A row of an unknown attribute that
+// holds a name or an expression may change the query's meaning: refused.
+bool isIgnorableAttribute(const QueryRow& row) {
+    return row.attribute > kOrderByAttribute && row.attribute != kEndAttribute && !row.expression &&
+           !row.name1 && !row.name2;
+}
+
 std::string joined(const std::vector<std::string>& items, std::string_view separator) {
     std::string out;
     for (std::size_t i = 0; i < items.size(); ++i) {
@@ -49,10 +58,11 @@ public:
                 fail("its rows mix object ids " + std::to_string(objectId_) + " and " +
                      std::to_string(row.objectId));
             }
-            if (!isKnownAttribute(row.attribute)) {
+            if (!isKnownAttribute(row.attribute) && !isIgnorableAttribute(row)) {
                 fail("unknown attribute code " + std::to_string(row.attribute));
             }
         }
+        std::erase_if(rows_, [](const QueryRow& row) { return isIgnorableAttribute(row); });
         std::stable_sort(rows_.begin(), rows_.end(), [](const QueryRow& a, const QueryRow& b) {
             return a.attribute != b.attribute ? a.attribute < b.attribute : a.order < b.order;
         });

@@ -14,6 +14,7 @@
 #include "jet/format/data_page.h"
 #include "jet/format/index_page.h"
 #include "jet/format/long_value.h"
+#include "jet/format/usage_map.h"
 #include "jet/table/table_scan.h"
 #include "support/fixtures.h"
 
@@ -359,7 +360,7 @@ const std::vector<DamageCase>& damageCases() {
                            static_cast<uint16_t>(jet::kRowDeletedFlag | (file.pageSize - 1)));
              return "page " + std::to_string(n) + ": the rows at";
          }},
-        {"parent entry differs from its child's last entry", "V2000/compIndexTestV2000.mdb",
+        {"parent entry below its child's last entry", "V2000/compIndexTestV2000.mdb",
          [](jet::Database& db, FileBytes& file) {
              for (const jet::CatalogObject* t : db.tables(true)) {
                  auto def = db.tableAt(t->tdefPage(), t->name);
@@ -368,13 +369,16 @@ const std::vector<DamageCase>& damageCases() {
                      if (root[0] != jet::kPageIndexNode) continue;
                      std::vector<size_t> bounds = entryBounds(db, root);
                      if (bounds.size() < 2) continue;
-                     // The row number of the first entry: before the
-                     // 4-byte child pointer at the end of the entry.
-                     root[bounds[1] - 5] ^= 0x01;
+                     // The row pointer of the first entry (3-byte page,
+                     // row), before the 4-byte child pointer at its end,
+                     // read big-endian and lowered by one.
+                     uint8_t* pointer = root + bounds[1] - 8;
+                     for (int i = 3; i >= 0 && pointer[i]-- == 0; --i) {
+                     }
                      jet::IndexPage parsed =
                          jet::parseIndexPage(*db.pages().page(real.rootPage), false);
                      return "page " + std::to_string(parsed.entries.front().childPage) +
-                            ": its last entry differs from its parent's entry for it";
+                            ": its last entry lies past its parent's entry for it";
                  }
              }
              throw std::runtime_error("no index with an intermediate page");
@@ -484,6 +488,29 @@ INSTANTIATE_TEST_SUITE_P(Cases, DamagedCopy, ::testing::Range<size_t>(0, damageC
                              }
                              return name;
                          });
+
+// A page the free-page map gives as free holds whatever it held last and is
+// not judged (Access's own files have free pages with stale rows).
+TEST(ConsistencyCheck, FreePagesAreNotJudged) {
+    std::string expected;
+    uint32_t freed = 0;
+    const jet::CheckReport report = checkDamagedCopy(
+        "V2000/indexTestV2000.mdb",
+        [&](jet::Database& db, FileBytes& file) {
+            const std::vector<uint32_t> free =
+                jet::readUsageMap(db.pages(), db.version(), jet::RowPointer{1, 0}.packed());
+            if (free.empty() || free.front() >= db.pages().pageCount()) {
+                throw std::runtime_error("the fixture has no free page");
+            }
+            freed = free.front();
+            file.page(freed)[0] = 0x07;  // a type no page has
+            return std::string();
+        },
+        expected);
+    for (const std::string& line : report.problems) {
+        EXPECT_EQ(line.find("page " + std::to_string(freed) + " "), std::string::npos) << line;
+    }
+}
 
 // Access leaves the data pages of a deleted table behind until the file is
 // compacted, and may reuse the table's definition page meanwhile: such pages

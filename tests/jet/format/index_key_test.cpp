@@ -319,7 +319,7 @@ TEST(IndexKeyOrderTest, TextSortsCaseInsensitivelyInEveryOrder) {
 // Keys an Access-made General legacy index holds for texts with ß (sorted
 // as "ss"): each of its letters takes a position of its own, which moves the
 // accent marks and the hyphen records after it.
-TEST(IndexKeyTextTest, ExpandedCharactersTakeAPositionForEachLetter) {
+TEST(IndexKeyTextTest, KeysAccessMadeIndexesHold) {
     auto hex = [](const std::vector<uint8_t>& bytes) {
         std::string out;
         char buffer[4];
@@ -347,6 +347,10 @@ TEST(IndexKeyTextTest, ExpandedCharactersTakeAPositionForEachLetter) {
     for (const auto& c : cases) {
         EXPECT_EQ(hex(encodeTextKey(c.text, SortOrderKind::GeneralLegacy)), c.key);
     }
+    // General 97 keys NUL as the other control characters, as an Access 97
+    // system table's name ending in NUL shows.
+    EXPECT_EQ(hex(encodeTextKey(std::u16string(u"Lock") + u'\0', SortOrderKind::General97)),
+              "6d 72 62 6c 10 00 ");
 }
 
 TEST(IndexKeyTextTest, TrailingSpacesAndCharactersPast255DoNotCount) {

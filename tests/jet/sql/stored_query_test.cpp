@@ -357,6 +357,15 @@ TEST(StoredQueryTest, UnknownTypeCodeGivesUnknownKindWithoutText) {
     EXPECT_EQ(result.sql, "");
 }
 
+// Newer Access writes rows of attributes past ORDER BY holding only a flag;
+// they leave the query as it is.
+TEST(StoredQueryTest, UnknownAttributesWithOnlyAFlagArePassedOver) {
+    const std::vector<QueryRow> plain = {selectType(), table1(), table1Id()};
+    std::vector<QueryRow> flagged = plain;
+    flagged.push_back(row(12, N, N, N, 1));
+    EXPECT_EQ(storedQueryFromRows(flagged).sql, storedQueryFromRows(plain).sql);
+}
+
 TEST(StoredQueryTest, RowsThatCannotFormAQueryAreCorrupt) {
     QueryRow otherObject = table1Id();
     otherObject.objectId = 8;
@@ -367,8 +376,8 @@ TEST(StoredQueryTest, RowsThatCannotFormAQueryAreCorrupt) {
          "no output columns"},
         {"two type rows", {selectType(), selectType(), table1(), table1Id()}, "2 type rows"},
         {"rows of two queries", {selectType(), table1(), otherObject}, "mix object ids"},
-        {"unknown attribute",
-         {selectType(), table1(), table1Id(), row(12, N, N, N)},
+        {"unknown attribute holding an expression",
+         {selectType(), table1(), table1Id(), row(12, N, N, "x > 1")},
          "unknown attribute code 12"},
         {"column without expression",
          {selectType(), table1(), row(6, "x", N, N)},
