@@ -149,6 +149,9 @@ QueryPtr Parser::parenthesizedSubquery(bool inExpression) {
     ++nesting_;
     const std::string_view savedClause = clause_;
     auto q = std::make_unique<Query>(query());
+    // A form's record source saved into a query keeps its own ";" inside the
+    // parentheses: "FROM (SELECT ... ORDER BY x; ) AS T". Access reads it.
+    if (!inExpression && at(TokenKind::Semicolon) && at(TokenKind::RightParen, 1)) advance();
     if (!accept(TokenKind::RightParen)) {
         if (inExpression && at(TokenKind::End)) failExpr(ExprError::MissingParen);
         fail(clause_);
