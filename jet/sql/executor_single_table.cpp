@@ -43,6 +43,8 @@ const IndexDef* indexForOrder(const BoundSource& source, const std::vector<Bound
     for (const IndexDef& index : def.indexes) {
         const RealIndexDef& real = def.realIndexOf(index);
         if (real.columns.size() < wanted.size()) continue;
+        // An index that leaves out rows with nulls does not hold every row.
+        if (real.flags & kIndexIgnoreNulls) continue;
         bool fits = true;
         for (size_t i = 0; i < wanted.size() && fits; ++i) {
             fits = real.columns[i].columnNumber == wanted[i]->number &&

@@ -13,6 +13,7 @@
 #include "sql/select_result_text.h"
 #include "support/fixture_indexes.h"
 #include "support/fixtures.h"
+#include "support/table_file.h"
 
 namespace jet::sql {
 namespace {
@@ -162,6 +163,38 @@ TEST(IndexOrder, SortsWhenTheIndexCannotGiveTheOrder) {
         const PlannedRun sorted = run(*db, c.sql, false);
         EXPECT_EQ(viaIndex.stats.indexOrders, c.indexOrders);
         EXPECT_EQ(rowLines(viaIndex.result), rowLines(sorted.result));
+    }
+}
+
+// An index that leaves out rows with nulls would drop them from the result.
+TEST(IndexOrder, AnIndexThatLeavesOutNullsIsNotWalked) {
+    testing_support::TempDir dir;
+    const std::string path = (dir.path() / "nulls.mdb").string();
+    TableSpec spec;
+    spec.name = "T";
+    spec.columns = {testing_support::columnSpec("Id", 4), testing_support::columnSpec("N", 4)};
+    IndexSpec index;
+    index.name = "N";
+    index.columns = {{"N", true}};
+    index.ignoreNulls = true;
+    spec.indexes = {index};
+    std::vector<std::vector<Value>> rows;
+    for (int i = 1; i <= 6; ++i) {
+        rows.push_back({Value::integer(i), i % 2 ? Value::integer(10 - i) : Value::null()});
+    }
+    testing_support::writeTableFile(path, spec, rows);
+    auto db = Database::open(path);
+    const struct {
+        const char* sql;
+        size_t rows;  // nulls first: Id 2, 4, 6, then 5, 3, 1
+    } cases[] = {{"SELECT Id FROM T ORDER BY N", 6}, {"SELECT TOP 4 Id FROM T ORDER BY N", 4}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sql);
+        const PlannedRun walked = run(*db, c.sql, true);
+        const PlannedRun sorted = run(*db, c.sql, false);
+        EXPECT_EQ(walked.stats.indexOrders, 0u);
+        EXPECT_EQ(rowLines(walked.result), rowLines(sorted.result));
+        EXPECT_EQ(walked.result.rows.size(), c.rows);
     }
 }
 
