@@ -78,9 +78,10 @@ std::array<uint8_t, 2> surrogateInline(char16_t c, CodeKind kind) {
 // Characters Access sorts as several letters (ß as "ss", æ as "ae", the
 // ligatures ǆ, ﬁ, ...) have as inline bytes the codes of those letters, and
 // each of the letters takes a position of its own in the extra and
-// unprintable sections, as the keys of Access-made indexes show ("Nuß-Nougat",
-// "großmärkte"). A letter's code is one byte in General legacy, two in
-// General 2010.
+// unprintable sections, as the keys of Access-made General legacy indexes
+// show ("Nuß-Nougat", "großmärkte"). General 2010 is left counting one
+// position per character: its tables make many characters (ü among them)
+// two codes long, and no Access-made key has shown how it counts them.
 class LetterCodes {
 public:
     explicit LetterCodes(CharCode (*lookup)(char16_t)) : unit_(lookup(u'a').bytes.size()) {
@@ -168,7 +169,7 @@ void appendCrazyCodes(std::vector<uint8_t>& out, std::vector<uint8_t> flags) {
 }
 
 void appendGeneralKey(std::vector<uint8_t>& out, std::u16string_view text, bool ascending,
-                      CharCode (*lookup)(char16_t), const LetterCodes& letters) {
+                      CharCode (*lookup)(char16_t), const LetterCodes* letters) {
     const size_t start = out.size();
     ExtraCodes extra;
     std::vector<uint8_t> unprintable;
@@ -186,7 +187,7 @@ void appendGeneralKey(std::vector<uint8_t>& out, std::u16string_view text, bool 
         const size_t here = position;
         if (code.kind != CodeKind::Unprintable && !code.bytes.empty()) {
             out.insert(out.end(), code.bytes.begin(), code.bytes.end());
-            position += letters.lettersOf(code);
+            position += letters ? letters->lettersOf(code) : 1;
         }
         if (code.kind == CodeKind::Simple) continue;
 
@@ -280,14 +281,12 @@ void appendTextKey(std::vector<uint8_t>& out, std::u16string_view text, SortOrde
             return;
         case SortOrderKind::GeneralLegacy: {
             static const LetterCodes letters(sort_order_detail::generalLegacyCode);
-            appendGeneralKey(out, text, ascending, sort_order_detail::generalLegacyCode, letters);
+            appendGeneralKey(out, text, ascending, sort_order_detail::generalLegacyCode, &letters);
             return;
         }
-        case SortOrderKind::General2010: {
-            static const LetterCodes letters(sort_order_detail::general2010Code);
-            appendGeneralKey(out, text, ascending, sort_order_detail::general2010Code, letters);
+        case SortOrderKind::General2010:
+            appendGeneralKey(out, text, ascending, sort_order_detail::general2010Code, nullptr);
             return;
-        }
     }
 }
 
