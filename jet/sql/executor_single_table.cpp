@@ -10,9 +10,10 @@
 // - a range on an indexed column: the entries in the range;
 // - otherwise the table in storage order.
 // An index walked for ORDER BY must order its keys exactly as ORDER BY
-// orders values, so only numbers and dates qualify: ORDER BY orders text by
-// the database's sort order, but a text column may carry a sort order of its
-// own, and only the General sort orders are built exactly.
+// orders values: numbers and dates, and text keyed in the database's own
+// General sort order, by which ORDER BY orders text (a column may carry a
+// sort order of its own, and only the General sort orders are built
+// exactly).
 // Rows with equal ORDER BY values come from the index in key order; they are
 // put back in storage order so both paths give the same rows in the same
 // order.
@@ -27,7 +28,8 @@ namespace {
 
 // The index whose leading columns are the ORDER BY columns, in the same
 // directions; null when there is none.
-const IndexDef* indexForOrder(const BoundSource& source, const std::vector<BoundOrder>& order) {
+const IndexDef* indexForOrder(const Database& db, const BoundSource& source,
+                              const std::vector<BoundOrder>& order) {
     const TableDef& def = *source.table;
     std::vector<const jet::ColumnDef*> wanted;
     for (const BoundOrder& o : order) {
@@ -37,7 +39,9 @@ const IndexDef* indexForOrder(const BoundSource& source, const std::vector<Bound
             return nullptr;
         }
         const jet::ColumnDef& column = def.columns[e.column - source.columnOffset];
-        if (!isNumberOrDateType(column.type)) return nullptr;
+        const bool orderable = isNumberOrDateType(column.type) ||
+                               (isTextType(column.type) && textKeysInDatabaseOrder(db, column));
+        if (!orderable) return nullptr;
         wanted.push_back(&column);
     }
     for (const IndexDef& index : def.indexes) {
@@ -203,7 +207,7 @@ std::vector<OrderedRow> runSingleTable(ExecContext& ctx, const BoundSelect& sele
 
     const bool mayOrder = ctx.plan.indexOrder && run.order && !run.order->empty() &&
                           select.predicate == SelectPredicate::All;
-    if (const IndexDef* index = mayOrder ? indexForOrder(source, *run.order) : nullptr) {
+    if (const IndexDef* index = mayOrder ? indexForOrder(ctx.db, source, *run.order) : nullptr) {
         const BoundExpr& first = *(*run.order)[0].expr;
         const size_t leading = first.column - source.columnOffset;
         // A range on the same leading column narrows an ascending walk.

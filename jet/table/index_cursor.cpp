@@ -44,6 +44,14 @@ SortOrderKind textSortOrderOf(const Database& db) {
     return isJet3(db.version()) ? SortOrderKind::General97 : SortOrderKind::GeneralLegacy;
 }
 
+bool textKeysInDatabaseOrder(const Database& db, const ColumnDef& column) {
+    std::optional<SortOrderKind> kind = indexKeyForms(db.header().sortOrder, db.version()).text;
+    if (column.sortLcid != 0) {
+        kind = indexKeyForms(SortOrder{column.sortLcid, column.sortVersion}, db.version()).text;
+    }
+    return kind && *kind == textSortOrderOf(db);
+}
+
 IndexCursor::IndexCursor(Database& db, std::shared_ptr<const TableDef> def, const IndexDef& index)
     : db_(db), def_(std::move(def)), index_(index) {
     const RealIndexDef& real = def_->realIndexOf(index_);

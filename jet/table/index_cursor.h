@@ -60,6 +60,11 @@ IndexKeyForms indexKeyForms(const SortOrder& order, JetVersion version);
 // approximates the same way when it writes indexes.
 SortOrderKind textSortOrderOf(const Database& db);
 
+// Whether the index keys of text column `column` order text exactly as
+// textSortOrderOf(db) does: the column is keyed in an exact General sort
+// order, the database's own (a column may carry a sort order of its own).
+bool textKeysInDatabaseOrder(const Database& db, const ColumnDef& column);
+
 class IndexCursor {
 public:
     // `index` is one of def->indexes. Throws jet::Error (Corrupt) when the
