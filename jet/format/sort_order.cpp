@@ -13,7 +13,9 @@
 // of extra codes framed by 0 nibbles.
 #include "jet/format/sort_order.h"
 
+#include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <set>
 #include <span>
 #include <string>
@@ -78,18 +80,20 @@ std::array<uint8_t, 2> surrogateInline(char16_t c, CodeKind kind) {
 // Characters Access sorts as several letters (ß as "ss", æ as "ae", the
 // ligatures ǆ, ﬁ, ...) have as inline bytes the codes of those letters, and
 // each of the letters takes a position of its own in the extra and
-// unprintable sections, as the keys of Access-made General legacy indexes
-// show ("Nuß-Nougat", "großmärkte"). General 2010 is left counting one
+// unprintable sections, as the keys of Access-made General legacy and
+// General 97 indexes show ("Nuß-Nougat", "großmärkte"). General 2010 is left
+// counting one
 // position per character: its tables make many characters (ü among them)
 // two codes long, and no Access-made key has shown how it counts them.
 class LetterCodes {
 public:
-    explicit LetterCodes(CharCode (*lookup)(char16_t)) : unit_(lookup(u'a').bytes.size()) {
+    // `letterKinds`: the kinds of code that single letters have.
+    LetterCodes(CharCode (*lookup)(char16_t), std::initializer_list<CodeKind> letterKinds)
+        : unit_(lookup(u'a').bytes.size()) {
         for (unsigned c = 0; c <= 0xffff; ++c) {
             const CharCode code = lookup(static_cast<char16_t>(c));
-            const bool letterLike = code.kind == CodeKind::Simple ||
-                                    code.kind == CodeKind::International ||
-                                    code.kind == CodeKind::InternationalExt;
+            const bool letterLike =
+                std::find(letterKinds.begin(), letterKinds.end(), code.kind) != letterKinds.end();
             if (letterLike && code.bytes.size() == unit_) {
                 singles_.emplace(code.bytes.begin(), code.bytes.end());
             }
@@ -240,6 +244,9 @@ void appendGeneralKey(std::vector<uint8_t>& out, std::u16string_view text, bool 
 // international character a 2 for every significant character since the
 // previous one and the character's extra code, then a closing 0 nibble.
 void appendGeneral97Key(std::vector<uint8_t>& out, std::u16string_view text, bool ascending) {
+    // Letters are the significant characters; ß and æ are recorded as plain
+    // characters but count as the letters they stand for.
+    static const LetterCodes letters(sort_order_detail::general97Code, {CodeKind::Significant});
     const size_t start = out.size();
     std::vector<uint8_t> nibbles;
     size_t significantRun = 0;
@@ -247,9 +254,13 @@ void appendGeneral97Key(std::vector<uint8_t>& out, std::u16string_view text, boo
     for (char16_t c : keyedPart(text)) {
         CharCode code = sort_order_detail::general97Code(c);
         out.insert(out.end(), code.bytes.begin(), code.bytes.end());
-        if (code.kind == CodeKind::Simple) continue;
+        const size_t expanded = letters.lettersOf(code);
+        if (code.kind == CodeKind::Simple) {
+            if (expanded > 1) significantRun += expanded;
+            continue;
+        }
         if (code.kind == CodeKind::Significant) {
-            ++significantRun;
+            significantRun += expanded;
             continue;
         }
         if (code.extra.empty()) continue;
@@ -280,7 +291,9 @@ void appendTextKey(std::vector<uint8_t>& out, std::u16string_view text, SortOrde
             appendGeneral97Key(out, text, ascending);
             return;
         case SortOrderKind::GeneralLegacy: {
-            static const LetterCodes letters(sort_order_detail::generalLegacyCode);
+            static const LetterCodes letters(
+                sort_order_detail::generalLegacyCode,
+                {CodeKind::Simple, CodeKind::International, CodeKind::InternationalExt});
             appendGeneralKey(out, text, ascending, sort_order_detail::generalLegacyCode, &letters);
             return;
         }

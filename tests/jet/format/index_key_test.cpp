@@ -316,9 +316,10 @@ TEST(IndexKeyOrderTest, TextSortsCaseInsensitivelyInEveryOrder) {
     }
 }
 
-// Keys an Access-made General legacy index holds for texts with ß (sorted
-// as "ss"): each of its letters takes a position of its own, which moves the
-// accent marks and the hyphen records after it.
+// Keys Access-made indexes hold for texts with ß (sorted as "ss"): each of
+// its letters takes a position of its own, which moves the accent marks and
+// the hyphen records after it (General legacy) and the run of significant
+// letters before an accent (General 97).
 TEST(IndexKeyTextTest, KeysAccessMadeIndexesHold) {
     auto hex = [](const std::vector<uint8_t>& bytes) {
         std::string out;
@@ -329,24 +330,27 @@ TEST(IndexKeyTextTest, KeysAccessMadeIndexesHold) {
         }
         return out;
     };
+    const SortOrderKind legacy = SortOrderKind::GeneralLegacy;
     const struct {
+        SortOrderKind order;
         std::u16string text;
         std::string key;
     } cases[] = {
-        {u"Heli S\u00fc\u00dfwaren GmbH & Co. KG",
+        {legacy, u"Heli S\u00fc\u00dfwaren GmbH & Co. KG",
          "57 51 5e 59 07 6b 6f 6b 6b 73 4a 69 51 62 07 55 60 4c 57 07 12 07 4d 64 1c 07 5c 55 01 "
          "02 02 02 02 02 02 13 00 "},
-        {u"Plutzer Lebensmittelgro\u00dfm\u00e4rkte AG",
+        {legacy, u"Plutzer Lebensmittelgro\u00dfm\u00e4rkte AG",
          "66 5e 6f 6d 78 51 69 07 5e 51 4c 51 62 6b 60 59 6d 6d 51 5e 55 69 64 6b 6b 60 4a 69 5c "
          "6d 51 07 4a 55 01 02 02 02 02 02 02 02 02 02 02 02 02 02 02 02 02 02 02 02 02 02 02 02 "
          "02 02 02 13 00 "},
-        {u"NuNuCa Nu\u00df-Nougat-Creme",
+        {legacy, u"NuNuCa Nu\u00df-Nougat-Creme",
          "62 6f 62 6f 4d 4a 07 62 6f 6b 6b 62 64 6f 55 4a 6d 4d 69 51 60 51 01 01 01 01 80 33 06 "
          "82 80 4b 06 82 00 "},
+        {SortOrderKind::General97, u"Plutzer Lebensmittelgro\u00dfm\u00e4rkte AG",
+         "73 6d 78 77 7e 66 75 11 6d 66 61 66 70 76 6f 6a 77 77 66 6d 68 75 72 76 76 6f 60 75 6c "
+         "77 66 11 60 68 02 22 22 22 22 22 60 "},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(hex(encodeTextKey(c.text, SortOrderKind::GeneralLegacy)), c.key);
-    }
+    for (const auto& c : cases) EXPECT_EQ(hex(encodeTextKey(c.text, c.order)), c.key);
     // General 97 keys NUL as the other control characters, as an Access 97
     // system table's name ending in NUL shows.
     EXPECT_EQ(hex(encodeTextKey(std::u16string(u"Lock") + u'\0', SortOrderKind::General97)),
