@@ -14,6 +14,7 @@
 #include "jet/sql/executor.h"
 #include "jet/table/index_cursor.h"
 #include "jet/table/table_scan.h"
+#include "tools/cli_parameters.h"
 #include "tools/cli_write_commands.h"
 #include "tools/csv_format.h"
 
@@ -30,7 +31,10 @@ const char* kUsage =
     "  queries FILE           stored queries and their kinds\n"
     "  query-sql FILE NAME    SQL text of a stored query\n"
     "  index-walk FILE TABLE INDEX  rows as CSV in the order of an index\n"
-    "  sql FILE STATEMENT     run a SELECT; its rows as CSV with a header line\n"
+    "  sql FILE STATEMENT [--param NAME=VALUE]...\n"
+    "                         run a SELECT (or a stored query: SELECT * FROM [Name]);\n"
+    "                         its rows as CSV with a header line. VALUE is read as a\n"
+    "                         literal: 12, 1.5, #2024-03-15#, True, Null, 'text'\n"
     "  check FILE             read everything and check it; exit 1 on problems\n"
     "writing commands:\n"
     "  create FILE --version KEY [--collation ID] [--password P]\n"
@@ -48,6 +52,7 @@ struct Args {
     std::string command;
     std::vector<std::string> rest;
     bool system = false;
+    jet::sql::QueryParameters parameters;  // --param NAME=VALUE (sql)
 };
 
 void printInfo(jet::Database& db) {
@@ -261,7 +266,9 @@ int run(const Args& a) {
     } else if (cmd == "query-sql") {
         std::cout << jet::readStoredQuery(*db, needArg(1)).query.sql << "\n";
     } else if (cmd == "sql") {
-        const jet::sql::QueryResult result = jet::sql::executeSelect(*db, needArg(1));
+        jet::sql::ExecuteOptions execute;
+        execute.parameters = a.parameters;
+        const jet::sql::QueryResult result = jet::sql::executeSelect(*db, needArg(1), execute);
         for (size_t i = 0; i < result.columns.size(); ++i) {
             const std::string& n = result.columns[i].name;
             bool quote = n.find_first_of(",\"\r\n") != std::string::npos;
@@ -337,6 +344,8 @@ int main(int argc, char** argv) {
                 a.write.indexes.push_back(value());
             } else if (s == "--system") {
                 a.system = true;
+            } else if (s == "--param") {
+                a.parameters.named.insert(tools::parseParameterArgument(value()));
             } else if (s == "--help" || s == "-h") {
                 std::cout << kUsage;
                 return 0;
