@@ -344,10 +344,18 @@ bool Recordset::moveToBookmark(const Bookmark& mark) {
     return true;
 }
 
+RecordFilter Recordset::compileFilter(std::string_view text, bool caseSensitive) const {
+    // Text compares by the order the sort uses: the database's sort order,
+    // or by folded characters when the caller gave its own comparison.
+    std::optional<SortOrderKind> order;
+    if (!textOrder_.custom) order = textOrder_.kind;
+    return RecordFilter::compile(text, result_.columns, caseSensitive, order);
+}
+
 void Recordset::setCaseSensitive(bool caseSensitive) {
     if (caseSensitive == caseSensitive_) return;
     std::optional<RecordFilter> recompiled;
-    if (filter_) recompiled = RecordFilter::compile(filterText_, result_.columns, caseSensitive);
+    if (filter_) recompiled = compileFilter(filterText_, caseSensitive);
     caseSensitive_ = caseSensitive;
     filter_ = std::move(recompiled);
     rebuildView(bookmark());
@@ -357,7 +365,7 @@ void Recordset::setFilter(std::string_view text) {
     const bool blank = text.find_first_not_of(" \t\r\n") == std::string_view::npos;
     std::optional<RecordFilter> compiled;
     // Compiled before anything changes, so a refused text leaves the old one.
-    if (!blank) compiled = RecordFilter::compile(text, result_.columns, caseSensitive_);
+    if (!blank) compiled = compileFilter(text, caseSensitive_);
     const std::optional<Bookmark> keep = bookmark();
     filter_ = std::move(compiled);
     filterText_ = blank ? std::string() : std::string(text);
@@ -366,6 +374,7 @@ void Recordset::setFilter(std::string_view text) {
 
 void Recordset::setTextCollation(TextCollation collation) {
     textOrder_.custom = ValueOrder(std::move(collation));
+    if (filter_) filter_ = compileFilter(filterText_, caseSensitive_);
     rebuildView(bookmark());
 }
 
@@ -453,7 +462,7 @@ void Recordset::requery() {
     // The same SQL gives the same columns, so filter and sort still resolve;
     // should a stored query have changed under us, they are dropped.
     try {
-        if (filter_) filter_ = RecordFilter::compile(filterText_, result_.columns, caseSensitive_);
+        if (filter_) filter_ = compileFilter(filterText_, caseSensitive_);
     } catch (const Error&) {
         filter_.reset();
         filterText_.clear();

@@ -156,6 +156,7 @@ private:
     // marks; the others are passed as Null.
     void visitRows(const std::vector<bool>& needed,
                    const std::function<void(size_t, const std::vector<Value>&)>& visit) const;
+    RecordFilter compileFilter(std::string_view text, bool caseSensitive) const;
     // Filters and sorts the rows again; stays on `keep` when it is visible.
     void rebuildView(const std::optional<Bookmark>& keep);
     bool hasCurrent() const { return !isBof() && !isEof(); }

@@ -195,9 +195,12 @@ private:
 
 class Evaluator {
 public:
-    Evaluator(const std::vector<Value>& values, bool caseSensitive) : values_(values) {
+    Evaluator(const std::vector<Value>& values, bool caseSensitive,
+              std::optional<SortOrderKind> textOrder)
+        : values_(values) {
         options_.caseSensitive = caseSensitive;
         options_.convertText = true;
+        options_.textOrder = textOrder;
     }
 
     // The value of a node; a column or a literal is read in place instead of
@@ -295,11 +298,12 @@ RecordFilter::~RecordFilter() = default;
 
 RecordFilter RecordFilter::compile(std::string_view text,
                                    const std::vector<sql::ResultColumn>& columns,
-                                   bool caseSensitive) {
+                                   bool caseSensitive, std::optional<SortOrderKind> textOrder) {
     const sql::ExprPtr expr = sql::parseFilterText(text);
     RecordFilter filter;
     filter.root_ = Compiler(columns, caseSensitive).compile(*expr);
     filter.caseSensitive_ = caseSensitive;
+    filter.textOrder_ = textOrder;
     filter.usesColumn_.assign(columns.size(), false);
     markColumns(*filter.root_, filter.usesColumn_);
     return filter;
@@ -312,7 +316,7 @@ void RecordFilter::markColumns(const Node& node, std::vector<bool>& uses) {
 
 bool RecordFilter::passes(const std::vector<Value>& values) const {
     try {
-        const Value result = Evaluator(values, caseSensitive_).eval(*root_);
+        const Value result = Evaluator(values, caseSensitive_, textOrder_).eval(*root_);
         return truthOf(result).value_or(false);
     } catch (const Error&) {
         // A value this row holds cannot be compared as asked: the row fails.

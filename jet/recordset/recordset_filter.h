@@ -16,16 +16,20 @@
 //   quoted date that is not in the fixed format; nothing is kept then.
 // - A row passes only when the condition is True (three-valued logic: a
 //   comparison with Null is Null, and Null does not pass).
-// - Text comparisons and LIKE ignore case unless compiled case-sensitive.
+// - Text comparisons and LIKE ignore case unless compiled case-sensitive;
+//   without regard to case, text orders by the sort order given (as the
+//   database's indexes order it), else by folded characters.
 // - A comparison that cannot be made for one row's value (text in a number
 //   column that is not a number) makes that row fail, never the whole filter.
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "jet/format/sort_order.h"
 #include "jet/sql/query_result.h"
 #include "jet/value.h"
 
@@ -36,7 +40,8 @@ public:
     struct Node;
 
     static RecordFilter compile(std::string_view text,
-                                const std::vector<sql::ResultColumn>& columns, bool caseSensitive);
+                                const std::vector<sql::ResultColumn>& columns, bool caseSensitive,
+                                std::optional<SortOrderKind> textOrder = std::nullopt);
 
     RecordFilter(RecordFilter&&) noexcept;
     RecordFilter& operator=(RecordFilter&&) noexcept;
@@ -53,6 +58,7 @@ private:
     static void markColumns(const Node& node, std::vector<bool>& uses);
     std::unique_ptr<Node> root_;
     bool caseSensitive_ = false;
+    std::optional<SortOrderKind> textOrder_;
     std::vector<bool> usesColumn_;
 };
 

@@ -3,6 +3,7 @@
 #include "jet/sql/executor.h"
 
 #include "jet/sql/executor_internal.h"
+#include "jet/table/index_cursor.h"
 
 namespace jet::sql {
 namespace detail {
@@ -199,6 +200,8 @@ QueryResult executeBound(Database& db, const BoundQuery& query, const FunctionCo
                          const PlanOptions& plan) {
     detail::ExecContext ctx(db, functions);
     ctx.plan = plan;
+    // Text compares as the database's sort order orders it, as in Access.
+    ctx.compareOptions.textOrder = textSortOrderOf(db);
     return ctx.run(query, nullptr);
 }
 

@@ -22,7 +22,9 @@ std::vector<Tuple> groupRows(ExecContext& ctx, const BoundSelect& select, std::v
         Group g;
         g.first = std::move(first);
         g.keys = std::move(keys);
-        for (const auto& a : select.aggregates) g.accumulators.push_back(makeAccumulator(a.kind));
+        for (const auto& a : select.aggregates) {
+            g.accumulators.push_back(makeAccumulator(a.kind, ctx.textCollation()));
+        }
         groups.push_back(std::move(g));
         return groups.size() - 1;
     };
@@ -63,7 +65,7 @@ std::vector<Tuple> groupRows(ExecContext& ctx, const BoundSelect& select, std::v
         newGroup(std::move(empty), {});
     }
 
-    const ValueOrder order;
+    const ValueOrder order = ctx.valueOrder();
     std::stable_sort(groups.begin(), groups.end(), [&](const Group& a, const Group& b) {
         for (size_t i = 0; i < a.keys.size(); ++i) {
             const int c = order.compare(a.keys[i], b.keys[i]);

@@ -23,9 +23,10 @@ struct RowGroup {
     std::unordered_map<std::string, Cell> cells;  // by pivot value key
 };
 
-std::vector<std::unique_ptr<Accumulator>> accumulatorsFor(const std::vector<BoundAggregate>& list) {
+std::vector<std::unique_ptr<Accumulator>> accumulatorsFor(const ExecContext& ctx,
+                                                          const std::vector<BoundAggregate>& list) {
     std::vector<std::unique_ptr<Accumulator>> out;
-    for (const auto& a : list) out.push_back(makeAccumulator(a.kind));
+    for (const auto& a : list) out.push_back(makeAccumulator(a.kind, ctx.textCollation()));
     return out;
 }
 
@@ -63,7 +64,7 @@ QueryResult runCrosstab(ExecContext& ctx, const BoundQuery& query, const Frame* 
             RowGroup g;
             g.first = t;
             g.keys = std::move(keys);
-            g.accumulators = accumulatorsFor(select.aggregates);
+            g.accumulators = accumulatorsFor(ctx, select.aggregates);
             groups.push_back(std::move(g));
         }
         RowGroup& group = groups[at->second];
@@ -72,13 +73,13 @@ QueryResult runCrosstab(ExecContext& ctx, const BoundQuery& query, const Frame* 
         if (cell == group.cells.end()) {
             Cell c;
             c.first = t;
-            c.accumulators = accumulatorsFor(crosstab.valueAggregates);
+            c.accumulators = accumulatorsFor(ctx, crosstab.valueAggregates);
             cell = group.cells.emplace(pivotKey, std::move(c)).first;
         }
         addRow(ctx, crosstab.valueAggregates, cell->second.accumulators, frame);
     }
 
-    const ValueOrder order;
+    const ValueOrder order = ctx.valueOrder();
     std::vector<Value> headings = crosstab.headings;
     if (!crosstab.fixedHeadings) {
         headings = found;

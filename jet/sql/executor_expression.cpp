@@ -3,6 +3,7 @@
 #include "jet/format/text_codec.h"
 #include "jet/sql/binary_ops.h"
 #include "jet/sql/executor_internal.h"
+#include "jet/sql/value_ops_text.h"
 #include "jet/table/index_cursor.h"
 
 namespace jet::sql::detail {
@@ -21,10 +22,25 @@ bool isFalse(const Value& v) {
 Value ExecContext::orderKey(const BoundExpr& expr, const Frame& frame) {
     Value value = evaluate(expr, frame);
     if (!value.is<std::string>()) return value;
-    if (!textOrder_) textOrder_ = textSortOrderOf(db);
     std::vector<uint8_t> key;
-    appendTextKey(key, utf8ToUtf16(value.as<std::string>()), *textOrder_, true);
+    appendTextKey(key, utf8ToUtf16(value.as<std::string>()), textOrder(), true);
     return Value::binary(std::move(key));
+}
+
+SortOrderKind ExecContext::textOrder() const {
+    if (!compareOptions.textOrder) return textSortOrderOf(db);
+    return *compareOptions.textOrder;
+}
+
+TextCollation ExecContext::textCollation() const {
+    const SortOrderKind order = textOrder();
+    return [order](std::string_view a, std::string_view b) {
+        return compareTextInSortOrder(a, b, order);
+    };
+}
+
+ValueOrder ExecContext::valueOrder() const {
+    return ValueOrder(textCollation());
 }
 
 bool ExecContext::passes(const BoundExpr& condition, const Frame& frame) {

@@ -44,6 +44,11 @@ public:
     // text indexes in), so that keys compare without regard to case and with
     // accented letters beside their base letters.
     Value orderKey(const BoundExpr& expr, const Frame& frame);
+    // Values ordered with text in the database's sort order, as comparisons
+    // (compareOptions.textOrder) and ORDER BY order it: for grouped rows,
+    // crosstab headings, Min and Max.
+    ValueOrder valueOrder() const;
+    TextCollation textCollation() const;
     // True only when the condition is True (not False, not Null).
     bool passes(const BoundExpr& condition, const Frame& frame);
     QueryResult run(const BoundQuery& query, const Frame* outer);
@@ -58,8 +63,9 @@ private:
                                       std::shared_ptr<QueryResult>& holder);
     Value inValues(const Value& value, const std::vector<Value>& candidates);
 
+    SortOrderKind textOrder() const;
+
     std::map<const BoundQuery*, std::shared_ptr<QueryResult>> cache_;
-    std::optional<SortOrderKind> textOrder_;  // found on first use
 };
 
 // A key under which values that compare equal (text without regard to case,

@@ -20,6 +20,7 @@
 #include <optional>
 #include <string_view>
 
+#include "jet/format/sort_order.h"
 #include "jet/sql/functions_locale.h"
 #include "jet/value.h"
 
@@ -69,10 +70,14 @@ struct CompareOptions {
     // Access SQL. Text is always read as a GUID when compared with one.
     bool convertText = false;
     const SqlLocale* locale = &englishUnitedStates();
+    // When set (and not case-sensitive), text orders by this sort order (see
+    // compareTextInSortOrder); otherwise by folded code points.
+    std::optional<SortOrderKind> textOrder;
 };
 
 // Three-way comparison of two non-Null values: numbers (and Boolean as
-// -1/0, dates as their day numbers) by value, text by folded code points,
+// -1/0, dates as their day numbers) by value, text by folded code points
+// (or by the options' sort order),
 // binary by bytes, GUIDs by their bytes. Mixing kinds Access cannot
 // compare throws "Data type mismatch in criteria expression.".
 int compareValues(const Value& a, const Value& b, const CompareOptions& options = {});

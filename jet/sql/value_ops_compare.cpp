@@ -74,8 +74,11 @@ int compareValues(const Value& a, const Value& b, const CompareOptions& options)
     if (a.isNull() || b.isNull()) throwInvalidUseOfNull();
     const SqlLocale& locale = *options.locale;
     if (a.is<std::string>() && b.is<std::string>()) {
-        return options.caseSensitive ? compareTextExact(a.as<std::string>(), b.as<std::string>())
-                                     : compareTextNoCase(a.as<std::string>(), b.as<std::string>());
+        const std::string& x = a.as<std::string>();
+        const std::string& y = b.as<std::string>();
+        if (options.caseSensitive) return compareTextExact(x, y);
+        if (options.textOrder) return compareTextInSortOrder(x, y, *options.textOrder);
+        return compareTextNoCase(x, y);
     }
     if (isNumeric(a) && isNumeric(b)) return compareNumbers(a, b);
     if (a.is<Guid>() || b.is<Guid>()) {
@@ -113,7 +116,12 @@ int compareValues(const Value& a, const Value& b, const CompareOptions& options)
 
 Value compare(CompareOp op, const Value& a, const Value& b, const CompareOptions& options) {
     if (a.isNull() || b.isNull()) return Value::null();
-    int c = compareValues(a, b, options);
+    // Texts are equal in the sort order exactly when they are equal without
+    // regard to case, which needs no sort keys.
+    const bool equality = op == CompareOp::Equal || op == CompareOp::NotEqual;
+    CompareOptions plain = options;
+    if (equality) plain.textOrder.reset();
+    int c = compareValues(a, b, plain);
     bool r = false;
     switch (op) {
         case CompareOp::Equal:

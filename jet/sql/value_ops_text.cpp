@@ -2,6 +2,11 @@
 
 #include <unicode/uchar.h>
 
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
 namespace jet {
 
 std::string asciiUpper(std::string_view s) {
@@ -74,6 +79,52 @@ int compareTextExact(std::string_view a, std::string_view b) {
     // UTF-8 byte order is code point order.
     int c = a.compare(b);
     return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+
+namespace {
+
+// The sort keys of the last few texts compared: a condition compares every
+// row's value with the same literal, whose key is then made once.
+class RecentTextKeys {
+public:
+    static constexpr size_t kNone = SIZE_MAX;
+
+    // The slot holding the key of `text`, made in a slot other than `keep`
+    // when it is not there yet.
+    size_t slotOf(std::string_view text, SortOrderKind order, size_t keep) {
+        for (size_t i = 0; i < entries_.size(); ++i) {
+            if (entries_[i].order == order && entries_[i].text == text) return i;
+        }
+        size_t slot = next_;
+        if (slot == keep) slot = (slot + 1) % entries_.size();
+        next_ = (slot + 1) % entries_.size();
+        Entry& e = entries_[slot];
+        e.text.assign(text);
+        e.order = order;
+        e.key.clear();
+        appendTextKey(e.key, utf8ToUtf16(text), order, true);
+        return slot;
+    }
+    const std::vector<uint8_t>& key(size_t slot) const { return entries_[slot].key; }
+
+private:
+    struct Entry {
+        std::string text;
+        std::optional<SortOrderKind> order;  // none: an empty slot
+        std::vector<uint8_t> key;
+    };
+    std::array<Entry, 4> entries_;
+    size_t next_ = 0;
+};
+
+}  // namespace
+
+int compareTextInSortOrder(std::string_view a, std::string_view b, SortOrderKind order) {
+    thread_local RecentTextKeys recent;
+    const size_t x = recent.slotOf(a, order, RecentTextKeys::kNone);
+    const size_t y = recent.slotOf(b, order, x);
+    if (recent.key(x) != recent.key(y)) return recent.key(x) < recent.key(y) ? -1 : 1;
+    return compareTextNoCase(a, b);
 }
 
 }  // namespace jet

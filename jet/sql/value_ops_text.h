@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "jet/format/sort_order.h"
 #include "jet/format/text_codec.h"
 #include "jet/value.h"
 
@@ -24,5 +25,11 @@ std::string lowerText(std::string_view s);
 // Three-way comparisons: by folded code points, or by code points exactly.
 int compareTextNoCase(std::string_view a, std::string_view b);
 int compareTextExact(std::string_view a, std::string_view b);
+// By a sort order, as its index keys order text (without regard to case,
+// accented letters beside their base letter); texts whose keys are equal
+// but which differ in more than case (trailing spaces, characters past the
+// 255th) follow by folded code points, so that only texts equal without
+// regard to case compare equal.
+int compareTextInSortOrder(std::string_view a, std::string_view b, SortOrderKind order);
 
 }  // namespace jet

@@ -4,7 +4,8 @@
 // and a walk of the index agree run by run (rows with equal keys may come in
 // either order within their run). Also a small table of texts whose order
 // differs between the sort order and plain character order, sorted by a
-// recordset and by ORDER BY.
+// recordset and by ORDER BY, compared in WHERE and a filter, and by Min and
+// Max.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -87,16 +88,16 @@ TEST(RecordsetTextSort, FollowsTheOrderOfTextIndexes) {
     EXPECT_GT(indexesCompared, 20u);
 }
 
-TEST(RecordsetTextSort, SortAndOrderByUseTheSortOrderNotCharacterCodes) {
-    testing_support::TempDir dir;
+// A table of words whose order differs between the sort order and character
+// codes: the sort order puts accented letters beside their base letter and
+// passes over hyphens and apostrophes at first, which character codes do
+// not. Natural order Id 1..8.
+std::shared_ptr<Database> openWords(const testing_support::TempDir& dir) {
     const std::string path = (dir.path() / "words.mdb").string();
     TableSpec spec;
     spec.name = "Words";
     spec.columns = {testing_support::columnSpec("Id", 4),
                     testing_support::columnSpec("Word", 10, 50)};
-    // Natural order Id 1..8; the sort order puts accented letters beside
-    // their base letter and passes over hyphens and apostrophes, which
-    // character codes do not.
     const std::vector<std::vector<Value>> rows = {
         {Value::integer(1), Value::text("zebra")}, {Value::integer(2), Value::text("\u00E9clair")},
         {Value::integer(3), Value::text("Fig")},   {Value::integer(4), Value::null()},
@@ -104,8 +105,12 @@ TEST(RecordsetTextSort, SortAndOrderByUseTheSortOrderNotCharacterCodes) {
         {Value::integer(7), Value::text("coop")},  {Value::integer(8), Value::text("ECLAIR")},
     };
     testing_support::writeTableFile(path, spec, rows);
+    return Database::open(path);
+}
 
-    auto db = Database::open(path);
+TEST(RecordsetTextSort, SortAndOrderByUseTheSortOrderNotCharacterCodes) {
+    testing_support::TempDir dir;
+    auto db = openWords(dir);
     const struct {
         const char* sort;
         std::vector<int64_t> ids;
@@ -134,6 +139,38 @@ TEST(RecordsetTextSort, SortAndOrderByUseTheSortOrderNotCharacterCodes) {
             orderedIds.push_back(ordered.value(0).as<int64_t>());
         EXPECT_EQ(orderedIds, c.ids) << "ORDER BY";
     }
+}
+
+// Comparisons in WHERE and in a filter, and Min and Max, order text as the
+// sort does: "éclair" < "f" (é beside e), "coop" before "co-op".
+TEST(RecordsetTextSort, ComparisonsAndMinMaxUseTheSortOrder) {
+    testing_support::TempDir dir;
+    auto db = openWords(dir);
+    auto ids = [](Recordset& rs) {
+        std::vector<int64_t> out;
+        for (rs.first(); !rs.isEof(); rs.next()) out.push_back(rs.value("Id").as<int64_t>());
+        return out;
+    };
+    Recordset where;
+    where.open(*db, "SELECT Id FROM Words WHERE Word < 'f' ORDER BY Id");
+    EXPECT_EQ(ids(where), (std::vector<int64_t>{2, 5, 6, 7, 8}));
+    Recordset between;
+    between.open(*db, "SELECT Id FROM Words WHERE Word BETWEEN 'E' AND 'EZ' ORDER BY Id");
+    EXPECT_EQ(ids(between), (std::vector<int64_t>{2, 5, 8}));
+
+    Recordset filtered;
+    filtered.open(*db, "SELECT * FROM Words");
+    filtered.setFilter("(Word < 'f')");
+    EXPECT_EQ(ids(filtered), (std::vector<int64_t>{2, 5, 6, 7, 8}));
+
+    Recordset extremes;
+    extremes.open(*db, "SELECT Min(Word) AS Least, Max(Word) AS Most FROM Words");
+    EXPECT_EQ(extremes.value("Least").as<std::string>(), "coop");
+    EXPECT_EQ(extremes.value("Most").as<std::string>(), "zebra");
+    // Equal without regard to case, and only then.
+    Recordset equal;
+    equal.open(*db, "SELECT Id FROM Words WHERE Word = 'eclair' OR Word = 'COOP' ORDER BY Id");
+    EXPECT_EQ(ids(equal), (std::vector<int64_t>{7, 8}));
 }
 
 }  // namespace
