@@ -62,13 +62,16 @@ const QueryResult& ExecContext::subqueryResult(const BoundQuery& query, const Fr
 // a candidate is Null, else False.
 Value ExecContext::inValues(const Value& value, const std::vector<Value>& candidates) {
     if (value.isNull()) return Value::null();
+    // Membership is equality, which needs no sort keys (see compare()).
+    CompareOptions equality = compareOptions;
+    equality.textOrder.reset();
     bool sawNull = false;
     for (const Value& c : candidates) {
         if (c.isNull()) {
             sawNull = true;
             continue;
         }
-        if (compareValues(value, c, compareOptions) == 0) return Value::boolean(true);
+        if (compareValues(value, c, equality) == 0) return Value::boolean(true);
     }
     return sawNull ? Value::null() : Value::boolean(false);
 }
