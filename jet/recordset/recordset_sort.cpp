@@ -73,9 +73,10 @@ void SortKeyTable::collect(size_t row, const std::vector<Value>& values) {
         const Value& value = values[keys_[k].column];
         if (k == 0 && !value.isNull() && !isPlainNumber(value)) firstKeyNumeric_ = false;
         if (!byTextKey_[k] || !value.is<std::string>()) {
-            // A text column may still hold a null; other values keep theirs.
             values_[row * width + k] = value;
-            if (byTextKey_[k]) textKeys_[row * width + k].length = kNullKey;
+            if (byTextKey_[k]) {
+                textKeys_[row * width + k].length = value.isNull() ? kNullKey : kValueKey;
+            }
             continue;
         }
         const size_t start = arena_.size();
@@ -89,8 +90,13 @@ int SortKeyTable::compareKey(size_t k, size_t a, size_t b) const {
     if (!byTextKey_[k]) return valueOrder_.compare(values_[a * width + k], values_[b * width + k]);
     const TextKeyRef& x = textKeys_[a * width + k];
     const TextKeyRef& y = textKeys_[b * width + k];
-    if (x.length == kNullKey || y.length == kNullKey) {
-        return (x.length != kNullKey) - (y.length != kNullKey);
+    // Nulls, then values that are no text (in value order), then texts.
+    auto rank = [](const TextKeyRef& ref) {
+        return ref.length == kNullKey ? 0 : ref.length == kValueKey ? 1 : 2;
+    };
+    if (rank(x) != 2 || rank(y) != 2) {
+        if (rank(x) != rank(y)) return rank(x) < rank(y) ? -1 : 1;
+        return valueOrder_.compare(values_[a * width + k], values_[b * width + k]);
     }
     const uint32_t common = std::min(x.length, y.length);
     const int c =
@@ -105,7 +111,7 @@ uint64_t SortKeyTable::prefixOf(size_t row) const {
         // The first eight bytes of the text key, zero-padded: a key that
         // orders before another never has a larger prefix.
         const TextKeyRef& ref = textKeys_[row * width];
-        if (ref.length == kNullKey) return 0;
+        if (ref.length == kNullKey || ref.length == kValueKey) return 0;
         uint64_t prefix = 0;
         for (uint32_t i = 0; i < 8; ++i) {
             prefix = (prefix << 8) | (i < ref.length ? arena_[ref.offset + i] : 0);

@@ -7,7 +7,9 @@
 //   name throws jet::Error with ADO's message and nothing changes.
 // - Nulls come first (last when descending) and rows that tie keep their
 //   natural order (stable).
-// - Text columns follow the database's sort order: each text is turned once
+// - Text columns follow the database's sort order (a value in them that is
+//   no text comes after the nulls and before every text, among its kind in
+//   value order): each text is turned once
 //   into the key an index of that sort order would hold (only its first 255
 //   characters count and trailing spaces do not, as in Access's indexes), and
 //   keys compare as bytes. A caller may give its own text comparison
@@ -60,12 +62,16 @@ public:
     void sort(std::vector<size_t>& order) const;
 
 private:
-    // Where a row's text key lies in the arena; length kNullKey for null.
+    // Where a row's text key lies in the arena; length kNullKey for null and
+    // kValueKey for a value that is no text (a column typed Text by its
+    // first values, as in a UNION, may hold numbers further down), which is
+    // kept in values_.
     struct TextKeyRef {
         uint64_t offset = 0;
         uint32_t length = 0;
     };
     static constexpr uint32_t kNullKey = UINT32_MAX;
+    static constexpr uint32_t kValueKey = UINT32_MAX - 1;
 
     int compareKey(size_t k, size_t a, size_t b) const;
     // A number that orders rows by the first key as far as it can: rows

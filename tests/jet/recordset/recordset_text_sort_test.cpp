@@ -141,6 +141,35 @@ TEST(RecordsetTextSort, SortAndOrderByUseTheSortOrderNotCharacterCodes) {
     }
 }
 
+// A column typed Text by its first values may hold numbers further down (the
+// parts of a UNION): they sort after the nulls and before the texts, by
+// value, not as nulls.
+TEST(RecordsetTextSort, ValuesThatAreNoTextInATextColumnSortByValue) {
+    testing_support::TempDir dir;
+    auto db = openWords(dir);
+    Recordset rs;
+    rs.open(*db,
+            "SELECT Word AS W FROM Words WHERE Id = 1 UNION ALL SELECT Id FROM Words WHERE Id = 5 "
+            "UNION ALL SELECT Word FROM Words WHERE Id = 4 UNION ALL SELECT Id FROM Words WHERE "
+            "Id = 3");
+    ASSERT_EQ(rs.field(0).type, DataType::Text);
+    auto shown = [&] {
+        std::string out;
+        for (rs.first(); !rs.isEof(); rs.next()) {
+            const Value& v = rs.value(0);
+            out += v.isNull()            ? "null"
+                   : v.is<std::string>() ? v.as<std::string>()
+                                         : std::to_string(v.as<int64_t>());
+            out += ' ';
+        }
+        return out;
+    };
+    rs.setSort("W");
+    EXPECT_EQ(shown(), "null 3 5 zebra ");
+    rs.setSort("W DESC");
+    EXPECT_EQ(shown(), "zebra 5 3 null ");
+}
+
 // Comparisons in WHERE and in a filter, and Min and Max, order text as the
 // sort does: "éclair" < "f" (é beside e), "coop" before "co-op".
 TEST(RecordsetTextSort, ComparisonsAndMinMaxUseTheSortOrder) {
