@@ -4,7 +4,7 @@
 #include <functional>
 #include <set>
 
-#include "jet/error.h"
+#include "db/db_types.h"
 
 namespace {
 
@@ -82,8 +82,8 @@ QString fieldTypeText(const TFieldRec& field) {
     return name;
 }
 
-QString viewColumnTypeText(jet::DataType type, int size) {
-    using jet::DataType;
+QString viewColumnTypeText(db::DataType type, int size) {
+    using db::DataType;
     switch (type) {
         case DataType::Text:
             return QStringLiteral("Text %1").arg(size);
@@ -120,7 +120,7 @@ QString viewColumnTypeText(jet::DataType type, int size) {
         case DataType::Complex:
             return QStringLiteral("Complex");
     }
-    return QString::fromStdString(jet::dataTypeName(type));
+    return db::dataTypeName(type);
 }
 
 // ---- StructureTreeModel -------------------------------------------------------------
@@ -261,7 +261,7 @@ void StructureTreeModel::LoadViewNode(StructNode& node, bool showAll) {
     }
     std::vector<ViewColumnInfo> columns;
     try {
-        if (!source_) throw jet::Error(jet::ErrorCode::InvalidArgument, "No database is open.");
+        if (!source_) throw db::Error(db::ErrorCode::InvalidArgument, "No database is open.");
         columns = source_->viewColumns(node.view);
     } catch (const std::exception&) {
         if (!placeholder)

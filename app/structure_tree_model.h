@@ -10,7 +10,7 @@
 //   previous build are gone afterwards (pointers to them dangle).
 // - The view column cache answers by view name (without regard to case)
 //   until clearViewColumnCache; a failed column query leaves no entry.
-// - Read failures of fields and indexes propagate as jet::Error and leave
+// - Read failures of fields and indexes propagate as db::Error and leave
 //   the tree partly built; a failing view column query shows the error node.
 #pragma once
 
@@ -20,8 +20,8 @@
 #include <memory>
 #include <vector>
 
+#include "db/db_types.h"
 #include "db/xdbtool_MDB.h"
-#include "jet/value.h"
 
 enum class StructKind : int {
     Folder = 0,  // the roots, and the error child of a view
@@ -76,7 +76,7 @@ struct StructNode {
 
 struct ViewColumnInfo {
     QString name;
-    jet::DataType type = jet::DataType::Text;
+    db::DataType type = db::DataType::Text;
     int size = 0;  // characters of a Text column
 };
 
@@ -94,7 +94,7 @@ public:
     virtual void readFields(const QString& table, TFieldRecArray& fields) = 0;
     // Without the indexes that belong to relations.
     virtual void readIndexes(const QString& table, TIndexRecArray& indexes) = 0;
-    // The result columns of the view; throws jet::Error when the view's
+    // The result columns of the view; throws db::Error when the view's
     // statement cannot run.
     virtual std::vector<ViewColumnInfo> viewColumns(const QString& view) = 0;
 };
@@ -103,7 +103,7 @@ public:
 QString fieldTypeText(const TFieldRec& field);
 // The type text of a view column: 16-bit "Integer", 32-bit "Long" (an
 // auto-increment column is a 32-bit one), 64-bit "BigInt", "Text <size>", ...
-QString viewColumnTypeText(jet::DataType type, int size);
+QString viewColumnTypeText(db::DataType type, int size);
 
 // What the selected node designates, for "Edit selected" and the data pane.
 struct NodeDetail {

@@ -16,7 +16,7 @@ class Database;
 
 class CatalogueStructureSource : public StructureSource {
 public:
-    // Reads the three lists at once; throws jet::Error when they cannot be
+    // Reads the three lists at once; throws db::Error when they cannot be
     // read. Both the catalogue and the connection must outlive the source;
     // `connection` may be closed (every view then fails to load).
     CatalogueStructureSource(dao::Database& db, TCustomConnectionUDB& connection);

@@ -20,7 +20,7 @@
 #include "app/structure_data_pane.h"
 #include "app/structure_tree_images.h"
 #include "app/structure_tree_source.h"
-#include "jet/error.h"
+#include "db/db_types.h"
 #include "kit/xHTMLLabel.h"
 #include "kit/xImprovedComps.h"
 #include "kit/xdlg_service.h"
@@ -350,7 +350,7 @@ bool TStructureTab::actStructExportExecute() {
     QFile out(*file);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         out.write(model_.exportText().toUtf8()) < 0)
-        throw jet::Error(jet::ErrorCode::Io,
-                         QStringLiteral("Cannot write file: %1").arg(*file).toStdString());
+        throw db::Error(db::ErrorCode::Io,
+                        QStringLiteral("Cannot write file: %1").arg(*file).toStdString());
     return true;
 }

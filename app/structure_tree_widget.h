@@ -50,7 +50,7 @@ public:
     // After an open: reads the table, view and relation lists, empties the
     // view column cache and builds the tree. nullptr (before a close):
     // empties the tree, the filter text, the detail memo and the data pane.
-    // Throws jet::Error when the catalogue cannot be read (the tree then
+    // Throws db::Error when the catalogue cannot be read (the tree then
     // stays partly built).
     void setDatabase(dao::Database* db, TCustomConnectionUDB* connection);
 

@@ -1,33 +1,17 @@
-// The SQL-wait cursor of the data surface, shown for the lifetime of a
-// WaitCursor while a GUI application runs (and never without one, so the
-// logic stays usable from tests and tools).
+// The SQL-wait cursor of the data surface (the shape the shared
+// configuration names), shown through the installed user feedback for the
+// lifetime of a WaitCursor.
 #pragma once
 
-#include <QCoreApplication>
-#include <QCursor>
-#include <QGuiApplication>
-
-#include "kit/KelmCompGlobalCfg.h"
+#include "config/KelmCompGlobalCfg.h"
+#include "db/user_feedback.h"
 
 namespace db {
 
-class WaitCursor {
+class WaitCursor : public BusyCursor {
 public:
     explicit WaitCursor(bool wanted = true)
-        : active_(wanted && qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        if (active_) {
-            QGuiApplication::setOverrideCursor(
-                QCursor(kelmCompConfig().xDBComponentsCfg.RequeryCursorType));
-        }
-    }
-    ~WaitCursor() {
-        if (active_) QGuiApplication::restoreOverrideCursor();
-    }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    bool active_;
+        : BusyCursor(kelmCompConfig().xDBComponentsCfg.RequeryCursorType, wanted) {}
 };
 
 }  // namespace db

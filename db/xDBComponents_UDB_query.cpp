@@ -3,10 +3,10 @@
 #include <QElapsedTimer>
 #include <QTime>
 
+#include "config/KelmCompGlobalCfg.h"
 #include "db/query_value.h"
 #include "db/wait_cursor.h"
 #include "jet/error.h"
-#include "kit/KelmCompGlobalCfg.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QTime>
 #include <cmath>
 
-#include "kit/KelmCompGlobalCfg.h"
+#include "config/KelmCompGlobalCfg.h"
 
 namespace {
 

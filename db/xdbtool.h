@@ -2,7 +2,7 @@
 // program writes: the filter text of an open recordset and the SQL sent to
 // the engine. Free routines without state; quotes, brackets, Boolean
 // literals and the reserved-word list come from the shared configuration
-// record (kit/KelmCompGlobalCfg.h), read on every call. The routines that
+// record (config/KelmCompGlobalCfg.h), read on every call. The routines that
 // work on a query (field kinds, conditions built from fields, ApplyFilter,
 // FilterBySelection, FillListFromDataSet) are in xdbtool_dataset.h.
 //

@@ -3,15 +3,13 @@
 // leftovers.
 #include "db/xdbtool_MDB_files.h"
 
-#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 
+#include "db/user_feedback.h"
 #include "db/xdbtool_MDB.h"
 #include "jet/error.h"
-#include "kit/xdlg.h"
 
 namespace {
 
@@ -39,28 +37,6 @@ QString passwordPart(const QString& password) {
     }
     return password.isEmpty() ? QString() : QStringLiteral(";pwd=") + password;
 }
-
-// The hourglass while a long file operation runs; the cursor in force
-// before comes back when it ends (also on failure).
-class WaitCursor {
-public:
-    WaitCursor()
-        : active_(qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
-        if (active_) QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    }
-    ~WaitCursor() { restore(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-    void restore() {
-        if (!active_) return;
-        QGuiApplication::restoreOverrideCursor();
-        active_ = false;
-    }
-
-private:
-    bool active_;
-};
 
 }  // namespace
 
@@ -96,7 +72,9 @@ void DeleteFileIfExists(const QString& fileName) {
 
 bool CompactMDBInPlace(const QString& fileName, const QString& currentPassword,
                        const QString& newPassword, int versionKey, int langId) {
-    WaitCursor wait;
+    // The hourglass while the file operation runs; the cursor in force
+    // before comes back when it ends (also on failure).
+    db::BusyCursor wait(Qt::WaitCursor);
     try {
         // A link is followed, so that the file it leads to is compacted and
         // the link stays a link.
@@ -134,7 +112,8 @@ bool CompactMDBInPlace(const QString& fileName, const QString& currentPassword,
         return true;
     } catch (const std::exception& error) {
         wait.restore();
-        ShowErrorReport(QStringLiteral("Error: Cannot compress data."), error);
+        db::reportError(QStringLiteral("Error: Cannot compress data."),
+                        QString::fromUtf8(error.what()));
         return false;
     }
 }

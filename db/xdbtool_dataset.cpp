@@ -4,10 +4,10 @@
 #include <QLocale>
 #include <exception>
 
+#include "config/KelmCompGlobalCfg.h"
+#include "db/user_feedback.h"
 #include "db/wait_cursor.h"
 #include "db/xdbtool.h"
-#include "kit/KelmCompGlobalCfg.h"
-#include "kit/xdlg.h"
 
 namespace {
 
@@ -186,7 +186,7 @@ bool ApplyFilter(TCustomQueryUDB* dataSet, const QString& filterText, bool showE
     if (!dataSet) return false;
     const std::optional<QString> refused = setFilterKeepingRecord(*dataSet, filterText.trimmed());
     if (!refused) return true;
-    if (showError) ShowErrorReport(kErrorInExpression, *refused);
+    if (showError) db::reportError(kErrorInExpression, *refused);
     return false;
 }
 

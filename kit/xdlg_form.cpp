@@ -13,7 +13,7 @@
 #include <QScreen>
 #include <QStyle>
 
-#include "kit/KelmCompGlobalCfg.h"
+#include "config/KelmCompGlobalCfg.h"
 #include "kit/xImprovedComps_editnum.h"
 #include "kit/xdlg_label.h"
 

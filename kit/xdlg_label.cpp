@@ -2,7 +2,7 @@
 
 #include <QFont>
 
-#include "kit/KelmCompGlobalCfg.h"
+#include "config/KelmCompGlobalCfg.h"
 #include "kit/xHTMLLabel.h"
 
 namespace kit {

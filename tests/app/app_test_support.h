@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include "app/database_session.h"
+#include "common/qt_fixture_files.h"
 #include "db/xdbtool_MDB.h"
 #include "jet/crypt/header_mask.h"
 #include "jet/file/jet_version.h"
@@ -18,17 +19,14 @@
 namespace app_test {
 
 inline QString fixture(const QString& relative) {
-    return QDir(QStringLiteral(TABULON_FIXTURES)).filePath(relative);
+    return testing_support::qtFixture(relative);
 }
 
 // Copies a fixture into `dir` under `name` (the fixture's own name when
-// empty) and returns the copy's path.
+// empty) and returns the copy's path; a failed copy fails the test.
 inline QString copyFixture(const QTemporaryDir& dir, const QString& relative,
                            const QString& name = QString()) {
-    const QString target = dir.filePath(name.isEmpty() ? QFileInfo(relative).fileName() : name);
-    QFile::copy(fixture(relative), target);
-    QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    return target;
+    return testing_support::qtCopyFixture(dir, relative, name);
 }
 
 // Writes a Jet 4 database password (ASCII, at most 20 characters) into the

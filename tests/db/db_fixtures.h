@@ -3,24 +3,19 @@
 // folder when a test must change a file.
 #pragma once
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QString>
-#include <QTemporaryDir>
+#include "common/qt_fixture_files.h"
 
 namespace db_test {
 
 inline QString fixture(const QString& relative) {
-    return QDir(QStringLiteral(TABULON_FIXTURES)).filePath(relative);
+    return testing_support::qtFixture(relative);
 }
 
-// Copies a fixture into `dir` (writable) and returns the copy's path.
-inline QString copyFixture(const QTemporaryDir& dir, const QString& relative) {
-    const QString target = dir.filePath(QFileInfo(relative).fileName());
-    QFile::copy(fixture(relative), target);
-    QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    return target;
+// Copies a fixture into `dir` (writable) under `name` (the fixture's own name
+// when empty) and returns the copy's path; a failed copy fails the test.
+inline QString copyFixture(const QTemporaryDir& dir, const QString& relative,
+                           const QString& name = QString()) {
+    return testing_support::qtCopyFixture(dir, relative, name);
 }
 
 }  // namespace db_test

@@ -7,8 +7,8 @@
 
 #include <QRegularExpression>
 
+#include "config/KelmCompGlobalCfg.h"
 #include "jet/error.h"
-#include "kit/KelmCompGlobalCfg.h"
 #include "xdb_query_support.h"
 
 namespace {

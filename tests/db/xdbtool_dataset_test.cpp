@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "config/KelmCompGlobalCfg.h"
 #include "db/xdbtool.h"
-#include "kit/KelmCompGlobalCfg.h"
 #include "kit/xdlg_scripted.h"
 #include "xdb_query_support.h"
 

@@ -10,9 +10,9 @@
 #include <QVariant>
 #include <limits>
 
+#include "config/KelmCompGlobalCfg.h"
 #include "jet/sql/parser.h"
 #include "jet/sql/parser_date_literal.h"
-#include "kit/KelmCompGlobalCfg.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QVBoxLayout>
 
 namespace {
@@ -282,7 +283,11 @@ TEST(TxHTMLLabel, RendersColoursAndDisabledState) {
     QApplication::processEvents();
 
     const QImage shot = window.grab().toImage();
-    const QString dir = QDir::temp().filePath("kit-label");
+    // The picture is for a person to look at: kept where TABULON_SCREENSHOT_DIR
+    // says, else written into a temporary folder that goes away afterwards.
+    QTemporaryDir scratch;
+    const QString kept = qEnvironmentVariable("TABULON_SCREENSHOT_DIR");
+    const QString dir = kept.isEmpty() ? scratch.path() : kept;
     QDir().mkpath(dir);
     EXPECT_TRUE(shot.save(QDir(dir).filePath("html_label.png")));
 

@@ -1,4 +1,4 @@
-#include "kit/KelmCompGlobalCfg.h"
+#include "config/KelmCompGlobalCfg.h"
 
 namespace {
 

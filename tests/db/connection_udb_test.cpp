@@ -2,9 +2,9 @@
 // engine database, the provider's messages, closing its datasets.
 #include <gtest/gtest.h>
 
-#include "app_test_support.h"
 #include "db/engine_registry.h"
 #include "db/xDBComponents_UDB.h"
+#include "db_fixtures.h"
 #include "jet/error.h"
 
 namespace {
@@ -27,9 +27,9 @@ QString openError(TConnectionUDB& connection, const QString& text) {
 
 TEST(ConnectionUDBTest, OpensWhatTheProviderCanRead) {
     QTemporaryDir dir;
-    const QString mdb = app_test::copyFixture(dir, "V2000/testV2000.mdb");
-    const QString jet3 = app_test::copyFixture(dir, "V1997/testV1997.mdb");
-    const QString accdb = app_test::copyFixture(dir, "V2007/testV2007.accdb");
+    const QString mdb = db_test::copyFixture(dir, "V2000/testV2000.mdb");
+    const QString jet3 = db_test::copyFixture(dir, "V1997/testV1997.mdb");
+    const QString accdb = db_test::copyFixture(dir, "V2007/testV2007.accdb");
     const QString missing = dir.filePath("missing.mdb");
     const QString jet = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=";
     const QString ace = "Provider=Microsoft.ACE.OLEDB.12.0;Data Source=";
@@ -63,7 +63,7 @@ TEST(ConnectionUDBTest, OpensWhatTheProviderCanRead) {
 
 TEST(ConnectionUDBTest, SharesTheEngineDatabaseAndClosesItsDatasets) {
     QTemporaryDir dir;
-    const QString path = app_test::copyFixture(dir, "V2000/testV2000.mdb", "test;V2000.mdb");
+    const QString path = db_test::copyFixture(dir, "V2000/testV2000.mdb", "test;V2000.mdb");
     TConnectionUDB connection;
     RecordingDataset a;
     RecordingDataset b;

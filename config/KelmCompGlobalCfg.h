@@ -1,7 +1,10 @@
-// The kit's shared configuration record: one instance, filled with the
-// defaults below when it is first used, read by the kit's controls and by
-// the database helpers. The program itself never changes it; tests may, but
-// must restore what they change (use a copy and assign it back).
+// The shared configuration record: one instance, filled with the defaults
+// below when it is first used, read by the kit's controls, the database
+// helpers and the property store. It sits in a folder of its own, below all
+// of them, because each of those layers reads it and none may depend on the
+// others; it holds plain settings and knows neither windows nor databases.
+// The program itself never changes it; tests may, but must restore what
+// they change (use a copy and assign it back).
 #pragma once
 
 #include <QString>
