@@ -31,12 +31,12 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <variant>
 #include <vector>
 
 #include "jet/catalog/database.h"
 #include "jet/table/table_scan.h"
 #include "jet/value.h"
+#include "tools/csv_format.h"
 
 extern char** environ;
 
@@ -58,36 +58,7 @@ struct Totals {
 };
 
 void appendCsvField(std::string& out, const jet::Value& v) {
-    std::visit(
-        [&](const auto& x) {
-            using T = std::decay_t<decltype(x)>;
-            if constexpr (std::is_same_v<T, std::monostate>) {
-            } else if constexpr (std::is_same_v<T, bool>) {
-                out += x ? '1' : '0';
-            } else if constexpr (std::is_same_v<T, int64_t>) {
-                out += std::to_string(x);
-            } else if constexpr (std::is_same_v<T, float>) {
-                out += jet::formatSingle(x);
-            } else if constexpr (std::is_same_v<T, double>) {
-                out += jet::formatDouble(x);
-            } else if constexpr (std::is_same_v<T, jet::CurrencyValue>) {
-                out += jet::formatCurrency(x.tenThousandths);
-            } else if constexpr (std::is_same_v<T, jet::DateTimeValue>) {
-                out += jet::formatDateTime(x.days);
-            } else if constexpr (std::is_same_v<T, std::string>) {
-                out += '"';
-                for (char c : x) {
-                    if (c == '"') out += '"';
-                    out += c;
-                }
-                out += '"';
-            } else if constexpr (std::is_same_v<T, jet::Blob>) {
-                out.append(reinterpret_cast<const char*>(x.data()), x.size());
-            } else {
-                out += x.toString();  // Decimal, Guid, ExtDateTime
-            }
-        },
-        v.storage());
+    out += tools::csvField(v);
 }
 
 struct ScanResult {

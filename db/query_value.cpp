@@ -5,6 +5,8 @@
 #include <cmath>
 #include <variant>
 
+#include "jet/value_text.h"
+
 namespace db {
 
 namespace {
@@ -104,36 +106,13 @@ QVariant valueToVariant(const jet::Value& value) {
 }
 
 QString valueToText(const jet::Value& value) {
-    return std::visit(
-        [](const auto& v) -> QString {
-            using T = std::decay_t<decltype(v)>;
-            if constexpr (std::is_same_v<T, std::monostate>) {
-                return QString();
-            } else if constexpr (std::is_same_v<T, bool>) {
-                return v ? QStringLiteral("True") : QStringLiteral("False");
-            } else if constexpr (std::is_same_v<T, int64_t>) {
-                return QString::number(v);
-            } else if constexpr (std::is_same_v<T, float>) {
-                return QString::fromStdString(jet::formatSingle(v));
-            } else if constexpr (std::is_same_v<T, double>) {
-                return QString::fromStdString(jet::formatDouble(v));
-            } else if constexpr (std::is_same_v<T, jet::CurrencyValue>) {
-                return currencyText(v);
-            } else if constexpr (std::is_same_v<T, jet::Decimal>) {
-                return QString::fromStdString(v.toString());
-            } else if constexpr (std::is_same_v<T, jet::DateTimeValue>) {
-                return dateTimeText(accessDaysToDateTime(v.days));
-            } else if constexpr (std::is_same_v<T, std::string>) {
-                return QString::fromStdString(v);
-            } else if constexpr (std::is_same_v<T, jet::Blob>) {
-                return QString::fromStdString(jet::hexString(v));
-            } else if constexpr (std::is_same_v<T, jet::Guid>) {
-                return QString::fromStdString(v.toString());
-            } else {
-                return dateTimeText(extDateTimeToDateTime(v));
-            }
-        },
-        value.storage());
+    if (value.is<jet::CurrencyValue>()) return currencyText(value.as<jet::CurrencyValue>());
+    if (value.is<jet::DateTimeValue>())
+        return dateTimeText(accessDaysToDateTime(value.as<jet::DateTimeValue>().days));
+    if (value.is<jet::ExtDateTime>())
+        return dateTimeText(extDateTimeToDateTime(value.as<jet::ExtDateTime>()));
+    return QString::fromStdString(jet::valueText(
+        value, {.null = "", .falseText = "False", .trueText = "True", .binaryPrefix = ""}));
 }
 
 }  // namespace db

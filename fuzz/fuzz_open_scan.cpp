@@ -13,7 +13,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <variant>
 #include <vector>
 
 #include "jet/catalog/complex_columns.h"
@@ -24,6 +23,7 @@
 #include "jet/format/property_blob.h"
 #include "jet/table/table_scan.h"
 #include "jet/value.h"
+#include "jet/value_text.h"
 
 namespace {
 
@@ -32,32 +32,7 @@ namespace {
 constexpr size_t kMaxRowsPerTable = 20000;
 
 size_t textLength(const jet::Value& v) {
-    return std::visit(
-        [](const auto& x) -> size_t {
-            using T = std::decay_t<decltype(x)>;
-            if constexpr (std::is_same_v<T, std::monostate>) {
-                return 0;
-            } else if constexpr (std::is_same_v<T, bool>) {
-                return x ? 1 : 0;
-            } else if constexpr (std::is_same_v<T, int64_t>) {
-                return std::to_string(x).size();
-            } else if constexpr (std::is_same_v<T, float>) {
-                return jet::formatSingle(x).size();
-            } else if constexpr (std::is_same_v<T, double>) {
-                return jet::formatDouble(x).size();
-            } else if constexpr (std::is_same_v<T, jet::CurrencyValue>) {
-                return jet::formatCurrency(x.tenThousandths).size();
-            } else if constexpr (std::is_same_v<T, jet::DateTimeValue>) {
-                return jet::formatDateTime(x.days).size();
-            } else if constexpr (std::is_same_v<T, std::string>) {
-                return x.size();
-            } else if constexpr (std::is_same_v<T, jet::Blob>) {
-                return jet::hexString(x).size();
-            } else {
-                return x.toString().size();  // Decimal, Guid, ExtDateTime
-            }
-        },
-        v.storage());
+    return jet::valueText(v).size();
 }
 
 template <typename Stage>

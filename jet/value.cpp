@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "jet/calendar.h"
+
 namespace jet {
 
 std::string dataTypeName(DataType t) {
@@ -78,32 +80,19 @@ std::string Guid::toString() const {
 
 namespace {
 
-// Civil date from a day count relative to 1970-01-01 (Howard Hinnant's algorithm).
-void civilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    y = static_cast<int64_t>(yoe) + era * 400;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    if (m <= 2) ++y;
-}
+// 0001-01-01, where extended dates count from, as an Access day number.
+constexpr int64_t kDay1FromDayZero = -693593;
 
 }  // namespace
 
 std::string ExtDateTime::toString() const {
-    int64_t y;
-    unsigned mo, d;
-    civilFromDays(days - 719162, y, mo, d);  // 0001-01-01 is 719162 days before 1970-01-01
+    int y, mo, d;
+    civilFromDayNumber(days + kDay1FromDayZero, y, mo, d);
     int64_t secs = ticks / 10000000, frac = ticks % 10000000;
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld.%07lld",
-                  static_cast<long long>(y), mo, d, static_cast<long long>(secs / 3600),
-                  static_cast<long long>(secs / 60 % 60), static_cast<long long>(secs % 60),
-                  static_cast<long long>(frac));
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02lld:%02lld:%02lld.%07lld", y, mo, d,
+                  static_cast<long long>(secs / 3600), static_cast<long long>(secs / 60 % 60),
+                  static_cast<long long>(secs % 60), static_cast<long long>(frac));
     return buf;
 }
 
@@ -120,13 +109,12 @@ std::string formatDateTime(double days) {
         secs -= 86400;
         dayCount += days < 0 ? -1 : 1;
     }
-    int64_t y;
-    unsigned m, d;
-    civilFromDays(dayCount - 25569, y, m, d);  // 1899-12-30 is 25569 days before 1970-01-01
+    int y, m, d;
+    civilFromDayNumber(dayCount, y, m, d);
     char buf[48];
-    std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld",
-                  static_cast<long long>(y), m, d, static_cast<long long>(secs / 3600),
-                  static_cast<long long>(secs / 60 % 60), static_cast<long long>(secs % 60));
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02lld:%02lld:%02lld", y, m, d,
+                  static_cast<long long>(secs / 3600), static_cast<long long>(secs / 60 % 60),
+                  static_cast<long long>(secs % 60));
     return buf;
 }
 

@@ -52,6 +52,31 @@ inline bool isNumberOrDateType(DataType t) {
     }
 }
 
+// Bytes of a value of a fixed-size type as a column's length counts them (a
+// Boolean counts 1, though its value lives in the row's null mask); 0 for
+// Text, Memo, binary data, Decimal and the complex and extended-date types.
+inline uint16_t fixedValueSize(DataType t) {
+    switch (t) {
+        case DataType::Boolean:
+        case DataType::Byte:
+            return 1;
+        case DataType::Integer:
+            return 2;
+        case DataType::Long:
+        case DataType::Single:
+            return 4;
+        case DataType::Currency:
+        case DataType::Double:
+        case DataType::DateTime:
+        case DataType::BigInt:
+            return 8;
+        case DataType::Guid:
+            return 16;
+        default:
+            return 0;
+    }
+}
+
 // Text and Memo: the types keyed and compared through a sort order.
 inline bool isTextType(DataType t) {
     return t == DataType::Text || t == DataType::Memo;

@@ -1,8 +1,7 @@
 #include "jet/sql/ast_printer.h"
 
-#include <type_traits>
-
 #include "jet/sql/lexer.h"
+#include "jet/value_text.h"
 
 namespace jet::sql {
 namespace {
@@ -495,41 +494,18 @@ std::string quoteIdentifier(std::string_view name) {
 }
 
 std::string literalSql(const Value& v) {
-    return std::visit(
-        [](const auto& x) -> std::string {
-            using T = std::decay_t<decltype(x)>;
-            if constexpr (std::is_same_v<T, std::monostate>) {
-                return "NULL";
-            } else if constexpr (std::is_same_v<T, bool>) {
-                return x ? "TRUE" : "FALSE";
-            } else if constexpr (std::is_same_v<T, int64_t>) {
-                return std::to_string(x);
-            } else if constexpr (std::is_same_v<T, double>) {
-                std::string s = formatDouble(x);
-                // Keep a whole Double a Double when read back.
-                if (s.find_first_of(".eEni") == std::string::npos) s += ".0";
-                return s;
-            } else if constexpr (std::is_same_v<T, float>) {
-                return formatSingle(x);
-            } else if constexpr (std::is_same_v<T, CurrencyValue>) {
-                return formatCurrency(x.tenThousandths);
-            } else if constexpr (std::is_same_v<T, Decimal>) {
-                return x.toString();
-            } else if constexpr (std::is_same_v<T, DateTimeValue>) {
-                std::string s = formatDateTime(x.days);
-                if (s.size() > 10 && s.compare(10, 9, " 00:00:00") == 0) s.resize(10);
-                return "#" + s + "#";
-            } else if constexpr (std::is_same_v<T, std::string>) {
-                return quoteText(x);
-            } else if constexpr (std::is_same_v<T, Blob>) {
-                return "0x" + hexString(x);
-            } else if constexpr (std::is_same_v<T, Guid>) {
-                return quoteText(x.toString());
-            } else {
-                return quoteText(x.toString());
-            }
-        },
-        v.storage());
+    if (v.is<std::string>()) return quoteText(v.as<std::string>());
+    if (v.is<DateTimeValue>()) {
+        std::string s = valueText(v);
+        if (s.size() > 10 && s.compare(10, 9, " 00:00:00") == 0) s.resize(10);
+        return "#" + s + "#";
+    }
+    if (isTextLike(v)) return quoteText(valueText(v));  // GUIDs, extended dates
+    std::string s = valueText(
+        v, {.null = "NULL", .falseText = "FALSE", .trueText = "TRUE", .binaryPrefix = "0x"});
+    // Keep a whole Double a Double when read back.
+    if (v.is<double>() && s.find_first_of(".eEni") == std::string::npos) s += ".0";
+    return s;
 }
 
 std::string toSql(const Statement& statement, const PrintOptions& options) {

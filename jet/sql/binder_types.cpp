@@ -13,28 +13,15 @@
 namespace jet::sql::detail {
 namespace {
 
+// The size a result column of the type reports.
 int fixedSize(DataType type) {
     switch (type) {
-        case DataType::Boolean:
-        case DataType::Byte:
-            return 1;
-        case DataType::Integer:
-            return 2;
-        case DataType::Long:
-        case DataType::Single:
-            return 4;
-        case DataType::Currency:
-        case DataType::Double:
-        case DataType::DateTime:
-        case DataType::BigInt:
-            return 8;
-        case DataType::Guid:
         case DataType::Numeric:
             return 16;
         case DataType::Text:
             return 255;
         default:
-            return 0;
+            return fixedValueSize(type);
     }
 }
 

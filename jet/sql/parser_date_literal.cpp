@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "jet/calendar.h"
+
 namespace jet::sql {
 namespace {
 
@@ -18,27 +20,8 @@ char upper(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-bool isLeapYear(int y) {
-    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-
-int daysInMonth(int y, int m) {
-    static constexpr std::array<int, 12> kDays{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && isLeapYear(y) ? 29 : kDays[static_cast<size_t>(m - 1)];
-}
-
 bool validDate(int y, int m, int d) {
     return y >= 100 && y <= 9999 && m >= 1 && m <= 12 && d >= 1 && d <= daysInMonth(y, m);
-}
-
-// Days from 1970-01-01 to a civil date (Howard Hinnant's algorithm).
-int64_t daysFromCivil(int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const auto yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<int64_t>(doe) - 719468;
 }
 
 // One piece of the date part: a number (with its digit count) or a word.
@@ -191,9 +174,7 @@ std::string_view trim(std::string_view s) {
 }  // namespace
 
 double accessDays(int year, int month, int day, int hour, int minute, int second) {
-    const int64_t days = daysFromCivil(year, static_cast<unsigned>(month),
-                                       static_cast<unsigned>(day)) +
-                         25569;  // 1899-12-30 is 25569 days before 1970-01-01
+    const int64_t days = dayNumberFromCivil(year, month, day);
     const double time = (hour * 3600 + minute * 60 + second) / 86400.0;
     return days < 0 ? static_cast<double>(days) - time : static_cast<double>(days) + time;
 }

@@ -13,6 +13,8 @@
 
 #include <cstdint>
 
+#include "jet/calendar.h"
+
 namespace jet {
 
 constexpr double kMinDateNumber = -657434.0;
@@ -22,12 +24,6 @@ struct CivilDateTime {
     int year = 1899, month = 12, day = 30;
     int hour = 0, minute = 0, second = 0;
 };
-
-// Day number of a proleptic Gregorian date (month and day must be valid).
-int64_t dayNumberFromCivil(int year, int month, int day);
-void civilFromDayNumber(int64_t dayNumber, int& year, int& month, int& day);
-bool isLeapYear(int year);
-int daysInMonth(int year, int month);
 
 double linearFromDate(double date);
 double dateFromLinear(double linear);

@@ -31,37 +31,42 @@ struct StoredType {
     bool fixed;
 };
 
+StoredType stored(DataType type) {
+    const uint16_t length = fixedValueSize(type);
+    return {type, length, length > 0};
+}
+
 StoredType storedTypeOf(int daoType, JetVersion v) {
     switch (daoType) {
         case kDaoText:
-            return {DataType::Text, 0, false};
+            return stored(DataType::Text);
         case kDaoMemo:
-            return {DataType::Memo, 0, false};
+            return stored(DataType::Memo);
         case kDaoBoolean:
-            return {DataType::Boolean, 1, true};
+            return stored(DataType::Boolean);
         case kDaoByte:
-            return {DataType::Byte, 1, true};
+            return stored(DataType::Byte);
         case kDaoInteger:
-            return {DataType::Integer, 2, true};
+            return stored(DataType::Integer);
         case kDaoLong:
-            return {DataType::Long, 4, true};
+            return stored(DataType::Long);
         case kDaoBigInt:
             if (v < JetVersion::Ace16) refuseType();
-            return {DataType::BigInt, 8, true};
+            return stored(DataType::BigInt);
         case kDaoCurrency:
-            return {DataType::Currency, 8, true};
+            return stored(DataType::Currency);
         case kDaoSingle:
-            return {DataType::Single, 4, true};
+            return stored(DataType::Single);
         case kDaoDouble:
-            return {DataType::Double, 8, true};
+            return stored(DataType::Double);
         case kDaoDate:
-            return {DataType::DateTime, 8, true};
+            return stored(DataType::DateTime);
         case kDaoBinary:
-            return {DataType::Binary, 0, false};
+            return stored(DataType::Binary);
         case kDaoLongBinary:
-            return {DataType::LongBinary, 0, false};
+            return stored(DataType::LongBinary);
         case kDaoGuid:
-            return {DataType::Guid, 16, true};
+            return stored(DataType::Guid);
         default:
             refuseType();
     }

@@ -12,28 +12,6 @@ namespace {
 constexpr uint16_t kAnyLength = 0xFFFF;
 constexpr size_t kDecimalMagnitudeBytes = 16;
 
-// Bytes of a fixed-size result inside the wrapper, or 0 for other types.
-uint16_t fixedResultLength(DataType t) {
-    switch (t) {
-        case DataType::Byte:
-            return 1;
-        case DataType::Integer:
-            return 2;
-        case DataType::Long:
-        case DataType::Single:
-            return 4;
-        case DataType::Currency:
-        case DataType::Double:
-        case DataType::DateTime:
-        case DataType::BigInt:
-            return 8;
-        case DataType::Guid:
-            return 16;
-        default:
-            return 0;
-    }
-}
-
 // The scale and sign, then the magnitude as two 8-byte little-endian words,
 // the more significant first.
 Blob decimalBytes(const Decimal& d) {
@@ -71,7 +49,9 @@ Blob resultBytes(const ColumnDef& c, const Value& v, JetVersion ver, uint16_t co
         default:
             break;
     }
-    const uint16_t length = fixedResultLength(c.type);
+    // The other results are fixed-size numbers, dates and GUIDs (Booleans
+    // are written above).
+    const uint16_t length = fixedValueSize(c.type);
     if (length == 0)
         throw Error(ErrorCode::Unsupported, "the calculated field '" + c.name +
                                                 "' has result type " + dataTypeName(c.type) +

@@ -7,6 +7,7 @@
 #include "jet/format/property_blob.h"
 #include "jet/table/table_scan.h"
 #include "jet/util/names.h"
+#include "jet/value_text.h"
 
 namespace testing_support {
 
@@ -216,34 +217,9 @@ void compareMultisets(std::vector<std::string>& out, const std::string& what,
 }  // namespace
 
 std::string describeValue(const Value& v) {
-    return std::visit(
-        [](const auto& x) -> std::string {
-            using T = std::decay_t<decltype(x)>;
-            if constexpr (std::is_same_v<T, std::monostate>) {
-                return "null";
-            } else if constexpr (std::is_same_v<T, bool>) {
-                return x ? "true" : "false";
-            } else if constexpr (std::is_same_v<T, int64_t>) {
-                return std::to_string(x);
-            } else if constexpr (std::is_same_v<T, float>) {
-                return jet::formatSingle(x);
-            } else if constexpr (std::is_same_v<T, double>) {
-                return jet::formatDouble(x);
-            } else if constexpr (std::is_same_v<T, jet::CurrencyValue>) {
-                return jet::formatCurrency(x.tenThousandths);
-            } else if constexpr (std::is_same_v<T, jet::Decimal>) {
-                return x.toString();
-            } else if constexpr (std::is_same_v<T, jet::DateTimeValue>) {
-                return jet::formatDateTime(x.days);
-            } else if constexpr (std::is_same_v<T, std::string>) {
-                return "\"" + x + "\"";
-            } else if constexpr (std::is_same_v<T, jet::Blob>) {
-                return "0x" + jet::hexString(x);
-            } else {
-                return x.toString();
-            }
-        },
-        v.storage());
+    if (v.is<std::string>()) return "\"" + v.as<std::string>() + "\"";
+    return jet::valueText(
+        v, {.null = "null", .falseText = "false", .trueText = "true", .binaryPrefix = "0x"});
 }
 
 bool isIgnoredObject(const CatalogueDiffOptions& options, const std::string& name) {
