@@ -1,7 +1,9 @@
 #include "db/dao_database.h"
 
 #include <algorithm>
+#include <set>
 
+#include "jet/catalog/complex_columns.h"
 #include "jet/catalog/stored_queries.h"
 #include "jet/format/sort_order.h"
 
@@ -99,7 +101,17 @@ Database::Database(std::shared_ptr<Session> session)
                                                        connectText(*o),
                                                        qs(o->foreignName.value_or(""))));
           };
-          for (const auto* o : engine.tables(true)) add(o);
+          // The hidden tables that hold the values of attachment and
+          // multi-value columns are part of those columns, not tables of
+          // their own: DAO does not list them.
+          // A damaged MSysComplexColumns hides nothing.
+          std::set<uint32_t> valueTables;
+          try {
+              valueTables = jet::complexTablePages(engine).flat;
+          } catch (const jet::Error&) {
+          }
+          for (const auto* o : engine.tables(true))
+              if (!valueTables.contains(o->tdefPage())) add(o);
           for (const auto* o : engine.linkedTables()) add(o);
           NameOrder(engine).sort(out);
           return out;

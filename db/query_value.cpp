@@ -65,9 +65,11 @@ QDateTime accessDaysToDateTime(double days) {
     const double whole = std::trunc(days);
     qint64 ms = std::llround(std::fabs(days - whole) * static_cast<double>(kMsPerDay));
     QDate date = dayZero().addDays(static_cast<qint64>(whole));
+    // A time that rounds up to midnight belongs to the next day, also
+    // before day 0.
     if (ms >= kMsPerDay) {
         ms -= kMsPerDay;
-        date = date.addDays(days < 0 ? -1 : 1);
+        date = date.addDays(1);
     }
     if (!inEngineRange(date)) return {};
     return utcDateTime(date, ms);

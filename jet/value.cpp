@@ -105,9 +105,11 @@ std::string formatDateTime(double days) {
     double frac = std::fabs(days - whole);
     int64_t secs = std::llround(frac * 86400.0);
     int64_t dayCount = static_cast<int64_t>(whole);
+    // A time that rounds up to midnight belongs to the next day, whichever
+    // side of day 0 the date lies: the day after day -48 is day -47.
     if (secs >= 86400) {
         secs -= 86400;
-        dayCount += days < 0 ? -1 : 1;
+        dayCount += 1;
     }
     int y, m, d;
     civilFromDayNumber(dayCount, y, m, d);

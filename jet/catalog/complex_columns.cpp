@@ -251,6 +251,25 @@ ResolvedColumn resolveComplexColumn(Database& db, const TableDef& table, const C
 
 }  // namespace
 
+ComplexTablePages complexTablePages(Database& db) {
+    ComplexTablePages pages;
+    if (!db.findObject("MSysComplexColumns")) return pages;
+    auto def = db.table("MSysComplexColumns");
+    const size_t typeObject = requireColumn(*def, "ComplexTypeObjectID"),
+                 flatTable = requireColumn(*def, "FlatTableID");
+    auto pageOf = [](const std::optional<int64_t>& id) {
+        return static_cast<uint32_t>(id.value_or(0)) & 0x00FFFFFF;
+    };
+    TableScan scan(db, def);
+    while (scan.next()) {
+        pages.flat.insert(pageOf(integerValue(scan.value(flatTable))));
+        pages.templates.insert(pageOf(integerValue(scan.value(typeObject))));
+    }
+    pages.flat.erase(0);
+    pages.templates.erase(0);
+    return pages;
+}
+
 ComplexColumnInfo complexColumnInfo(Database& db, const TableDef& table, const ColumnDef& column) {
     return resolveComplexColumn(db, table, column).info;
 }

@@ -33,6 +33,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,15 @@ struct MemoVersion {
     std::optional<double> modified;  // Access date
     std::optional<std::string> text;
 };
+
+// The hidden tables MSysComplexColumns names, by definition page: the flat
+// tables that hold the values, and the template tables (fixed ones and the
+// per-column version-history ones). Empty for a file without complex columns.
+struct ComplexTablePages {
+    std::set<uint32_t> flat;
+    std::set<uint32_t> templates;
+};
+ComplexTablePages complexTablePages(Database& db);
 
 // Finds a complex column's tables and columns.
 ComplexColumnInfo complexColumnInfo(Database& db, const TableDef& table, const ColumnDef& column);

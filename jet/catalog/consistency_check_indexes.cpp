@@ -59,11 +59,13 @@ IndexPageFields readIndexPageFields(Bytes raw, bool jet3) {
 }
 
 // What Access writes as an index page's shared prefix and free space.
-// Access compresses a page only when its entries would not fit in full; it
-// then stores the longest prefix the first and the last entry share (whole
-// entries, row pointers included). A page whose entries fit keeps 0, or a
-// prefix left from before it shrank, never more than its entries share. The
-// free space is what the stored entries leave of the entry area.
+// Access compresses a page when its entries would not fit in full, storing a
+// prefix no longer than what the first and the last entry share (whole
+// entries, row pointers included). It chooses the length at some earlier
+// moment and does not lengthen it as entries come and go, so any length up
+// to what they share is sound, as long as the stored entries fit. A page
+// whose entries fit keeps 0, or a prefix left from before. The free space
+// is what the stored entries leave of the entry area.
 void checkPageFields(const IndexPage& page, const IndexPageFields& fields,
                      const std::function<void(const std::string&)>& problem) {
     size_t whole = 0;
@@ -73,16 +75,18 @@ void checkPageFields(const IndexPage& page, const IndexPageFields& fields,
         shared = commonPrefix(wholeEntry(page.entries.front(), page.leaf),
                               wholeEntry(page.entries.back(), page.leaf));
     }
-    if (whole > fields.entryArea && fields.prefixLength != shared) {
-        problem("the entries need their shared prefix of " + std::to_string(shared) +
-                " bytes to fit, the page stores " + std::to_string(fields.prefixLength));
-    } else if (fields.prefixLength > shared) {
+    if (fields.prefixLength > shared) {
         problem("the shared prefix length is " + std::to_string(fields.prefixLength) +
                 ", the entries share " + std::to_string(shared) + " bytes");
+        return;
     }
-    size_t stored =
+    const size_t stored =
         page.entries.empty() ? 0 : whole - fields.prefixLength * (page.entries.size() - 1);
-    if (stored <= fields.entryArea && fields.freeSpace != fields.entryArea - stored) {
+    if (stored > fields.entryArea) {
+        problem("the entries take " + std::to_string(stored) + " bytes with a shared prefix of " +
+                std::to_string(fields.prefixLength) + ", the page holds " +
+                std::to_string(fields.entryArea));
+    } else if (fields.freeSpace != fields.entryArea - stored) {
         problem("the free space is " + std::to_string(fields.freeSpace) + ", the entries leave " +
                 std::to_string(fields.entryArea - stored));
     }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,10 @@ struct CheckedTable {
 
 std::string describeRow(RowPointer id);
 std::string tableLabel(const TableDef& def);
+
+// The pages the file's free-page map gives as free; none when the map cannot
+// be read (every page is then judged).
+std::set<uint32_t> freePagesOf(PageStore& pages, JetVersion v);
 
 // Page types, data page owners and row offsets, over every page of the file.
 void checkPages(Database& db, CheckReport& report);

@@ -71,6 +71,16 @@ void checkDataRows(Bytes page, JetVersion v, uint32_t pageNumber, ProblemSink& p
 
 }  // namespace
 
+std::set<uint32_t> freePagesOf(PageStore& pages, JetVersion v) {
+    try {
+        const std::vector<uint32_t> free =
+            readUsageMap(pages, v, RowPointer{kFileMapPage, 0}.packed());
+        return {free.begin(), free.end()};
+    } catch (const Error&) {
+        return {};
+    }
+}
+
 void checkPages(Database& db, CheckReport& report) {
     ProblemSink problems(report, "pages");
     PageStore& pages = db.pages();
@@ -83,13 +93,7 @@ void checkPages(Database& db, CheckReport& report) {
     // Pages the free-page map gives as free hold whatever they held last;
     // nothing reads them, so they are not judged. An unreadable map judges
     // every page.
-    std::set<uint32_t> freePages;
-    try {
-        const std::vector<uint32_t> free =
-            readUsageMap(pages, v, RowPointer{kFileMapPage, 0}.packed());
-        freePages.insert(free.begin(), free.end());
-    } catch (const Error&) {
-    }
+    const std::set<uint32_t> freePages = freePagesOf(pages, v);
     for (uint32_t n = 1; n < pages.pageCount(); ++n) {
         ++report.pagesChecked;
         if (freePages.contains(n)) continue;

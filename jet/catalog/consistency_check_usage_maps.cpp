@@ -4,9 +4,12 @@
 // page may be claimed by two maps (a table's map of pages with free space
 // repeats pages of its own map and is held to that). Long-value pages are in
 // no table's map in Jet 3 and Jet 4 files; ACE keeps them in a map per
-// long-value column.
+// long-value column. Pages the free-page map gives as free are not judged,
+// except that a page a table's map claims must not be free while it holds
+// rows.
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "jet/catalog/consistency_check_internal.h"
 #include "jet/format/data_page.h"
@@ -102,14 +105,23 @@ void checkUsageMaps(Database& db, const std::vector<CheckedTable>& tables, Check
         }
     }
 
+    // A page the free-page map gives as free still carries the owner and the
+    // rows it held last (Access only clears its bit when a table's pages are
+    // released), so it says nothing about the maps of the table that now has
+    // that definition page. A page that a table's map claims and that holds
+    // live rows must not be free: whoever takes free pages would overwrite
+    // the rows.
+    const std::set<uint32_t> freePages = freePagesOf(pages, v);
     ProblemSink problems(report, "usage maps");
     for (uint32_t n = 1; n < pages.pageCount(); ++n) {
         try {
+            auto found = claims.find(n);
+            const MapClaim* claim = found == claims.end() ? nullptr : &found->second;
+            const bool free = freePages.contains(n);
+            if (free && !claim) continue;
             PageRef ref = pages.page(n);
             Bytes p(*ref);
             const uint8_t type = p[0];
-            auto found = claims.find(n);
-            const MapClaim* claim = found == claims.end() ? nullptr : &found->second;
             auto claimedAs = [&](MapKind kind) { return claim && claim->kind == kind; };
             const std::string where =
                 claim ? " is in the usage map of " + claim->label + " but" : std::string();
@@ -120,6 +132,10 @@ void checkUsageMaps(Database& db, const std::vector<CheckedTable>& tables, Check
                         problems.add("page " + std::to_string(n) + where + " holds long values");
                     }
                     continue;
+                }
+                if (free && claimedAs(MapKind::Table) && hasLiveRows(p, v)) {
+                    problems.add("page " + std::to_string(n) + where +
+                                 " the free-page map gives it as free, and it holds rows");
                 }
                 if (claimedAs(MapKind::LongValues) || claimedAs(MapKind::Index) ||
                     (claim && claim->table->def->tdefPage != owner)) {

@@ -2,7 +2,9 @@
 
 #include <map>
 #include <optional>
+#include <set>
 
+#include "jet/catalog/complex_columns.h"
 #include "jet/catalog/database.h"
 #include "jet/error.h"
 #include "jet/format/property_blob.h"
@@ -18,11 +20,31 @@ namespace jet {
 
 namespace {
 
+// What a complex column holds, in the words of a refusal.
+std::string complexColumnKind(Database& db, const TableDef& table, const ColumnDef& c) {
+    try {
+        switch (complexColumnInfo(db, table, c).kind) {
+            case ComplexKind::Attachment:
+                return "an attachment column";
+            case ComplexKind::MultiValue:
+                return "a multi-value column";
+            case ComplexKind::VersionHistory:
+                return "the version history of an append-only Memo column";
+            case ComplexKind::Unknown:
+                break;
+        }
+    } catch (const Error&) {
+        // A column whose tables cannot be read is still refused, by its type.
+    }
+    return "a complex column";
+}
+
 // Why a column cannot live in a file of version `target`, or "" when it can.
-std::string conversionProblem(const ColumnDef& c, JetVersion target) {
+std::string conversionProblem(Database& db, const TableDef& table, const ColumnDef& c,
+                              JetVersion target) {
     if (c.calculated && target < JetVersion::Ace14) return "a calculated column";
     if (isAce(target)) return "";
-    if (c.type == DataType::Complex) return "an attachment or multi-value column";
+    if (c.type == DataType::Complex) return complexColumnKind(db, table, c);
     if (c.type == DataType::BigInt) return "a Large Number (BigInt) column";
     if (c.type == DataType::ExtDateTime) return "an extended Date/Time column";
     if (isJet3(target) && c.type == DataType::Numeric) return "a Decimal column";
@@ -46,14 +68,42 @@ bool isEngineTable(std::string_view name) {
     return foldName(name).rfind("msyscomplextype_", 0) == 0;
 }
 
-// The tables a compaction carries: every user table, and the application's
-// system tables when the format stays the same (in another format Access
-// makes its own on first open).
+// The rows of a system table, each as values by column name.
+std::vector<std::map<std::string, Value, std::less<>>> readNamedRows(Database& db,
+                                                                     std::string_view table) {
+    std::vector<std::map<std::string, Value, std::less<>>> rows;
+    const CatalogObject* object = db.findObject(table);
+    if (!object) return rows;
+    auto def = db.tableAt(object->tdefPage(), object->name);
+    TableScan scan(db, def);
+    while (scan.next()) {
+        std::map<std::string, Value, std::less<>> row;
+        for (size_t i = 0; i < def->columns.size(); ++i)
+            row[foldName(def->columns[i].name)] = scan.value(i);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+// The tables a compaction carries: every user table, the hidden tables of
+// complex-column data into any ACE version (they are the columns' values),
+// and the application's other system tables when the format stays the same
+// (in another format Access makes its own on first open).
 std::vector<const CatalogObject*> tablesToCopy(Database& db, JetVersion target) {
+    // Flat tables and version-history templates; the fixed templates are
+    // engine tables, made afresh.
+    std::set<uint32_t> complexData;
+    if (isAce(target) && isAce(db.version())) {
+        ComplexTablePages complex = complexTablePages(db);
+        complexData = std::move(complex.flat);
+        complexData.merge(complex.templates);
+    }
     std::vector<const CatalogObject*> out;
     for (const CatalogObject* t : db.tables(true)) {
         if (isEngineTable(t->name)) continue;
-        if (t->isSystem() && target != writableVersion(db.version())) continue;
+        if (t->isSystem() && target != writableVersion(db.version()) &&
+            !complexData.contains(t->tdefPage()))
+            continue;
         out.push_back(t);
     }
     return out;
@@ -65,7 +115,7 @@ void checkConvertible(Database& db, JetVersion target) {
     for (const CatalogObject* object : tablesToCopy(db, target)) {
         auto def = db.tableAt(object->tdefPage(), object->name);
         for (const ColumnDef& c : def->columns) {
-            const std::string problem = conversionProblem(c, target);
+            const std::string problem = conversionProblem(db, *def, c, target);
             if (!problem.empty())
                 throw Error(ErrorCode::InvalidArgument,
                             "Column '" + c.name + "' of table '" + def->name + "' is " + problem +
@@ -131,23 +181,6 @@ Blob convertProperties(const Blob& blob, JetVersion from, JetVersion to, uint16_
     if (blob.empty() || isJet3(from) == isJet3(to)) return blob;
     return writePropertyBlob(parsePropertyBlob(blob, isJet3(from), fromCodePage), isJet3(to),
                              toCodePage);
-}
-
-// The rows of a system table, each as values by column name.
-std::vector<std::map<std::string, Value, std::less<>>> readNamedRows(Database& db,
-                                                                     std::string_view table) {
-    std::vector<std::map<std::string, Value, std::less<>>> rows;
-    const CatalogObject* object = db.findObject(table);
-    if (!object) return rows;
-    auto def = db.tableAt(object->tdefPage(), object->name);
-    TableScan scan(db, def);
-    while (scan.next()) {
-        std::map<std::string, Value, std::less<>> row;
-        for (size_t i = 0; i < def->columns.size(); ++i)
-            row[foldName(def->columns[i].name)] = scan.value(i);
-        rows.push_back(std::move(row));
-    }
-    return rows;
 }
 
 // A row in the column order of `def`, from values named by column.

@@ -30,6 +30,9 @@ TEST(QueryValue, DayCountsBecomeDatesAndTimes) {
         {-700000.5, QDateTime(), ""},  // before the year 100
         {2958465.0, utc(9999, 12, 31), "9999-12-31"},
         {0.999999999, utc(1899, 12, 31), "1899-12-31"},  // rounds up to midnight
+        // Before day 0 the time is positive too: 1899-12-29 23:59:59.9996
+        // rounds up into the next day.
+        {-1.99999999537037, utc(1899, 12, 30), "1899-12-30"},
         {1.0e7, QDateTime(), ""},
     };
     for (const Case& c : cases) {

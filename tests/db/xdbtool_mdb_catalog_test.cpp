@@ -50,14 +50,17 @@ TEST(XdbtoolCatalog, MSysPrefixIsTheOnlyNameFilter) {
     }
 }
 
-TEST(XdbtoolCatalog, TableNamesListUserLinkedAndHelperTablesInNameOrder) {
+// The hidden tables that hold the values of attachment and multi-value
+// columns (f_<GUID>_<column>) belong to those columns: DAO's TableDefs leaves
+// them out, so no table list shows them.
+TEST(XdbtoolCatalog, TableNamesListUserAndLinkedTablesInNameOrderWithoutValueTables) {
     struct Case {
         const char* file;
         QStringList names;
     };
     for (const Case& c : {Case{"V2000/indexTestV2000.mdb", {"Table1", "Table2", "Table3"}},
-                          Case{"V2007/linkerTestV2007.accdb",
-                               {"f_C90168F76C704EA0869A521D4690302A_Data", "Table1", "Table2"}},
+                          Case{"V2007/linkerTestV2007.accdb", {"Table1", "Table2"}},
+                          Case{"V2010/complexDataTestV2010.accdb", {"Table1"}},
                           Case{"empty/empty.mdb", {}}}) {
         SCOPED_TRACE(c.file);
         QStringList names{"left over"};

@@ -72,7 +72,11 @@ TEST(ValueText, DatesBeforeAndAfterTheEpochAndGuids) {
     };
     for (Case c : {Case{0, "1899-12-30 00:00:00"}, Case{-1.25, "1899-12-29 06:00:00"},
                    Case{36526.5, "2000-01-01 12:00:00"}, Case{-115858, "1582-10-15 00:00:00"},
-                   Case{2.99999999, "1900-01-02 00:00:00"}}) {
+                   Case{2.99999999, "1900-01-02 00:00:00"},
+                   // Before day 0 the time is positive too, so a time that
+                   // rounds up to midnight carries into the next day.
+                   Case{-18109.99999652778, "1850-06-02 00:00:00"},  // 1850-06-01 23:59:59.7
+                   Case{-1.9999999884259259, "1899-12-30 00:00:00"}}) {
         EXPECT_EQ(formatDateTime(c.days), c.text) << c.days;
     }
     Guid g;
