@@ -120,7 +120,7 @@ Database::Database(std::shared_ptr<Session> session)
           jet::Database& engine = s->engine();
           std::vector<std::shared_ptr<QueryDef>> out;
           for (const auto& q : jet::readStoredQueries(engine)) {
-              out.push_back(std::make_shared<QueryDef>(qs(q.name), qs(q.query.sql)));
+              out.push_back(std::make_shared<QueryDef>(qs(q.name), qs(q.query.sql), qs(q.error)));
           }
           NameOrder(engine).sort(out);
           return out;

@@ -91,4 +91,9 @@ TableDef::TableDef(std::shared_ptr<Session> session, QString name, unsigned attr
           });
       }) {}
 
+QString QueryDef::SQL() const {
+    if (!error_.isEmpty()) throw jet::Error(jet::ErrorCode::Corrupt, error_.toStdString());
+    return sql_;
+}
+
 }  // namespace dao

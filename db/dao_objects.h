@@ -96,14 +96,17 @@ private:
     Collection<Field> fields_;
 };
 
+// A stored query. One whose rows cannot be read is still listed; its SQL
+// throws the reason (jet::Error), so only what asks for that query fails.
 class QueryDef {
 public:
-    QueryDef(QString name, QString sql) : name_(std::move(name)), sql_(std::move(sql)) {}
+    QueryDef(QString name, QString sql, QString error = QString())
+        : name_(std::move(name)), sql_(std::move(sql)), error_(std::move(error)) {}
     QString Name() const { return name_; }
-    QString SQL() const { return sql_; }
+    QString SQL() const;
 
 private:
-    QString name_, sql_;
+    QString name_, sql_, error_;
 };
 
 // DAO TableDef attribute bits the surface reports.

@@ -167,7 +167,14 @@ void GetQueryDefs(dao::Database& db, TQueryDefArray& queries, QStringList* list)
     queries.resize(static_cast<size_t>(all.Count()));
     for (int i = 0; i < all.Count(); ++i) {
         const auto query = all.Item(i);
-        queries[static_cast<size_t>(i)] = TQueryDef{query->Name(), query->SQL()};
+        // A query that cannot be read is listed without text; what runs it
+        // reports why.
+        QString sql;
+        try {
+            sql = query->SQL();
+        } catch (const jet::Error&) {
+        }
+        queries[static_cast<size_t>(i)] = TQueryDef{query->Name(), sql};
         if (list) list->append(query->Name());
     }
 }

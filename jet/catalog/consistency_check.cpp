@@ -108,7 +108,10 @@ CheckReport checkDatabase(Database& db) {
     for (const CheckedTable& t : tables) {
         guarded(report, tableLabel(*t.def), [&] { checkTable(db, t, report); });
     }
-    guarded(report, "stored queries", [&] { readStoredQueries(db); });
+    guarded(report, "stored queries", [&] {
+        for (const QueryDefinition& q : readStoredQueries(db))
+            if (!q.error.empty()) report.problems.push_back("stored query '" + q.name + "': " + q.error);
+    });
     guarded(report, "relations", [&] { checkRelations(db, report); });
     return report;
 }

@@ -68,8 +68,15 @@ QueryDefinition definitionOf(const CatalogObject& o,
     QueryDefinition q;
     q.name = o.name;
     auto it = rows.find(o.id);
-    q.query =
-        storedQueryFromRows(it == rows.end() ? std::vector<QueryRow>{} : std::move(it->second));
+    try {
+        q.query = storedQueryFromRows(it == rows.end() ? std::vector<QueryRow>{}
+                                                       : std::move(it->second));
+    } catch (const Error& e) {
+        if (e.code() != ErrorCode::Corrupt) throw;
+        q.query = StoredQuery{};
+        q.query.kind = queryKindFromObjectFlags(o.flags);
+        q.error = e.what();
+    }
     return q;
 }
 
@@ -86,7 +93,9 @@ QueryDefinition readStoredQuery(Database& db, std::string_view name) {
     for (const CatalogObject* o : db.queryObjects()) {
         if (sameName(o->name, name)) {
             auto rows = readQueryRows(db);
-            return definitionOf(*o, rows);
+            QueryDefinition q = definitionOf(*o, rows);
+            if (!q.error.empty()) throw Error(ErrorCode::Corrupt, q.error);
+            return q;
         }
     }
     throw Error(ErrorCode::NotFound, missingObjectMessage(name));

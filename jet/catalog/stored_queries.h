@@ -13,12 +13,20 @@ namespace jet {
 
 struct QueryDefinition {
     std::string name;
+    // For a query whose rows cannot be read: the kind its catalogue flags
+    // give, and no SQL text.
     StoredQuery query;
+    // Why the query's rows cannot be read; empty when they can.
+    std::string error;
 };
 
-// Every stored query in catalogue order, hidden ones ("~sq_...") included.
+// Every stored query in catalogue order, hidden ones ("~sq_...") included. A
+// query whose rows cannot be read is listed with its error (one damaged query
+// hides none of the others); throws only when MSysQueries itself cannot be
+// read.
 std::vector<QueryDefinition> readStoredQueries(Database& db);
-// One query by name (case-insensitive); jet::Error (NotFound) when there is none.
+// One query by name (case-insensitive); jet::Error (NotFound) when there is
+// none, and the query's own error (Corrupt) when its rows cannot be read.
 QueryDefinition readStoredQuery(Database& db, std::string_view name);
 
 }  // namespace jet

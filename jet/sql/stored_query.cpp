@@ -24,15 +24,17 @@ using namespace query_format;
 
 constexpr std::string_view kNewline = "\r\n";
 
+// The rows of attributes 12 to 14 tie a query to the companion that holds
+// its flattened form; they are known but add nothing to the SQL text.
 bool isKnownAttribute(int attribute) {
-    return (attribute >= kStartAttribute && attribute <= kOrderByAttribute) ||
+    return (attribute >= kStartAttribute && attribute <= kComplexReferenceAttribute) ||
            attribute == kEndAttribute;
 }
 
-// Access 2010 and later add rows of attributes past ORDER BY that hold only a
-// flag (attribute 12, flag 1, in an Access-made Northwind); they name nothing
-// the SQL text shows and are passed over. A row of an unknown attribute that
-// holds a name or an expression may change the query's meaning: refused.
+// A row of another attribute past ORDER BY that holds only a flag names
+// nothing the SQL text shows and is passed over. A row of an unknown
+// attribute that holds a name or an expression may change the query's
+// meaning: refused.
 bool isIgnorableAttribute(const QueryRow& row) {
     return row.attribute > kOrderByAttribute && row.attribute != kEndAttribute && !row.expression &&
            !row.name1 && !row.name2;
@@ -221,8 +223,9 @@ public:
     }
 
     // The output list: each expression with its alias, then "*" when all
-    // fields are output. Throws when the list would be empty.
-    std::string columns(const std::vector<const QueryRow*>& rows) const {
+    // fields are output. Throws when the list would be empty, unless
+    // `mayBeEmpty` (a DELETE saved without output columns deletes whole rows).
+    std::string columns(const std::vector<const QueryRow*>& rows, bool mayBeEmpty = false) const {
         std::vector<std::string> items;
         for (const QueryRow* row : rows) {
             std::string item = q_.expressionOf(*row, "column");
@@ -230,7 +233,7 @@ public:
             items.push_back(std::move(item));
         }
         if (q_.hasFlag(kOutputAllFields)) items.emplace_back("*");
-        if (items.empty()) q_.fail("the query has no output columns");
+        if (items.empty() && !mayBeEmpty) q_.fail("the query has no output columns");
         return joined(items, ", ");
     }
 
@@ -304,8 +307,9 @@ std::string makeTableText(const QueryRows& q) {
 
 std::string deleteText(const QueryRows& q) {
     SelectWriter w(q);
-    return "DELETE " + w.predicate() + w.columns(q.all(kColumnAttribute)) +
-           w.clauses(q.all(kGroupByAttribute));
+    std::string head = "DELETE " + w.predicate() + w.columns(q.all(kColumnAttribute), true);
+    while (head.back() == ' ') head.pop_back();
+    return head + w.clauses(q.all(kGroupByAttribute));
 }
 
 std::string appendText(const QueryRows& q) {

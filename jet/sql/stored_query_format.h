@@ -19,7 +19,24 @@
 //   9        GROUP BY            -                  -                expression          ColumnFlag
 //  10        HAVING (one)        -                  -                condition           -
 //  11        ORDER BY            "D" = descending   -                expression          -
+//  12        complex columns     companion query    -                -                   kind (0-2)
+//  13        companion's owner   visible query      -                -                   kind (0-2)
+//  14        sub-field reference -                  -                reference as written  -
 // 255        end of the query    -                  -                -                   -
+//
+// Attributes 12 to 14 come with ACE queries over tables with attachment or
+// multi-value columns. A query that uses a sub-field ("T.Attachments.FileName",
+// "T.Products.Value") has a hidden companion query (catalogue flags
+// 0x80020000, named "<query>_<32 hex digits>", the query's name cut to 31
+// characters) holding the flattened form: the column's values table joined in
+// with an alias. The visible query's attribute-12 row names the companion in
+// Name1; the companion's attribute-13 row names the visible query back, with
+// the same flag, and its attribute-14 rows keep each reference as written,
+// LvExtra pointing at the output column (by its LvExtra) that holds the
+// flattened form. Many attribute-12 rows hold only the flag (2: a whole
+// complex column is output, 1: the sources have complex columns but none is
+// output whole, 0: an UPDATE of such a table; read off Access-made files).
+// None of the three changes the SQL text: they are kept, not shown.
 //
 // The SQL of a pass-through or data-definition query is the Expression of its
 // type row, stored with a trailing NUL. A union query keeps its two halves as
@@ -45,6 +62,9 @@ enum Attribute : int {
     kGroupByAttribute = 9,
     kHavingAttribute = 10,
     kOrderByAttribute = 11,
+    kComplexColumnsAttribute = 12,
+    kComplexOwnerAttribute = 13,
+    kComplexReferenceAttribute = 14,
     kEndAttribute = 255,
 };
 

@@ -310,6 +310,10 @@ TEST(StoredQueryTest, ClausesBeyondTheFixtures) {
          {row(1, "Archive", "C:\\a.mdb", N, 2), table1(), table1Id()},
          lines({"SELECT Table1.id INTO Archive IN 'C:\\a.mdb'", "FROM Table1;"})},
         // The Flag column is a signed 16-bit integer, so the VALUES bit reads as -32768.
+        // A DELETE saved without output columns deletes whole rows.
+        {"delete without output columns",
+         {row(1, N, N, N, 5), row(2, "p", N, N, 4), table1(), row(8, N, N, "Table1.id = p")},
+         lines({"PARAMETERS p Long;", "DELETE", "FROM Table1", "WHERE Table1.id = p;"})},
         {"append values",
          {row(1, "Table1", N, N, 3), row(6, N, "id", "1", -32768),
           row(6, N, "txt", "\"a\"", -32768)},
@@ -362,8 +366,28 @@ TEST(StoredQueryTest, UnknownTypeCodeGivesUnknownKindWithoutText) {
 TEST(StoredQueryTest, UnknownAttributesWithOnlyAFlagArePassedOver) {
     const std::vector<QueryRow> plain = {selectType(), table1(), table1Id()};
     std::vector<QueryRow> flagged = plain;
-    flagged.push_back(row(12, N, N, N, 1));
+    flagged.push_back(row(15, N, N, N, 1));
     EXPECT_EQ(storedQueryFromRows(flagged).sql, storedQueryFromRows(plain).sql);
+}
+
+// ACE queries over tables with attachment or multi-value columns tie the
+// query to a hidden companion holding its flattened form (attribute 12 names
+// the companion, 13 names the query back, 14 keeps a sub-field reference as
+// written, as in an Access 2007 sample database); none changes the text.
+TEST(StoredQueryTest, ComplexColumnRowsOfAceQueriesLeaveTheTextAsItIs) {
+    const std::vector<QueryRow> plain = {selectType(), table1(), table1Id()};
+    QueryRow reference = row(14, N, N, "Customers.Attachments.FileData");
+    reference.lvExtra = 1;
+    const std::vector<std::vector<QueryRow>> extras = {
+        {row(12, N, N, N, 1)},
+        {row(12, "qryAttachments_DF131FFC47994A0ABAC2B3BDEBB86D8E", N, N, 2)},
+        {row(13, "qryAttachments", N, N, 2), reference},
+    };
+    for (const auto& extra : extras) {
+        std::vector<QueryRow> rows = plain;
+        rows.insert(rows.end(), extra.begin(), extra.end());
+        EXPECT_EQ(storedQueryFromRows(rows).sql, storedQueryFromRows(plain).sql);
+    }
 }
 
 TEST(StoredQueryTest, RowsThatCannotFormAQueryAreCorrupt) {
@@ -377,8 +401,8 @@ TEST(StoredQueryTest, RowsThatCannotFormAQueryAreCorrupt) {
         {"two type rows", {selectType(), selectType(), table1(), table1Id()}, "2 type rows"},
         {"rows of two queries", {selectType(), table1(), otherObject}, "mix object ids"},
         {"unknown attribute holding an expression",
-         {selectType(), table1(), table1Id(), row(12, N, N, "x > 1")},
-         "unknown attribute code 12"},
+         {selectType(), table1(), table1Id(), row(15, N, N, "x > 1")},
+         "unknown attribute code 15"},
         {"column without expression",
          {selectType(), table1(), row(6, "x", N, N)},
          "column row has no expression"},
