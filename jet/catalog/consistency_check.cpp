@@ -110,7 +110,8 @@ CheckReport checkDatabase(Database& db) {
     }
     guarded(report, "stored queries", [&] {
         for (const QueryDefinition& q : readStoredQueries(db))
-            if (!q.error.empty()) report.problems.push_back("stored query '" + q.name + "': " + q.error);
+            if (!q.error.empty())
+                report.problems.push_back("stored query '" + q.name + "': " + q.error);
     });
     guarded(report, "relations", [&] { checkRelations(db, report); });
     return report;

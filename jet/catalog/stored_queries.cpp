@@ -69,8 +69,8 @@ QueryDefinition definitionOf(const CatalogObject& o,
     q.name = o.name;
     auto it = rows.find(o.id);
     try {
-        q.query = storedQueryFromRows(it == rows.end() ? std::vector<QueryRow>{}
-                                                       : std::move(it->second));
+        q.query =
+            storedQueryFromRows(it == rows.end() ? std::vector<QueryRow>{} : std::move(it->second));
     } catch (const Error& e) {
         if (e.code() != ErrorCode::Corrupt) throw;
         q.query = StoredQuery{};

@@ -84,14 +84,8 @@ double roundHalfAway(double v) {
     return std::round(v);
 }
 
-std::optional<double> parseNumberText(std::string_view text, const SqlLocale& locale) {
+std::optional<std::string> plainNumberText(std::string_view text, const SqlLocale& locale) {
     std::string_view s = trimSpaces(text);
-    if (s.size() > 2 && s[0] == '&') {
-        char k = s[1];
-        if (k == 'h' || k == 'H') return parseRadix(s.substr(2), 16);
-        if (k == 'o' || k == 'O') return parseRadix(s.substr(2), 8);
-        return std::nullopt;
-    }
     bool negative = false;
     if (s.size() >= 2 && s.front() == '(' && s.back() == ')') {
         negative = true;
@@ -107,7 +101,7 @@ std::optional<double> parseNumberText(std::string_view text, const SqlLocale& lo
         s = trimSpaces(s.substr(1));
     }
     skipCurrency();
-    std::string plain;
+    std::string plain = negative ? "-" : "";
     size_t i = 0;
     bool digits = false;
     for (; i < s.size() && (isDigit(s[i]) || s[i] == locale.thousandsSeparator); ++i) {
@@ -135,9 +129,22 @@ std::optional<double> parseNumberText(std::string_view text, const SqlLocale& lo
         i = j;
     }
     if (i != s.size()) return std::nullopt;
-    double v = std::strtod(plain.c_str(), nullptr);
+    return plain;
+}
+
+std::optional<double> parseNumberText(std::string_view text, const SqlLocale& locale) {
+    std::string_view s = trimSpaces(text);
+    if (s.size() > 2 && s[0] == '&') {
+        char k = s[1];
+        if (k == 'h' || k == 'H') return parseRadix(s.substr(2), 16);
+        if (k == 'o' || k == 'O') return parseRadix(s.substr(2), 8);
+        return std::nullopt;
+    }
+    const std::optional<std::string> plain = plainNumberText(s, locale);
+    if (!plain) return std::nullopt;
+    double v = std::strtod(plain->c_str(), nullptr);
     if (!std::isfinite(v)) return std::nullopt;
-    return negative ? -v : v;
+    return v;
 }
 
 namespace {
@@ -521,6 +528,26 @@ int64_t toWholeNumber(const Value& v, int64_t lo, int64_t hi, const SqlLocale& l
     return checkedWhole(toDouble(v, locale), lo, hi);
 }
 
+namespace {
+
+// Text that is a plain decimal number (in the locale's form, no exponent),
+// read exactly; nothing for other text.
+std::optional<Decimal> exactDecimalOfText(const Value& v, const SqlLocale& locale) {
+    if (!v.is<std::string>()) return std::nullopt;
+    const std::optional<std::string> plain = plainNumberText(v.as<std::string>(), locale);
+    if (!plain || plain->find('e') != std::string::npos) return std::nullopt;
+    return decimalFromText(*plain);
+}
+
+int64_t currencyUnitsOfDecimal(const Decimal& d) {
+    Decimal scaled = decimalRound(decimalMultiply(d, decimalFromInt64(10000)), 0);
+    auto i = decimalToInt64(scaled);
+    if (!i) throwOverflow();
+    return *i;
+}
+
+}  // namespace
+
 int64_t toCurrencyUnits(const Value& v, const SqlLocale& locale) {
     if (v.is<CurrencyValue>()) return v.as<CurrencyValue>().tenThousandths;
     if (v.is<int64_t>()) {
@@ -529,12 +556,10 @@ int64_t toCurrencyUnits(const Value& v, const SqlLocale& locale) {
         if (__builtin_mul_overflow(i, int64_t{10000}, &r)) throwOverflow();
         return r;
     }
-    if (v.is<Decimal>()) {
-        Decimal scaled = decimalRound(decimalMultiply(v.as<Decimal>(), decimalFromInt64(10000)), 0);
-        auto i = decimalToInt64(scaled);
-        if (!i) throwOverflow();
-        return *i;
-    }
+    if (v.is<Decimal>()) return currencyUnitsOfDecimal(v.as<Decimal>());
+    // Text is read in decimal, so every Currency value it spells arrives
+    // exactly (a double holds 15 to 17 digits, Currency 19).
+    if (auto exact = exactDecimalOfText(v, locale)) return currencyUnitsOfDecimal(*exact);
     double d = toDouble(v, locale) * 1e4;
     double r = roundHalfEven(d);
     if (!(r >= -9.2233720368547758e18 && r < 9.2233720368547758e18)) throwOverflow();
@@ -546,10 +571,7 @@ Decimal toDecimal(const Value& v, const SqlLocale& locale) {
     if (v.is<int64_t>()) return decimalFromInt64(v.as<int64_t>());
     if (v.is<bool>()) return decimalFromInt64(v.as<bool>() ? -1 : 0);
     if (v.is<CurrencyValue>()) return decimalFromCurrency(v.as<CurrencyValue>().tenThousandths);
-    if (v.is<std::string>()) {
-        std::string_view s = trimSpaces(v.as<std::string>());
-        if (auto d = decimalFromText(s)) return *d;
-    }
+    if (auto exact = exactDecimalOfText(v, locale)) return *exact;
     return decimalFromDouble(toDouble(v, locale));
 }
 

@@ -23,6 +23,11 @@ bool isNumberValue(const Value& v);
 // parentheses, a currency symbol, thousands separators, a fraction, an
 // exponent (E or D), or &H / &O prefixes. Nothing else may follow.
 std::optional<double> parseNumberText(std::string_view text, const SqlLocale& locale);
+// The number a text spells in the locale's form, as plain text: an optional
+// "-", digits with one optional ".", an optional exponent "e[+-]digits"
+// (currency symbol, grouping and parentheses dropped); nothing for text that
+// spells no decimal number. Radix forms (&H, &O) are not plain numbers.
+std::optional<std::string> plainNumberText(std::string_view text, const SqlLocale& locale);
 
 // A date and/or time in text: m/d/yyyy (the locale's order), yyyy-mm-dd,
 // month names ("January 27, 1993", "27-Jan-93"), times h:nn[:ss] with

@@ -291,9 +291,11 @@ std::optional<int64_t> decimalToInt64(const Decimal& a) {
     U128 p = pow10(w.scale);
     if (w.magnitude % p != 0) return std::nullopt;
     U128 whole = w.magnitude / p;
-    if (whole > static_cast<U128>(INT64_MAX)) return std::nullopt;
-    int64_t v = static_cast<int64_t>(whole);
-    return w.negative ? -v : v;
+    // The negative range reaches one further: -2^63 is a value of its own.
+    const U128 limit = static_cast<U128>(INT64_MAX) + (w.negative ? 1 : 0);
+    if (whole > limit) return std::nullopt;
+    if (w.negative) return static_cast<int64_t>(0 - static_cast<uint64_t>(whole));
+    return static_cast<int64_t>(whole);
 }
 
 }  // namespace jet

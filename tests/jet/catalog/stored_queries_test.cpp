@@ -90,10 +90,10 @@ TEST(StoredQueries, AnUnreadableQueryHidesNoOther) {
             }
             return row;
         };
-        builder.addQuery("Broken", 0, {},
-                         {queryRow(0, {}, {}, 0), queryRow(1, {}, {}, 1),
-                          queryRow(5, "Table1", {}, 0), queryRow(15, {}, "x > 1", 0),
-                          queryRow(255, {}, {}, 0)});
+        builder.addQuery(
+            "Broken", 0, {},
+            {queryRow(0, {}, {}, 0), queryRow(1, {}, {}, 1), queryRow(5, "Table1", {}, 0),
+             queryRow(15, {}, "x > 1", 0), queryRow(255, {}, {}, 0)});
     });
 
     auto db = Database::open(copy);

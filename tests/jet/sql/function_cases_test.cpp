@@ -135,7 +135,12 @@ public:
         std::string digits = word.substr(0, word.size() - 1);
         if (suffix == '!') return Value::single(std::stof(digits));
         if (suffix == '#') return Value::real(std::stod(digits));
-        if (suffix == '@') return Value::currency(std::llround(std::stod(digits) * 10000));
+        if (suffix == '@') {
+            // In decimal: a double would round the largest Currency values.
+            const Decimal d = *decimalFromText(digits);
+            return Value::currency(
+                *decimalToInt64(decimalRound(decimalMultiply(d, decimalFromInt64(10000)), 0)));
+        }
         if (suffix == 'D') return Value::decimal(*decimalFromText(digits));
         if (word.find_first_of(".eE") != std::string::npos) return Value::real(std::stod(word));
         return Value::integer(std::stoll(word));

@@ -91,6 +91,13 @@ TEST(ConvertForColumn, ConvertsAsAccessDoesOnInsert) {
          Value::currency(123450)},
         {"currency rounds half to even", column(DataType::Currency, 8), Value::real(0.00125),
          Value::currency(12)},
+        // Text is read in decimal: the largest Currency arrives exactly.
+        {"largest currency from text", column(DataType::Currency, 8),
+         Value::text("922337203685477.5807"), Value::currency(INT64_MAX)},
+        {"currency text rounded to four places", column(DataType::Currency, 8),
+         Value::text("0.00015"), Value::currency(2)},
+        {"currency text with many digits", column(DataType::Currency, 8),
+         Value::text("123456789012345.6789"), Value::currency(1234567890123456789)},
         {"a Single too large", column(DataType::Single, 4), Value::real(1e39), std::nullopt},
         {"a Double from an integer", column(DataType::Double, 8), Value::integer(3),
          Value::real(3)},
