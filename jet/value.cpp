@@ -1,5 +1,6 @@
 #include "jet/value.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -46,6 +47,25 @@ std::string dataTypeName(DataType t) {
             return "DateTimeExtended";
     }
     return "Unknown";
+}
+
+std::optional<DataType> dataTypeFromName(std::string_view name) {
+    static constexpr DataType kAll[] = {
+        DataType::Boolean,     DataType::Byte,    DataType::Integer,    DataType::Long,
+        DataType::Currency,    DataType::Single,  DataType::Double,     DataType::DateTime,
+        DataType::Binary,      DataType::Text,    DataType::LongBinary, DataType::Memo,
+        DataType::Guid,        DataType::Numeric, DataType::Complex,    DataType::BigInt,
+        DataType::ExtDateTime,
+    };
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (DataType t : kAll) {
+        const std::string known = dataTypeName(t);
+        if (known.size() == name.size() &&
+            std::equal(known.begin(), known.end(), name.begin(),
+                       [&](char a, char b) { return lower(a) == lower(b); }))
+            return t;
+    }
+    return std::nullopt;
 }
 
 std::string Decimal::toString() const {

@@ -5,7 +5,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -34,6 +36,9 @@ enum class DataType : uint8_t {
 
 // A name for display and tools ("Text", "Long", "Memo", ...).
 std::string dataTypeName(DataType t);
+// The type dataTypeName gives `name` for, without regard to case; nothing
+// for any other name.
+std::optional<DataType> dataTypeFromName(std::string_view name);
 // Numbers and dates: the types whose index keys order exactly as their
 // values compare (text keys follow a sort order, not the comparison).
 inline bool isNumberOrDateType(DataType t) {

@@ -8,6 +8,8 @@
 #include "jet/catalog/type_codes.h"
 #include "jet/error.h"
 #include "jet/format/text_codec.h"
+#include "jet/sql/type_words.h"
+#include "jet/value.h"
 
 namespace tools {
 namespace {
@@ -28,30 +30,28 @@ std::string_view trim(std::string_view s) {
     return s;
 }
 
-struct TypeName {
-    const char* name;
-    int daoType;
-    bool autoIncrement;
-};
-
-constexpr TypeName kTypeNames[] = {
-    {"text", jet::kDaoText, false},
-    {"memo", jet::kDaoMemo, false},
-    {"boolean", jet::kDaoBoolean, false},
-    {"byte", jet::kDaoByte, false},
-    {"integer", jet::kDaoInteger, false},
-    {"bigint", jet::kDaoBigInt, false},
-    {"long", jet::kDaoLong, false},
-    {"currency", jet::kDaoCurrency, false},
-    {"single", jet::kDaoSingle, false},
-    {"double", jet::kDaoDouble, false},
-    {"date", jet::kDaoDate, false},
-    {"binary", jet::kDaoBinary, false},
-    {"longbinary", jet::kDaoLongBinary, false},
-    {"guid", jet::kDaoGuid, false},
-    {"counter", jet::kDaoLong, true},
-    {"autonumber", jet::kDaoLong, true},
-};
+// The column type a type name gives: first the names the engine prints
+// ("Integer" is the 16-bit one, as `schema` shows it), then the words of
+// Access DDL (TEXT, YESNO, DATETIME, COUNTER ...; there INTEGER is a Long),
+// and AutoNumber as Access's own name for a counter.
+std::optional<jet::ColumnSpec> columnTypeOfName(std::string_view name) {
+    jet::ColumnSpec spec;
+    std::string upper(name);
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (upper == "AUTONUMBER") upper = "COUNTER";
+    jet::ColumnDef column;
+    if (const std::optional<jet::DataType> type = jet::dataTypeFromName(name)) {
+        column.type = *type;
+    } else if (const std::optional<jet::sql::ColumnType> word =
+                   jet::sql::columnTypeForWord(upper)) {
+        column.type = word->type;
+        spec.autoIncrement = word->autoIncrement;
+    } else {
+        return std::nullopt;
+    }
+    spec.daoType = jet::daoTypeCode(column);
+    return spec;
+}
 
 [[noreturn]] void refuseEntry(size_t number, std::string_view entry, const std::string& what) {
     throw jet::Error(
@@ -100,14 +100,8 @@ jet::ColumnSpec parseEntry(size_t number, std::string_view entry) {
         sizeText = trim(rest.substr(open + 1, rest.size() - open - 2));
     }
     if (typeName.empty()) refuseEntry(number, entry, "a type is needed");
-    std::string lowered = lowerAscii(typeName);
-    const TypeName* type = nullptr;
-    for (const TypeName& t : kTypeNames) {
-        if (lowered == t.name) type = &t;
-    }
-    if (type == nullptr) {
-        refuseEntry(number, entry, "unknown type '" + std::string(typeName) + "'");
-    }
+    const std::optional<jet::ColumnSpec> type = columnTypeOfName(typeName);
+    if (!type) refuseEntry(number, entry, "unknown type '" + std::string(typeName) + "'");
     spec.daoType = type->daoType;
     spec.autoIncrement = type->autoIncrement;
     if (sizeText) {

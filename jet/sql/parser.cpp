@@ -4,6 +4,7 @@
 
 #include "jet/sql/parser_date_literal.h"
 #include "jet/sql/parser_internal.h"
+#include "jet/sql/type_words.h"
 
 namespace jet::sql {
 namespace detail {

@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "jet/sql/parser_internal.h"
+#include "jet/sql/type_words.h"
 
 namespace jet::sql::detail {
 namespace {
@@ -86,26 +87,6 @@ constexpr std::array<TypeWord, 58> kTypeWords{{
 }};
 
 }  // namespace
-
-std::optional<ColumnType> columnTypeForWord(std::string_view upper) {
-    if (upper == "DEC") upper = "DECIMAL";
-    if (upper == "BIGINT") {
-        ColumnType t;
-        t.word = "BIGINT";
-        t.type = DataType::BigInt;
-        return t;
-    }
-    for (const TypeWord& w : kTypeWords) {
-        if (w.word == upper) {
-            ColumnType t;
-            t.word = std::string(w.word);
-            t.type = w.type;
-            t.autoIncrement = w.autoIncrement;
-            return t;
-        }
-    }
-    return std::nullopt;
-}
 
 namespace {
 
@@ -368,3 +349,27 @@ Statement::Body Parser::drop() {
 }
 
 }  // namespace jet::sql::detail
+
+namespace jet::sql {
+
+std::optional<ColumnType> columnTypeForWord(std::string_view upper) {
+    if (upper == "DEC") upper = "DECIMAL";
+    if (upper == "BIGINT") {
+        ColumnType t;
+        t.word = "BIGINT";
+        t.type = DataType::BigInt;
+        return t;
+    }
+    for (const auto& w : detail::kTypeWords) {
+        if (w.word == upper) {
+            ColumnType t;
+            t.word = std::string(w.word);
+            t.type = w.type;
+            t.autoIncrement = w.autoIncrement;
+            return t;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace jet::sql

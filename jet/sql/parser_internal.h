@@ -43,10 +43,6 @@ inline constexpr std::string_view kInvalidStatement =
 inline constexpr std::string_view kCharactersAfterEnd =
     "Characters found after end of SQL statement.";
 
-// The column type a type word names (TEXT, LONG, COUNTER, IEEEDOUBLE, ...),
-// without size; nothing for an unknown word.
-std::optional<ColumnType> columnTypeForWord(std::string_view upper);
-
 class Parser {
 public:
     enum class Dialect { Sql, Filter };

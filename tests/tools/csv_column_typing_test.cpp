@@ -33,6 +33,13 @@ TEST(CsvColumnTyping, ColumnListsParse) {
          "a:12, b:1, c:2, d:3, e:16, f:6, g:7, h:8"},
         {" raw Binary(16) , pic LongBinary , key GUID , t text ",
          "raw:9(16), pic:11, key:15, t:10"},
+        // The names `schema` prints, so its output can be given back.
+        {"a Text (10), b DateTime, c Integer, d Long, e Memo", "a:10(10), b:8, c:3, d:4, e:12"},
+        // Access DDL's words, through the SQL parser's table of them.
+        {"a DATETIME, b YESNO, c TEXT(20), d VARCHAR(5), e SHORT, f IEEEDOUBLE, g MONEY",
+         "a:8, b:1, c:10(20), d:10(5), e:3, f:7, g:5"},
+        {"a AUTOINCREMENT, b LONGTEXT, c OLEOBJECT, d UNIQUEIDENTIFIER",
+         "a:4+auto, b:12, c:11, d:15"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
