@@ -7,6 +7,7 @@
 
 #include "jet/error.h"
 #include "jet/format/text_codec.h"
+#include "jet/format/value_codec.h"
 
 namespace jet {
 namespace {
@@ -157,6 +158,7 @@ void appendIndexKey(std::vector<uint8_t>& out, const Value& v, DataType type, bo
         case DataType::Binary:
         case DataType::Guid:
         case DataType::Numeric:
+        case DataType::ExtDateTime:
             break;
         default:
             throw Error(ErrorCode::Unsupported,
@@ -215,6 +217,13 @@ void appendIndexKey(std::vector<uint8_t>& out, const Value& v, DataType type, bo
         case DataType::Numeric:
             appendNumeric(out, expect<Decimal>(v, type), ascending, numericForm);
             return;
+        case DataType::ExtDateTime: {
+            // The stored digits, which order as the dates do, laid out as
+            // binary data (seen in the indexes of an Access 2019 file).
+            const std::vector<uint8_t> bytes = encodeExtDateTimeBytes(expect<ExtDateTime>(v, type));
+            appendSegmented(out, bytes.data(), bytes.size(), ascending);
+            return;
+        }
         default:
             return;  // rejected above
     }

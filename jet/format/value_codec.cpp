@@ -46,6 +46,30 @@ ExtDateTime decodeExtDateTime(Bytes b) {
 
 }  // namespace
 
+namespace {
+
+void putDigits(std::vector<uint8_t>& out, int64_t value, size_t count) {
+    size_t at = out.size();
+    out.resize(at + count, '0');
+    for (size_t i = count; i-- > 0; value /= 10)
+        out[at + i] = static_cast<uint8_t>('0' + value % 10);
+}
+
+}  // namespace
+
+std::vector<uint8_t> encodeExtDateTimeBytes(const ExtDateTime& e) {
+    std::vector<uint8_t> out;
+    out.reserve(42);
+    putDigits(out, e.days, 19);
+    out.push_back(':');
+    putDigits(out, e.ticks / 10000000, 12);
+    putDigits(out, e.ticks % 10000000, 7);
+    out.push_back(':');
+    out.push_back('7');
+    out.push_back(0);
+    return out;
+}
+
 std::string decodeText(Bytes stored, JetVersion v, uint16_t codePage) {
     return isJet3(v) ? decodeCodePageText(stored, codePage) : decodeUnicodeText(stored);
 }

@@ -2,6 +2,9 @@
 // needs (which types are fixed-size and how big).
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "jet/file/jet_version.h"
 #include "jet/format/table_def.h"
 #include "jet/util/bytes.h"
@@ -17,5 +20,11 @@ Value decodeValue(const ColumnDef& c, Bytes stored, JetVersion v, uint16_t codeP
 
 // Text bytes of Text and Memo columns to UTF-8, by version.
 std::string decodeText(Bytes stored, JetVersion v, uint16_t codePage);
+
+// The 42 stored bytes of an extended Date/Time value: 19 ASCII digits of days
+// since 0001-01-01, ':', 12 digits of seconds and 7 of 100 ns ticks since
+// midnight, then the trailer ":7" and a zero byte. Index keys hold the same
+// bytes.
+std::vector<uint8_t> encodeExtDateTimeBytes(const ExtDateTime& e);
 
 }  // namespace jet

@@ -6,6 +6,7 @@
 
 #include "jet/error.h"
 #include "jet/format/text_codec.h"
+#include "jet/format/value_codec.h"
 #include "jet/sql/value_ops_convert.h"
 #include "jet/sql/value_ops_decimal.h"
 
@@ -238,28 +239,6 @@ const T& expect(const Value& v, const ColumnDef& c) {
     return v.as<T>();
 }
 
-void putDigits(std::vector<uint8_t>& out, int64_t value, size_t count) {
-    size_t at = out.size();
-    out.resize(at + count, '0');
-    for (size_t i = count; i-- > 0; value /= 10)
-        out[at + i] = static_cast<uint8_t>('0' + value % 10);
-}
-
-std::vector<uint8_t> encodeExtDateTime(const ExtDateTime& e) {
-    // 19 digits of days, ':', 12 digits of seconds and 7 of 100 ns ticks,
-    // then the trailer ":7" and a zero byte: 42 bytes.
-    std::vector<uint8_t> out;
-    out.reserve(42);
-    putDigits(out, e.days, 19);
-    out.push_back(':');
-    putDigits(out, e.ticks / 10000000, 12);
-    putDigits(out, e.ticks % 10000000, 7);
-    out.push_back(':');
-    out.push_back('7');
-    out.push_back(0);
-    return out;
-}
-
 }  // namespace
 
 Value convertForColumn(const Value& v, const ColumnDef& c) {
@@ -373,7 +352,7 @@ std::vector<uint8_t> encodeValue(const ColumnDef& c, const Value& v, JetVersion 
             break;
         }
         case DataType::ExtDateTime:
-            out = encodeExtDateTime(expect<ExtDateTime>(v, c));
+            out = encodeExtDateTimeBytes(expect<ExtDateTime>(v, c));
             break;
         case DataType::Text:
             if (c.isFixed() && !isJet3(ver)) {

@@ -283,6 +283,38 @@ TEST(IndexKeyOrderTest, BinaryAndGuidSortBytewiseWithShorterFirst) {
     expectOrdered({guid(0, 0, 0), guid(0, 0, 1), guid(0xff, 0, 0), guid(0, 1, 0)}, DataType::Guid);
 }
 
+// Extended Date/Time keys hold the value's 42 stored digits laid out as
+// binary data: the keys of two rows of an Access 2019 file's ascending and
+// descending indexes.
+TEST(IndexKeyTextTest, ExtendedDateTimeKeysAccessMadeIndexesHold) {
+    struct Case {
+        ExtDateTime value;
+        bool ascending;
+        const char* key;
+    };
+    const Case cases[] = {
+        {{36323, 459001234567},
+         true,  // 0100-06-14 12:45:00.1234567
+         "7f303030303030303009303030303030333609333233"
+         "3a3030303009303030343539303009313233343536373a093700000000000000"
+         "02"},
+        {{737954, 819123456789},
+         false,  // 2021-06-14 22:45:12.3456789
+         "80cfcfcfcfcfcfcfcf09cfcfcfcfcfc8ccc809c6cacbc5cfcfcfcf09cfcfcfc7cec6cecd09"
+         "cccbcac9c8c7c6c509c8fffffffffffffffd"},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> key;
+        appendIndexKey(key, Value::extDateTime(c.value), DataType::ExtDateTime, c.ascending,
+                       SortOrderKind::General2010, NumericKeyForm::Ace);
+        EXPECT_EQ(hex(key), c.key);
+    }
+    std::vector<uint8_t> null;
+    appendIndexKey(null, Value::null(), DataType::ExtDateTime, true, SortOrderKind::General2010,
+                   NumericKeyForm::Ace);
+    EXPECT_EQ(hex(null), "00");
+}
+
 TEST(IndexKeyOrderTest, BooleanIsNeverNullAndTrueSortsFirst) {
     for (bool ascending : {true, false}) {
         const auto yes = keyOf(Value::boolean(true), DataType::Boolean, ascending);
