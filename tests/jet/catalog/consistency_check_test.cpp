@@ -501,6 +501,12 @@ INSTANTIATE_TEST_SUITE_P(Cases, DamagedCopy, ::testing::Range<size_t>(0, damageC
                              return name;
                          });
 
+void expectNoProblemAboutPage(const jet::CheckReport& report, uint32_t page) {
+    for (const std::string& line : report.problems) {
+        EXPECT_EQ(line.find("page " + std::to_string(page) + " "), std::string::npos) << line;
+    }
+}
+
 // A page the free-page map gives as free holds whatever it held last and is
 // not judged (Access's own files have free pages with stale rows).
 TEST(ConsistencyCheck, FreePagesAreNotJudged) {
@@ -519,9 +525,7 @@ TEST(ConsistencyCheck, FreePagesAreNotJudged) {
             return std::string();
         },
         expected);
-    for (const std::string& line : report.problems) {
-        EXPECT_EQ(line.find("page " + std::to_string(freed) + " "), std::string::npos) << line;
-    }
+    expectNoProblemAboutPage(report, freed);
 }
 
 // Access may store a shorter shared prefix than a page's entries share, also
@@ -603,9 +607,7 @@ TEST(ConsistencyCheck, FreePagesNamingATableAreNotHeldAgainstItsMap) {
             return std::string();
         },
         expected);
-    for (const std::string& line : report.problems) {
-        EXPECT_EQ(line.find("page " + std::to_string(freed) + " "), std::string::npos) << line;
-    }
+    expectNoProblemAboutPage(report, freed);
 }
 
 // Access leaves the data pages of a deleted table behind until the file is
