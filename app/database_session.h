@@ -73,6 +73,8 @@ public:
     dao::Database* DB() const { return DB_.get(); }
     TConnectionUDB& DBCon() { return DBCon_; }
     const QString& DBPwd() const { return DBPwd_; }
+    // The password a run changed the file to (the manage dialog).
+    void setDBPwd(const QString& password) { DBPwd_ = password; }
     bool DBOpened() const { return DBOpened_; }
     // The file the open session is on, as typed; empty while closed.
     const QString& fileName() const { return fileName_; }

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -15,8 +16,11 @@
 
 #include "app/command_runner.h"
 #include "app/structure_tree_widget.h"
+#include "db/xdbtool_MDB.h"
 #include "kit/xHTMLLabel.h"
 #include "kit/xImprovedComps.h"
+#include "schema/f_createdbdlg.h"
+#include "schema/f_managedbdlg.h"
 #include "settings/settings_file.h"
 
 namespace {
@@ -70,6 +74,7 @@ public:
         main_.structTab->setDatabase(main_.session_.DB(), &main_.session_.DBCon());
     }
     void clearDatabaseObjects() override { main_.structTab->setDatabase(nullptr, nullptr); }
+    std::optional<QString> createDatabase() override { return main_.createDatabase(); }
 
 private:
     TMain& main_;
@@ -151,6 +156,7 @@ void TMain::createActions() {
 
     connect(actDBOpen, &QAction::triggered, this, &TMain::actDBOpenExecute);
     connect(actDBClose, &QAction::triggered, this, &TMain::actDBCloseExecute);
+    connect(actDBManage, &QAction::triggered, this, &TMain::actDBManageExecute);
     connect(actStructEditSel, &QAction::triggered, this, &TMain::EditSelectedNode);
 }
 
@@ -366,4 +372,63 @@ void TMain::closeEvent(QCloseEvent* event) {
         event->accept();
     else
         event->ignore();
+}
+
+TCreateDbDlg* TMain::CreateDbDlg() {
+    if (!createDbDlg_) {
+        createDbDlg_ = new TCreateDbDlg(this);
+        restoreDialogPosition(createDbDlg_);
+    }
+    return createDbDlg_;
+}
+
+std::optional<QString> TMain::createDatabase() {
+    TCreateDbDlg* dialog = CreateDbDlg();
+    if (dialog->exec() != QDialog::Accepted) return std::nullopt;
+    const QString file = dialog->fileName();
+    if (dialog->replaceExisting()) {
+        CreateMDBReplacing(file, dialog->langId(), dialog->versionKey());
+    } else {
+        CreateMDB(file, dialog->langId(), dialog->versionKey());
+    }
+    dialog->eFile->clear();
+    return file;
+}
+
+TManageDbDlg* TMain::ManageDbDlg() {
+    if (!manageDbDlg_) {
+        manageDbDlg_ = new TManageDbDlg(this);
+        restoreDialogPosition(manageDbDlg_);
+    }
+    return manageDbDlg_;
+}
+
+void TMain::actDBManageExecute() {
+    runSessionCommand([this] { manageDatabase(); });
+}
+
+void TMain::manageDatabase() {
+    if (!session_.DBOpened()) return;
+    const QString file = session_.fileText();
+    TManageDbDlg* dialog = ManageDbDlg();
+    dialog->setDatabase(file, GetMDBVersion(*session_.DB()), session_.DB()->CollatingOrder(),
+                        QFileInfo(file).size(), session_.DBPwd());
+    if (dialog->exec() != QDialog::Accepted) return;
+    const TManageChoice choice = dialog->choice();
+    // Asks about pending designer changes; a cancel there ends the command.
+    session_.CloseDatabase();
+    const bool newPassword = choice.password.kind != TPasswordChange::Keep;
+    if (!choice.newFile.isEmpty()) {
+        // A failure propagates: the database stays closed, the file box keeps
+        // the old name and an existing new file is as it was.
+        CompactMDBReplacing(file, choice.newFile, session_.DBPwd(), choice.versionKey,
+                            choice.langId, choice.password);
+        if (newPassword) session_.setDBPwd(choice.password.password);
+        session_.setFileText(choice.newFile);
+        dialog->eNewFile->clear();
+    } else if (CompactMDBInPlace(file, session_.DBPwd(), choice.password, choice.versionKey,
+                                 choice.langId)) {
+        if (newPassword) session_.setDBPwd(choice.password.password);
+    }
+    session_.actDBOpenExecute();
 }

@@ -13,6 +13,7 @@
 
 #include <QMainWindow>
 #include <memory>
+#include <optional>
 
 #include "app/database_session.h"
 
@@ -24,6 +25,8 @@ class TxGroupBox;
 class TxHTMLLabel;
 class SettingsFile;
 class TStructureTab;
+class TCreateDbDlg;
+class TManageDbDlg;
 
 class TMain : public QMainWindow {
     Q_OBJECT
@@ -52,6 +55,17 @@ public:
     // "Edit selected" of the structure tree: the store prompt of the
     // designer concerned, then its tab. A cancelled prompt ends it silently.
     void EditSelectedNode();
+    // The "Create" link's dialog, made on first use and kept (its position
+    // is stored with the window's settings).
+    TCreateDbDlg* CreateDbDlg();
+    // Shows it; on OK creates the file (replacing an existing one only with
+    // a complete new file) and returns its name; nothing on Cancel. Failures
+    // propagate as db::Error.
+    std::optional<QString> createDatabase();
+    // "Manage": the manage dialog, then the compaction it asks for with the
+    // database closed, and the file (or the new file) opened again.
+    void actDBManageExecute();
+    TManageDbDlg* ManageDbDlg();
 
     // Components.
     TxGroupBox* gbMDBFile = nullptr;
@@ -107,8 +121,13 @@ private:
 
     void readSettings();
     void saveSettings() const;
+    // Moves a dialog to where the settings say it last was (kept on screen).
+    void restoreDialogPosition(QWidget* dialog) const;
 
     DatabaseSession session_;
     std::unique_ptr<MainEditors> editors_;
     std::unique_ptr<SettingsFile> settings_;
+    TCreateDbDlg* createDbDlg_ = nullptr;  // owned by the window
+    TManageDbDlg* manageDbDlg_ = nullptr;  // owned by the window
+    void manageDatabase();
 };

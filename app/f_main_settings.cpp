@@ -5,10 +5,13 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTabWidget>
+#include <algorithm>
 
 #include "app/f_main.h"
 #include "app/structure_tree_widget.h"
 #include "kit/xImprovedComps.h"
+#include "schema/f_createdbdlg.h"
+#include "schema/f_managedbdlg.h"
 #include "settings/settings_file.h"
 
 namespace {
@@ -17,6 +20,10 @@ const QString kBounds = QStringLiteral("Main_XY");
 const QString kPages = QStringLiteral("Main.pc");
 const QString kFileBox = QStringLiteral("Main.cbFile");
 const QString kLoadData = QStringLiteral("Main.chLoadData");
+// A dialog's position: "<object name>_XY".
+QString positionSection(const QWidget* dialog) {
+    return dialog->objectName() + QStringLiteral("_XY");
+}
 
 // Moves and cuts `bounds` onto `limit`, keeping at least 120 pixels each way.
 QRect limitTo(QRect bounds, const QRect& limit) {
@@ -75,5 +82,26 @@ void TMain::saveSettings() const {
     s.writeString(kFileBox, QStringLiteral("Text"), cbFile->currentText());
     s.eraseSection(kLoadData);
     s.writeInteger(kLoadData, QStringLiteral("State"), structTab->chLoadData->isChecked() ? 1 : 0);
+    for (const QWidget* dialog :
+         {static_cast<const QWidget*>(createDbDlg_), static_cast<const QWidget*>(manageDbDlg_)}) {
+        if (!dialog) continue;
+        const QString section = positionSection(dialog);
+        s.eraseSection(section);
+        s.writeInteger(section, QStringLiteral("Left"), dialog->x());
+        s.writeInteger(section, QStringLiteral("Top"), dialog->y());
+    }
     s.save();
+}
+
+void TMain::restoreDialogPosition(QWidget* dialog) const {
+    if (!settings_ || !settings_->sectionExists(positionSection(dialog))) return;
+    const QString section = positionSection(dialog);
+    QPoint at(settings_->readInteger(section, QStringLiteral("Left"), dialog->x()),
+              settings_->readInteger(section, QStringLiteral("Top"), dialog->y()));
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect limit = screen->virtualGeometry();
+        at.setX(std::clamp(at.x(), limit.left(), std::max(limit.left(), limit.right() - 120)));
+        at.setY(std::clamp(at.y(), limit.top(), std::max(limit.top(), limit.bottom() - 120)));
+    }
+    dialog->move(at);
 }

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include "schema/schema_res.h"
+
 namespace res {
 
 inline const QString FileNotFound = QStringLiteral("File \"%1\" not found.");
@@ -14,11 +16,9 @@ inline const QString StoreViewChanges = QStringLiteral("Store changes of the sel
 inline const QString StoreRelChanges = QStringLiteral("Store changes of relations?");
 inline const QString ErrorHeader = QStringLiteral("Error");
 
-inline const QString FilterMdb = QStringLiteral("Database MS Access (*.mdb)|*.mdb");
-inline const QString FilterAccdb = QStringLiteral("Database MS Access (*.accdb)|*.accdb");
-inline const QString FilterAll = QStringLiteral("All files (*.*)|*.*");
-
 // The three filters of the open dialog joined into one filter text.
-QString openDialogFilter();
+inline QString openDialogFilter() {
+    return schema_res::accessFileFilter();
+}
 
 }  // namespace res

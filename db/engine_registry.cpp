@@ -82,4 +82,11 @@ int openEngineDatabaseCount() {
     return static_cast<int>(registry()->size());
 }
 
+bool isEngineDatabaseOpen(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) return false;
+    const auto it = registry()->find(info.canonicalFilePath());
+    return it != registry()->end() && !it->second.database.expired();
+}
+
 }  // namespace db

@@ -56,5 +56,7 @@ EngineHandle openEngineDatabase(const QString& path, const EngineOpenOptions& op
 
 // Number of files the registry currently holds open (for tests and checks).
 int openEngineDatabaseCount();
+// Whether this process holds `path` open (links and "." / ".." resolved).
+bool isEngineDatabaseOpen(const QString& path);
 
 }  // namespace db

@@ -209,6 +209,17 @@ std::shared_ptr<dao::Database> OpenMDB(const QString& fileName, const QString& p
 // afterwards with OpenMDB.
 void CreateMDB(const QString& fileName, int langId, int versionKey);
 
+// CreateMDB for a `fileName` that may exist: the new database is written
+// under a temporary name in the same folder and takes the old file's place
+// only when it is complete, so a failure leaves the old file as it was (and
+// no stray file). Throws as CreateMDB, and jet::Error (Io) "Cannot replace
+// file: <fileName>" when the new file cannot take the old one's place.
+void CreateMDBReplacing(const QString& fileName, int langId, int versionKey);
+
+// Whether an existing `fileName` could be replaced: this program does not
+// hold it open and its folder lets a file be renamed over it.
+bool CanReplaceFile(const QString& fileName);
+
 // Writes a compacted copy of `source` to `destination` (which must not
 // exist). `sourcePassword` opens the source ("" = none). `versionKey` 0
 // keeps the source's format; `destLangId` 0 keeps its collation (the
@@ -218,6 +229,22 @@ void CreateMDB(const QString& fileName, int langId, int versionKey);
 // Failures propagate as jet::Error (see dao::DBEngine::CompactDatabase).
 void CompactMDB(const QString& source, const QString& destination, const QString& sourcePassword,
                 int versionKey, int destLangId, int sourceLangId, const QString& destPassword);
+
+// What a compaction does with the password of the copy. Set with an empty
+// password writes the copy without one, as Remove does.
+struct TPasswordChange {
+    enum Kind { Keep, Set, Remove };
+    Kind kind = Keep;
+    QString password;  // for Set
+};
+
+// CompactMDB into `destination`, which may exist: the copy is written under a
+// temporary name beside it and takes its place only when complete, so a
+// failure leaves `destination` as it was and no stray file. The password is
+// passed as it is, never inside a text of options.
+void CompactMDBReplacing(const QString& source, const QString& destination,
+                         const QString& sourcePassword, int versionKey, int destLangId,
+                         const TPasswordChange& password);
 
 // Deletes the file when it exists; throws jet::Error (Io) "Cannot delete
 // file: <fileName>" when it exists and cannot be deleted.
@@ -231,11 +258,15 @@ void DeleteFileIfExists(const QString& fileName);
 // Every handle on the file must be closed first (the main window closes
 // its session and reopens the file afterwards). Shows the wait cursor while
 // it works. On failure the error report "Error: Cannot compress data." with
-// the reason is shown through the dialog kit and the result is false; the
+// the reason goes to the user feedback (db/user_feedback.h) and the result
+// is false; the
 // database is then still at `fileName` unless even moving it back failed,
 // which the report says.
 bool CompactMDBInPlace(const QString& fileName, const QString& currentPassword,
                        const QString& newPassword, int versionKey, int langId);
+// The same with the password change passed as it is.
+bool CompactMDBInPlace(const QString& fileName, const QString& currentPassword,
+                       const TPasswordChange& newPassword, int versionKey, int langId);
 
 // The version key of the open database (DBVersionFromVersionText of its
 // Version), or -1.

@@ -6,7 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
+#include <cstdio>
 
+#include "db/engine_registry.h"
 #include "db/user_feedback.h"
 #include "db/xdbtool_MDB.h"
 #include "jet/error.h"
@@ -53,16 +56,99 @@ void CreateMDB(const QString& fileName, int langId, int versionKey) {
     dao::DBEngine().CreateDatabase(fileName, CollationLocale(langId), versionKey)->Close();
 }
 
-void CompactMDB(const QString& source, const QString& destination, const QString& sourcePassword,
-                int versionKey, int destLangId, int sourceLangId, const QString& destPassword) {
+namespace {
+
+// A name no file has yet, beside `file` so that a rename onto it stays within
+// one file system; the reserving file is removed again, so the name is free
+// for the database written there.
+QString temporaryNameBeside(const QString& file) {
+    QTemporaryFile reserve(file + QStringLiteral(".new-XXXXXX"));
+    if (!reserve.open()) throwIo(QStringLiteral("Cannot replace file: ") + file);
+    return reserve.fileName();
+}
+
+// Writes a complete file under a temporary name with `write`, then puts it
+// in the place of `target` in one step; on any failure the temporary file is
+// removed and `target` is as it was.
+void replaceWithNewFile(const QString& target, const std::function<void(const QString&)>& write) {
+    const QString temporary = temporaryNameBeside(target);
+    try {
+        write(temporary);
+    } catch (...) {
+        QFile::remove(temporary);
+        throw;
+    }
+    // rename() replaces the old file in one step; QFile::rename would refuse.
+    if (std::rename(QFile::encodeName(temporary).constData(),
+                    QFile::encodeName(target).constData()) != 0) {
+        QFile::remove(temporary);
+        throwIo(QStringLiteral("Cannot replace file: ") + target);
+    }
+}
+
+// The locale text's password part for the copy.
+QString destinationPasswordPart(const TPasswordChange& change) {
+    switch (change.kind) {
+        case TPasswordChange::Keep:
+            return QString();
+        case TPasswordChange::Remove:
+            return QStringLiteral(";pwd=");
+        case TPasswordChange::Set:
+            if (change.password.isEmpty()) return QStringLiteral(";pwd=");
+            return passwordPart(change.password);
+    }
+    return QString();
+}
+
+void compactWith(const QString& source, const QString& destination, const QString& sourcePassword,
+                 int versionKey, int destLangId, int sourceLangId, const TPasswordChange& change) {
     const QString sourceLocale = CollationLocale(sourceLangId) + passwordPart(sourcePassword);
-    // A single blank asks for a copy without password: the empty password
-    // part ";pwd=".
-    const QString destinationPart =
-        destPassword == QStringLiteral(" ") ? QStringLiteral(";pwd=") : passwordPart(destPassword);
-    const QString destinationLocale = CollationLocale(destLangId) + destinationPart;
+    const QString destinationLocale = CollationLocale(destLangId) + destinationPasswordPart(change);
     dao::DBEngine().CompactDatabase(source, destination, destinationLocale, versionKey,
                                     sourceLocale);
+}
+
+// The string convention of CompactMDB: "" keeps, " " removes, other text sets.
+TPasswordChange passwordChangeOf(const QString& destPassword) {
+    if (destPassword.isEmpty()) return {TPasswordChange::Keep, QString()};
+    if (destPassword == QStringLiteral(" ")) return {TPasswordChange::Remove, QString()};
+    return {TPasswordChange::Set, destPassword};
+}
+
+}  // namespace
+
+void CreateMDBReplacing(const QString& fileName, int langId, int versionKey) {
+    if (!QFileInfo::exists(fileName)) {
+        CreateMDB(fileName, langId, versionKey);
+        return;
+    }
+    replaceWithNewFile(fileName,
+                       [&](const QString& temporary) { CreateMDB(temporary, langId, versionKey); });
+}
+
+void CompactMDBReplacing(const QString& source, const QString& destination,
+                         const QString& sourcePassword, int versionKey, int destLangId,
+                         const TPasswordChange& password) {
+    auto write = [&](const QString& path) {
+        compactWith(source, path, sourcePassword, versionKey, destLangId, 0, password);
+    };
+    if (QFileInfo::exists(destination)) {
+        replaceWithNewFile(destination, write);
+    } else {
+        write(destination);
+    }
+}
+
+bool CanReplaceFile(const QString& fileName) {
+    const QFileInfo info(fileName);
+    if (info.isDir() || db::isEngineDatabaseOpen(fileName)) return false;
+    return QFileInfo(info.absolutePath()).isWritable();
+}
+
+void CompactMDB(const QString& source, const QString& destination, const QString& sourcePassword,
+                int versionKey, int destLangId, int sourceLangId, const QString& destPassword) {
+    compactWith(source, destination, sourcePassword, versionKey, destLangId, sourceLangId,
+                passwordChangeOf(destPassword));
 }
 
 void DeleteFileIfExists(const QString& fileName) {
@@ -72,6 +158,12 @@ void DeleteFileIfExists(const QString& fileName) {
 
 bool CompactMDBInPlace(const QString& fileName, const QString& currentPassword,
                        const QString& newPassword, int versionKey, int langId) {
+    return CompactMDBInPlace(fileName, currentPassword, passwordChangeOf(newPassword), versionKey,
+                             langId);
+}
+
+bool CompactMDBInPlace(const QString& fileName, const QString& currentPassword,
+                       const TPasswordChange& newPassword, int versionKey, int langId) {
     // The hourglass while the file operation runs; the cursor in force
     // before comes back when it ends (also on failure).
     db::BusyCursor wait(Qt::WaitCursor);
@@ -87,8 +179,12 @@ bool CompactMDBInPlace(const QString& fileName, const QString& currentPassword,
         DeleteFileIfExists(compactPath);
         DeleteFileIfExists(oldPath);
 
-        const QString password = newPassword.isEmpty() ? currentPassword : newPassword;
-        CompactMDB(target, compactPath, currentPassword, versionKey, langId, 0, password);
+        // Kept means the current password, given again explicitly.
+        const TPasswordChange password =
+            newPassword.kind == TPasswordChange::Keep && !currentPassword.isEmpty()
+                ? TPasswordChange{TPasswordChange::Set, currentPassword}
+                : newPassword;
+        compactWith(target, compactPath, currentPassword, versionKey, langId, 0, password);
 
         // A rename that fails leaves the database under its own name: the
         // copy that could not take its place is dropped, and a database

@@ -34,6 +34,7 @@ public:
         const QString selected = qtFileFilterEntry(request.filter, request.filterIndex);
         if (!selected.isEmpty()) dialog.selectNameFilter(selected);
         if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
+        if (!request.defaultSuffix.isEmpty()) dialog.setDefaultSuffix(request.defaultSuffix);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
         return dialog.selectedFiles().constFirst();

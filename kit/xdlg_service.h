@@ -45,6 +45,9 @@ struct FileRequest {
     // Filter pairs "description|mask|description|mask", masks separated by ";".
     QString filter;
     int filterIndex = 1;  // 1-based entry of the filter shown first
+    // Save: the extension (without the dot, e.g. "mdb") a name typed without
+    // one gets; empty for none.
+    QString defaultSuffix;
 };
 
 struct ProgressRequest {

@@ -7,16 +7,21 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
 #include <QDropEvent>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QUrl>
 
 #include "app_test_support.h"
 #include "kit/xHTMLLabel.h"
 #include "kit/xImprovedComps.h"
 #include "kit/xdlg_scripted.h"
+#include "schema/f_createdbdlg.h"
 
 namespace {
 
@@ -137,6 +142,61 @@ TEST_F(MainWindowTest, ClosingTheWindowAsksAndCancelKeepsIt) {
     QApplication::sendEvent(&Main, &accepted);
     EXPECT_TRUE(accepted.isAccepted());
     EXPECT_FALSE(Main.session().DBOpened());
+}
+
+// "Create": the dialog's choices become a new file of that version and
+// collation, which the window opens; the dialog's file box is empty the next
+// time. An existing file is replaced only by a complete new one.
+TEST_F(MainWindowTest, CreateMakesTheChosenFileAndOpensIt) {
+    struct Case {
+        const char* file;
+        const char* version;
+        const char* collation;
+        const char* info;
+    };
+    const Case cases[] = {
+        {"a.mdb", "Version 3.0 (MDB)", "General (English, French, German ...)",
+         "Version 3.0 (MDB), Collation: General (English, French, German ...)"},
+        {"b.mdb", "Version 4.0 (MDB)", "Dutch", "Version 4.0 (MDB), Collation: Dutch"},
+        {"c.accdb", "Version 12.0 (ACCDB)", "Swedish and Finnish",
+         "Version 12.0 (ACCDB), Collation: Swedish and Finnish"},
+        {"d.accdb", "Version 14.0 (ACCDB)", "Norwegian and Danish",
+         "Version 14.0 (ACCDB), Collation: Norwegian and Danish"},
+    };
+    TMain Main;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QString file = dir.filePath(c.file);
+        TCreateDbDlg* dialog = Main.CreateDbDlg();
+        EXPECT_EQ(dialog->eFile->text(), QString());
+        dialog->cbVer->setCurrentText(c.version);
+        dialog->cbLocale->setCurrentText(c.collation);
+        QTimer::singleShot(0, dialog, [dialog, file] {
+            dialog->eFile->setText(file);
+            dialog->btOk->click();
+        });
+        emit Main.lblFile->anchorClicked("Create");
+        EXPECT_EQ(Main.lblDBInfo->plainText(),
+                  "DB file: " + QString(c.file) + ", " + QString(c.info));
+        EXPECT_EQ(Main.cbFile->currentText(), file);
+    }
+    EXPECT_TRUE(dialogs.transcript().isEmpty()) << dialogs.transcript().join('\n').toStdString();
+
+    // Replacing an existing file the window has open: it is closed first,
+    // then replaced.
+    const QString replaced = dir.filePath("d.accdb");
+    TCreateDbDlg* dialog = Main.CreateDbDlg();
+    dialog->cbVer->setCurrentText("Version 4.0 (MDB)");
+    dialogs.answerMessage(mrYes);
+    QTimer::singleShot(0, dialog, [dialog, replaced] {
+        dialog->eFile->setText(replaced);
+        dialog->btOk->click();
+    });
+    emit Main.lblFile->anchorClicked("Create");
+    EXPECT_TRUE(Main.lblDBInfo->plainText().startsWith("DB file: d.accdb, Version 4.0 (MDB)"))
+        << Main.lblDBInfo->plainText().toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
+              (QStringList{"a.mdb", "b.mdb", "c.accdb", "d.accdb"}));
 }
 
 TEST_F(MainWindowTest, KeepsBoundsTabAndFileBoxBetweenRuns) {

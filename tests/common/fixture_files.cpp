@@ -14,6 +14,10 @@ fs::path fixturesRoot() {
     return fs::path(TABULON_FIXTURES);
 }
 
+fs::path testsRoot() {
+    return fs::path(TABULON_TESTS_DIR);
+}
+
 fs::path fixture(const std::string& relative) {
     return fixturesRoot() / relative;
 }

@@ -12,6 +12,8 @@
 namespace testing_support {
 
 std::filesystem::path fixturesRoot();
+// The tests' source folder (tests/), for the case files beside the tests.
+std::filesystem::path testsRoot();
 std::filesystem::path fixture(const std::string& relative);
 // Every Access file below the fixtures folder, relative paths, sorted.
 std::vector<std::string> allFixtures();

@@ -126,6 +126,43 @@ TEST(XdbtoolWrite, CreateMDBRefusesWithoutWritingAnything) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"emptyJet4.mdb"});
 }
 
+// Replacing a file: the new database takes the old one's place only when it
+// is complete; a failure leaves the old bytes and no other file.
+TEST(XdbtoolWrite, CreateMDBReplacingTakesThePlaceOnlyOfACompleteFile) {
+    QTemporaryDir dir;
+    const QString file = copyFixture(dir, "V2000/indexTestV2000.mdb", "target.mdb");
+    const QByteArray original = bytesOf(file);
+
+    EXPECT_NE(errorOf([&] { CreateMDBReplacing(file, 9999, 64); }), "(no error)");
+    EXPECT_EQ(bytesOf(file), original);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"target.mdb"});
+
+    CreateMDBReplacing(file, 1043, 256);
+    const Opened opened = versionAndCollation(file);
+    EXPECT_EQ(opened.versionKey, 256);
+    EXPECT_EQ(opened.langId, 1043);
+    EXPECT_TRUE(tableNames(file).isEmpty());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"target.mdb"});
+
+    // Without a file at the name it is a plain creation.
+    const QString fresh = dir.filePath("fresh.accdb");
+    CreateMDBReplacing(fresh, 1033, 128);
+    EXPECT_EQ(versionAndCollation(fresh).versionKey, 128);
+}
+
+TEST(XdbtoolWrite, AFileThisProgramHoldsOpenCannotBeReplaced) {
+    QTemporaryDir dir;
+    const QString file = copyFixture(dir, "V2000/indexTestV2000.mdb");
+    EXPECT_TRUE(CanReplaceFile(file));
+    {
+        auto db = OpenMDB(file, QString(), false);
+        EXPECT_FALSE(CanReplaceFile(file));
+        db->Close();
+    }
+    EXPECT_TRUE(CanReplaceFile(file));
+    EXPECT_FALSE(CanReplaceFile(dir.path()));  // a folder is no file to replace
+}
+
 TEST(XdbtoolWrite, EngineCreateDatabaseReadsTheLocaleText) {
     struct Case {
         const char* file;

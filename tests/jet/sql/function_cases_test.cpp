@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "common/fixture_files.h"
 #include "jet/error.h"
 #include "jet/sql/functions.h"
 #include "jet/sql/value_ops_decimal.h"
@@ -180,8 +181,7 @@ bool matches(const Expected& e, const Value& actual) {
 }
 
 TEST(FunctionCases, EveryLineOfTheCaseFileHolds) {
-    std::filesystem::path file =
-        std::filesystem::path(__FILE__).parent_path() / "function_cases.txt";
+    std::filesystem::path file = testing_support::testsRoot() / "jet/sql/function_cases.txt";
     std::ifstream in(file);
     ASSERT_TRUE(in) << "cannot open " << file;
     FunctionContext context;

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "common/fixture_files.h"
 #include "jet/sql/ast_printer.h"
 #include "jet/sql/parser.h"
 #include "support/case_file.h"
@@ -97,7 +98,7 @@ std::string parseAndPrint(const std::string& kind, const std::string& text, cons
 }
 
 TEST(ParserCases, EveryCaseGivesItsTreeOrError) {
-    const auto path = std::filesystem::path(__FILE__).parent_path() / "parser_cases.txt";
+    const auto path = testing_support::testsRoot() / "jet/sql/parser_cases.txt";
     const std::vector<Case> cases = readCases(path);
     EXPECT_GT(cases.size(), 100u);
     for (const Case& c : cases) {

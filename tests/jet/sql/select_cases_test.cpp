@@ -47,7 +47,7 @@ std::vector<Case> readCases() {
     std::vector<Case> cases;
     std::string db;
     for (const testing_support::CaseBlock& block : testing_support::readCaseBlocks(
-             std::filesystem::path(__FILE__).parent_path() / "select_cases.txt")) {
+             testing_support::testsRoot() / "jet/sql/select_cases.txt")) {
         Case current;
         for (const testing_support::CaseEntry& e : block) {
             const std::string& key = e.key;
