@@ -70,7 +70,10 @@ QString databaseSizeText(qint64 bytes) {
         value /= 1000.0;
         unit = QStringLiteral("MB");
     }
-    return QStringLiteral("%1 %2").arg(QLocale().toString(value, 'f', 1), unit);
+    // "0.0": the user's decimal separator, no grouping.
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return QStringLiteral("%1 %2").arg(locale.toString(value, 'f', 1), unit);
 }
 
 TManageDbDlg::TManageDbDlg(QWidget* parent) : QDialog(parent) {
