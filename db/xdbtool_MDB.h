@@ -250,18 +250,18 @@ void CompactMDBReplacing(const QString& source, const QString& destination,
 // file: <fileName>" when it exists and cannot be deleted.
 void DeleteFileIfExists(const QString& fileName);
 
-// Compacts `fileName` into its own place, through "_compact_.mdb" and
-// "_old_.mdb" in the file's folder (for .accdb files too); a link is
-// followed, and the file it leads to is compacted in its own folder. `newPassword`:
+// Compacts `fileName` into its own place: the copy is written under a
+// temporary name of its own beside the file ("<name>.new-XXXXXX") and then
+// takes the file's name in one step, so no other file is touched and a
+// failure leaves the database as it was; a link is followed, and the file
+// it leads to is compacted in its own folder. `newPassword`:
 // "" keeps `currentPassword`, " " removes the password, other text becomes
 // the password. `versionKey` 0 keeps the format, `langId` 0 the collation.
 // Every handle on the file must be closed first (the main window closes
 // its session and reopens the file afterwards). Shows the wait cursor while
 // it works. On failure the error report "Error: Cannot compress data." with
 // the reason goes to the user feedback (db/user_feedback.h) and the result
-// is false; the
-// database is then still at `fileName` unless even moving it back failed,
-// which the report says.
+// is false.
 bool CompactMDBInPlace(const QString& fileName, const QString& currentPassword,
                        const QString& newPassword, int versionKey, int langId);
 // The same with the password change passed as it is.

@@ -3,7 +3,6 @@
 // leftovers.
 #include "db/xdbtool_MDB_files.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -21,9 +20,15 @@ MdbFileRenamer& installedRenamer() {
     return renamer;
 }
 
+// Puts `from` in the place of `to` in one step, replacing a file there
+// (rename(2); QFile::rename would refuse an existing `to`).
+bool replacingRename(const QString& from, const QString& to) {
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
 bool renameFile(const QString& from, const QString& to) {
     const MdbFileRenamer& renamer = installedRenamer();
-    return renamer ? renamer(from, to) : QFile::rename(from, to);
+    return renamer ? renamer(from, to) : replacingRename(from, to);
 }
 
 [[noreturn]] void throwIo(const QString& message) {
@@ -78,9 +83,7 @@ void replaceWithNewFile(const QString& target, const std::function<void(const QS
         QFile::remove(temporary);
         throw;
     }
-    // rename() replaces the old file in one step; QFile::rename would refuse.
-    if (std::rename(QFile::encodeName(temporary).constData(),
-                    QFile::encodeName(target).constData()) != 0) {
+    if (!renameFile(temporary, target)) {
         QFile::remove(temporary);
         throwIo(QStringLiteral("Cannot replace file: ") + target);
     }
@@ -173,38 +176,17 @@ bool CompactMDBInPlace(const QString& fileName, const QString& currentPassword,
         const QFileInfo info(fileName);
         const QString target =
             info.isSymLink() && info.exists() ? info.canonicalFilePath() : fileName;
-        const QDir folder = QFileInfo(target).absoluteDir();
-        const QString compactPath = folder.filePath(QStringLiteral("_compact_.mdb"));
-        const QString oldPath = folder.filePath(QStringLiteral("_old_.mdb"));
-        DeleteFileIfExists(compactPath);
-        DeleteFileIfExists(oldPath);
-
         // Kept means the current password, given again explicitly.
         const TPasswordChange password =
             newPassword.kind == TPasswordChange::Keep && !currentPassword.isEmpty()
                 ? TPasswordChange{TPasswordChange::Set, currentPassword}
                 : newPassword;
-        compactWith(target, compactPath, currentPassword, versionKey, langId, 0, password);
-
-        // A rename that fails leaves the database under its own name: the
-        // copy that could not take its place is dropped, and a database
-        // already moved aside is moved back rather than left hidden under
-        // the temporary name.
-        if (!renameFile(target, oldPath)) {
-            QFile::remove(compactPath);
-            throwIo(QStringLiteral("Cannot rename file: ") + target);
-        }
-        if (!renameFile(compactPath, target)) {
-            QString message = QStringLiteral("Cannot rename file: ") + compactPath;
-            if (renameFile(oldPath, target)) {
-                QFile::remove(compactPath);
-            } else {
-                message += QStringLiteral(". The database is kept as ") + oldPath;
-            }
-            throwIo(message);
-        }
-        DeleteFileIfExists(compactPath);
-        DeleteFileIfExists(oldPath);
+        // The copy is written under a name of its own and takes the
+        // database's place in one step, so the database is never without
+        // its name and no file this run did not make is touched.
+        replaceWithNewFile(target, [&](const QString& temporary) {
+            compactWith(target, temporary, currentPassword, versionKey, langId, 0, password);
+        });
         return true;
     } catch (const std::exception& error) {
         wait.restore();
