@@ -2,9 +2,12 @@
 // folder and editors that record what the session asks of them.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -12,6 +15,8 @@
 #include "app/database_session.h"
 #include "common/qt_fixture_files.h"
 #include "db/xdbtool_MDB.h"
+#include "jet/catalog/consistency_check.h"
+#include "jet/catalog/database.h"
 #include "jet/crypt/header_mask.h"
 #include "jet/file/jet_version.h"
 #include "jet/util/bytes.h"
@@ -80,5 +85,20 @@ public:
 private:
     DatabaseSession*& session_;
 };
+
+// A file the program wrote must be one the engine's checker passes and the
+// independent reader mdbtools opens (the latter only without encryption).
+inline void expectSoundFile(const QString& path, const QString& password = QString()) {
+    jet::OpenOptions options;
+    options.password = password.toStdString();
+    auto db = jet::Database::open(QFile::encodeName(path).toStdString(), options);
+    const jet::CheckReport report = jet::checkDatabase(*db);
+    for (const std::string& problem : report.problems) ADD_FAILURE() << problem;
+    if (!password.isEmpty()) return;
+    QProcess mdbTables;
+    mdbTables.start(QStringLiteral("mdb-tables"), {path});
+    EXPECT_TRUE(mdbTables.waitForFinished(30000));
+    EXPECT_EQ(mdbTables.exitCode(), 0) << mdbTables.readAllStandardError().toStdString();
+}
 
 }  // namespace app_test

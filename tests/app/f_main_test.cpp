@@ -179,6 +179,7 @@ TEST_F(MainWindowTest, CreateMakesTheChosenFileAndOpensIt) {
         EXPECT_EQ(Main.lblDBInfo->plainText(),
                   "DB file: " + QString(c.file) + ", " + QString(c.info));
         EXPECT_EQ(Main.cbFile->currentText(), file);
+        app_test::expectSoundFile(file);
     }
     EXPECT_TRUE(dialogs.transcript().isEmpty()) << dialogs.transcript().join('\n').toStdString();
 

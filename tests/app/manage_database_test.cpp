@@ -68,6 +68,8 @@ TEST_F(ManageDatabaseTest, InPlaceWithANewVersionCollationAndPassword) {
     ASSERT_EQ(dialogs.asked().size(), 1u);
     EXPECT_EQ(dialogs.asked().front().input.value, "s3cret");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"indexTestV2000.mdb"});
+    Main.btDBClose->click();
+    app_test::expectSoundFile(file, "s3cret");
 }
 
 TEST_F(ManageDatabaseTest, IntoANewFileThatReplacesAnExistingOne) {
@@ -90,6 +92,8 @@ TEST_F(ManageDatabaseTest, IntoANewFileThatReplacesAnExistingOne) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
               (QStringList{"copy.mdb", "indexTestV2000.mdb"}));
     EXPECT_TRUE(Main.ManageDbDlg()->eNewFile->text().isEmpty());
+    Main.btDBClose->click();
+    app_test::expectSoundFile(target);
 }
 
 // A compaction the target version cannot take (complex columns into 4.0)
