@@ -294,7 +294,14 @@ void Binder::bindSelect(const SelectCore& core, BoundSelect& select, BoundQuery&
 
     if (orderBy) {
         for (const auto& item : *orderBy) {
-            // DISTINCT rows have no values of their own to sort by.
+            BoundOrder order;
+            order.descending = item.descending;
+            if (select.grouped) checkGrouped(*item.expr, scope, groupTexts);
+            // A name that is no source column may be a result column's alias.
+            order.expr = bindExpr(*item.expr, scope, aggregates);
+            // DISTINCT rows have no values of their own to sort by: the
+            // ORDER BY item must be an output, as written or as the same
+            // column ([Country] for Customers.Country, as Access saves it).
             if (core.predicate == SelectPredicate::Distinct) {
                 const std::string text = foldName(exprText(*item.expr));
                 bool listed = false;
@@ -303,16 +310,18 @@ void Binder::bindSelect(const SelectCore& core, BoundSelect& select, BoundQuery&
                              foldName(exprText(*selected.expr)) == text ||
                              (!selected.alias.empty() && foldName(selected.alias) == text);
                 }
+                if (order.expr->kind == BoundKind::Column) {
+                    for (const auto& output : select.outputs) {
+                        listed = listed || (output->kind == BoundKind::Column &&
+                                            output->depth == order.expr->depth &&
+                                            output->column == order.expr->column);
+                    }
+                }
                 if (!listed) {
                     throw Error(ErrorCode::Syntax, "ORDER BY clause (" + exprText(*item.expr) +
                                                        ") conflicts with DISTINCT.");
                 }
             }
-            BoundOrder order;
-            order.descending = item.descending;
-            if (select.grouped) checkGrouped(*item.expr, scope, groupTexts);
-            // A name that is no source column may be a result column's alias.
-            order.expr = bindExpr(*item.expr, scope, aggregates);
             query.orderBy.push_back(std::move(order));
         }
     }

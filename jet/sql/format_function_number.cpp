@@ -254,6 +254,10 @@ std::string render(const Section& s, Digits d, const SqlLocale& locale) {
                 out += "%";
                 break;
             case Item::Point:
+                // A format without digit places before the point still shows
+                // the integer digits there: Format(48.14251, ".###") is
+                // "48.143" (no "0" for a number below one: ".5").
+                if (placeholders == 0 && !s.grouping) out += intDigits;
                 out.push_back(locale.decimalPoint);
                 break;
             case Item::Exponent: {

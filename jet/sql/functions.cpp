@@ -32,6 +32,7 @@ const Registry& registry() {
         addDateFunctions(reg.entries);
         addInspectionFunctions(reg.entries);
         addFormatFunctions(reg.entries);
+        addFinancialFunctions(reg.entries);
         for (size_t i = 0; i < reg.entries.size(); ++i)
             reg.byUpperName.emplace(asciiUpper(reg.entries[i].name), i);
         return reg;

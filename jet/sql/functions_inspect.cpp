@@ -58,6 +58,12 @@ Value isDateFn(const std::vector<Value>& a, const FunctionContext& c) {
     return Value::boolean(false);
 }
 
+// The user the database is opened as: files are opened without a workgroup
+// file here, so always Access's default user.
+Value currentUserFn(const std::vector<Value>&, const FunctionContext&) {
+    return Value::text("Admin");
+}
+
 }  // namespace
 
 void addInspectionFunctions(std::vector<FunctionInfo>& out) {
@@ -68,6 +74,7 @@ void addInspectionFunctions(std::vector<FunctionInfo>& out) {
     out.push_back({"IsNull", 1, 1, isNullFn});
     out.push_back({"IsNumeric", 1, 1, isNumericFn});
     out.push_back({"IsDate", 1, 1, isDateFn});
+    out.push_back({"CurrentUser", 0, 0, currentUserFn});
 }
 
 }  // namespace jet

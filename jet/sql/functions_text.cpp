@@ -162,6 +162,40 @@ Value lCaseFn(const std::vector<Value>& a, const FunctionContext& c) {
     return Value::text(lowerText(toText(a[0], *c.locale)));
 }
 
+// StrConv's conversions that mean something outside East Asian text:
+// 1 upper case, 2 lower case, 3 the first letter of every word upper case
+// and the rest lower (words part at NUL, tab, line feed, vertical tab, form
+// feed, carriage return and space).
+Value strConvFn(const std::vector<Value>& a, const FunctionContext& c) {
+    if (a[0].isNull()) return Value::null();
+    const std::string text = toText(a[0], *c.locale);
+    switch (longArg(a[1], c)) {
+        case 1:
+            return Value::text(upperText(text));
+        case 2:
+            return Value::text(lowerText(text));
+        case 3: {
+            const std::string lower = lowerText(text);
+            std::string out;
+            bool wordStart = true;
+            for (size_t i = 0; i < lower.size();) {
+                const auto byte = static_cast<unsigned char>(lower[i]);
+                size_t length = byte < 0x80 ? 1 : byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
+                length = std::min(length, lower.size() - i);
+                const std::string_view piece(lower.data() + i, length);
+                const bool separator =
+                    length == 1 && (byte == 0 || (byte >= 9 && byte <= 13) || byte == ' ');
+                out += wordStart && !separator ? upperText(piece) : std::string(piece);
+                wordStart = separator;
+                i += length;
+            }
+            return Value::text(out);
+        }
+        default:
+            throwInvalidCall();
+    }
+}
+
 Value spaceFn(const std::vector<Value>& a, const FunctionContext& c) {
     size_t n = lengthArg(a[0], c);
     if (n > kMaxTextLength) throwInvalidCall();
@@ -270,6 +304,7 @@ void addTextFunctions(std::vector<FunctionInfo>& out) {
     out.push_back({"RTrim", 1, 1, rTrimFn});
     out.push_back({"UCase", 1, 1, uCaseFn});
     out.push_back({"LCase", 1, 1, lCaseFn});
+    out.push_back({"StrConv", 2, 3, strConvFn});
     out.push_back({"Space", 1, 1, spaceFn});
     out.push_back({"String", 2, 2, stringFn});
     out.push_back({"StrComp", 2, 3, strCompFn});

@@ -157,8 +157,10 @@ std::optional<Hms> readTimePart(std::string_view text) {
     if (suffix.empty()) {
         if (t.h > 23) return std::nullopt;
     } else if (suffix == "AM" || suffix == "PM") {
-        if (t.h < 1 || t.h > 12) return std::nullopt;
-        t.h = t.h % 12 + (suffix == "PM" ? 12 : 0);
+        // An hour past 12 is read as it is and the AM/PM ignored, as Access
+        // reads #10/03/2008 22:34:35 AM#.
+        if (t.h < 1 || t.h > 23) return std::nullopt;
+        if (t.h <= 12) t.h = t.h % 12 + (suffix == "PM" ? 12 : 0);
     } else {
         return std::nullopt;
     }

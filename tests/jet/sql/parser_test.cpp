@@ -116,6 +116,7 @@ TEST(DateLiteral, AccessFormsGiveTheDayCount) {
         {"1/2/2020 6:00", 43832.25},
         {"1/2/2020 6:00:00 PM", 43832.75},
         {"1/2/2020 12:00 AM", 43832},
+        {"1/2/2020 18:00 AM", 43832.75},  // past 12 the AM/PM is ignored, as in Access
         {"2020-01-02 18:00:00", 43832.75},
         {"18:00", 0.75},
         {"12/29/1899 6:00", -1.25},  // before day 0 the time still adds to the day
@@ -134,7 +135,7 @@ TEST(DateLiteral, AccessFormsGiveTheDayCount) {
                                         "2/29/1900",
                                         "1/2/2020 24:00",
                                         "1/2/2020 1:60",
-                                        "1/2/2020 13:00 PM",
+                                        "1/2/2020 24:00 PM",
                                         "Foo 2, 2020",
                                         "1/2/2020 x",
                                         "1//2020"};
