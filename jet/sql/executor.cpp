@@ -196,9 +196,39 @@ QueryResult ExecContext::run(const BoundQuery& query, const Frame* outer) {
 
 }  // namespace detail
 
+namespace {
+
+// Domain functions run a statement of their own; one that reaches itself
+// again through stored queries would never end.
+constexpr int kMaxDomainDepth = 8;
+thread_local int domainDepth = 0;
+
+Value firstValueOfStatement(Database& db, const std::string& sql,
+                            const FunctionContext& functions) {
+    if (domainDepth >= kMaxDomainDepth)
+        throw Error(ErrorCode::InvalidArgument, "Domain functions are nested too deeply.");
+    ++domainDepth;
+    struct Leave {
+        ~Leave() { --domainDepth; }
+    } leave;
+    ExecuteOptions options;
+    options.functions = functions;
+    options.functions.firstValueOf = nullptr;  // made afresh for that statement
+    const QueryResult result = executeSelect(db, sql, options);
+    if (result.rows.empty() || result.rows.front().values.empty()) return Value::null();
+    return result.rows.front().values.front();
+}
+
+}  // namespace
+
 QueryResult executeBound(Database& db, const BoundQuery& query, const FunctionContext& functions,
                          const PlanOptions& plan) {
     detail::ExecContext ctx(db, functions);
+    if (!ctx.functions.firstValueOf) {
+        ctx.functions.firstValueOf = [&db, functions](const std::string& sql) {
+            return firstValueOfStatement(db, sql, functions);
+        };
+    }
     ctx.plan = plan;
     // Text compares as the database's sort order orders it, as in Access.
     ctx.compareOptions.textOrder = textSortOrderOf(db);

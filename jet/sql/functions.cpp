@@ -33,6 +33,7 @@ const Registry& registry() {
         addInspectionFunctions(reg.entries);
         addFormatFunctions(reg.entries);
         addFinancialFunctions(reg.entries);
+        addDomainFunctions(reg.entries);
         for (size_t i = 0; i < reg.entries.size(); ++i)
             reg.byUpperName.emplace(asciiUpper(reg.entries[i].name), i);
         return reg;

@@ -4,9 +4,10 @@
 // The executor evaluates IIf lazily (only the branch chosen); its entry is
 // marked FunctionKind::Conditional so the executor can special-case it, and
 // the entry still works on three evaluated arguments. Date, Time and Now
-// read the clock of the FunctionContext (Volatile: re-read per statement,
-// not per row, is the caller's choice). Aggregates (Sum, Count, ...) are not
-// here; see functions_aggregate.h.
+// read the clock of the FunctionContext, and the domain functions (DCount,
+// DLookup ...) run a statement through it (Volatile: they depend on more
+// than their arguments). Aggregates (Sum, Count, ...) are not here; see
+// functions_aggregate.h.
 //
 // Errors: an unknown name throws jet::Error (Syntax) "Undefined function
 // 'X' in expression."; a wrong argument count throws (Syntax) "Wrong number
@@ -33,6 +34,11 @@ struct FunctionContext {
     // InStr, InStrRev, Replace and StrComp compare text ignoring case unless
     // their compare argument says binary (0), as in Access queries.
     bool textCompareByDefault = true;
+    // Runs a SELECT on the database the statement runs on and gives the
+    // first column of its first row (Null when it has none): what the domain
+    // functions (DCount, DLookup ...) ask. The executor provides it; without
+    // it those functions throw.
+    std::function<Value(const std::string& sql)> firstValueOf;
 };
 
 // Local date and time of the system clock as a date number.
@@ -41,7 +47,7 @@ double systemNow();
 enum class FunctionKind {
     Scalar,       // depends only on its arguments
     Conditional,  // IIf: the executor evaluates only the branch chosen
-    Volatile,     // Date, Time, Now
+    Volatile,     // Date, Time, Now, the domain functions
 };
 
 using FunctionImpl = Value (*)(const std::vector<Value>& args, const FunctionContext& context);

@@ -15,6 +15,7 @@ void addDateFunctions(std::vector<FunctionInfo>& out);
 void addInspectionFunctions(std::vector<FunctionInfo>& out);
 void addFormatFunctions(std::vector<FunctionInfo>& out);
 void addFinancialFunctions(std::vector<FunctionInfo>& out);
+void addDomainFunctions(std::vector<FunctionInfo>& out);
 
 // Shared argument helpers. `arg(args, i)` is Null when the argument is
 // missing, so optional arguments read as Null.
