@@ -1,6 +1,6 @@
 // The catalogue routines that work on whole files: creating a database,
-// compacting it into another file or into its own place, and deleting
-// leftovers.
+// compacting it into another file or into its own place (a file is replaced
+// only by a complete new one), and deleting files.
 #include "db/xdbtool_MDB_files.h"
 
 #include <QFile>
@@ -73,8 +73,8 @@ QString temporaryNameBeside(const QString& file) {
 }
 
 // Writes a complete file under a temporary name with `write`, then puts it
-// in the place of `target` in one step; on any failure the temporary file is
-// removed and `target` is as it was.
+// in the place of `target` in one step (whether or not a file is there); on
+// any failure the temporary file is removed and `target` is as it was.
 void replaceWithNewFile(const QString& target, const std::function<void(const QString&)>& write) {
     const QString temporary = temporaryNameBeside(target);
     try {
@@ -121,10 +121,6 @@ TPasswordChange passwordChangeOf(const QString& destPassword) {
 }  // namespace
 
 void CreateMDBReplacing(const QString& fileName, int langId, int versionKey) {
-    if (!QFileInfo::exists(fileName)) {
-        CreateMDB(fileName, langId, versionKey);
-        return;
-    }
     replaceWithNewFile(fileName,
                        [&](const QString& temporary) { CreateMDB(temporary, langId, versionKey); });
 }
@@ -132,14 +128,9 @@ void CreateMDBReplacing(const QString& fileName, int langId, int versionKey) {
 void CompactMDBReplacing(const QString& source, const QString& destination,
                          const QString& sourcePassword, int versionKey, int destLangId,
                          const TPasswordChange& password) {
-    auto write = [&](const QString& path) {
-        compactWith(source, path, sourcePassword, versionKey, destLangId, 0, password);
-    };
-    if (QFileInfo::exists(destination)) {
-        replaceWithNewFile(destination, write);
-    } else {
-        write(destination);
-    }
+    replaceWithNewFile(destination, [&](const QString& temporary) {
+        compactWith(source, temporary, sourcePassword, versionKey, destLangId, 0, password);
+    });
 }
 
 bool CanReplaceFile(const QString& fileName) {
