@@ -26,7 +26,7 @@
 #include "jet/compact/compactor.h"
 #include "jet/file/file.h"
 #include "jet/recordset/recordset.h"
-#include "jet/sql/executor.h"
+#include "jet/sql/executor/executor.h"
 #include "jet/write/create_database.h"
 #include "jet/write/database_builder.h"
 #include "jet/write/table_layout.h"

@@ -4,8 +4,8 @@
 #include <limits>
 #include <stdexcept>
 
-#include "jet/sql/parser_date_literal.h"
-#include "jet/sql/value_ops_text.h"
+#include "jet/sql/functions/value_ops_text.h"
+#include "jet/sql/parser/parser_date_literal.h"
 
 namespace tools {
 

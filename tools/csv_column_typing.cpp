@@ -8,7 +8,7 @@
 #include "jet/catalog/type_codes.h"
 #include "jet/error.h"
 #include "jet/format/text_codec.h"
-#include "jet/sql/type_words.h"
+#include "jet/sql/parser/type_words.h"
 #include "jet/value.h"
 
 namespace tools {

@@ -11,7 +11,7 @@
 #include "jet/catalog/stored_queries.h"
 #include "jet/catalog/type_codes.h"
 #include "jet/format/property_blob.h"
-#include "jet/sql/executor.h"
+#include "jet/sql/executor/executor.h"
 #include "jet/table/index_cursor.h"
 #include "jet/table/table_scan.h"
 #include "tools/cli_parameters.h"

@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "jet/error.h"
-#include "jet/sql/executor.h"
-#include "jet/sql/value_ops_text.h"
+#include "jet/sql/executor/executor.h"
+#include "jet/sql/functions/value_ops_text.h"
 #include "jet/table/index_cursor.h"
 #include "jet/table/table_scan.h"
 

@@ -44,10 +44,10 @@
 #include "jet/recordset/recordset_edit_buffer.h"
 #include "jet/recordset/recordset_filter.h"
 #include "jet/recordset/recordset_sort.h"
-#include "jet/sql/binder.h"
-#include "jet/sql/parser.h"
-#include "jet/sql/query_result.h"
-#include "jet/sql/value_ops.h"
+#include "jet/sql/binder/binder.h"
+#include "jet/sql/executor/query_result.h"
+#include "jet/sql/functions/value_ops.h"
+#include "jet/sql/parser/parser.h"
 
 namespace jet {
 

@@ -4,13 +4,13 @@
 #include <utility>
 
 #include "jet/error.h"
-#include "jet/sql/binary_ops.h"
+#include "jet/sql/functions/binary_ops.h"
+#include "jet/sql/functions/value_ops.h"
+#include "jet/sql/functions/value_ops_convert.h"
+#include "jet/sql/functions/value_ops_errors.h"
+#include "jet/sql/functions/value_ops_text.h"
 #include "jet/sql/like.h"
-#include "jet/sql/parser.h"
-#include "jet/sql/value_ops.h"
-#include "jet/sql/value_ops_convert.h"
-#include "jet/sql/value_ops_errors.h"
-#include "jet/sql/value_ops_text.h"
+#include "jet/sql/parser/parser.h"
 
 namespace jet {
 

@@ -3,7 +3,7 @@
 // back to SQL.
 //
 // The filter language is the one the program's filter builders write (see
-// parseFilterText in jet/sql/parser.h): comparisons, LIKE with * and % for
+// parseFilterText in jet/sql/parser/parser.h): comparisons, LIKE with * and % for
 // any run (? and _ for one character), IS [NOT] NULL and `= NULL` /
 // `<> NULL`, BETWEEN, IN, AND/OR/NOT/XOR/EQV/IMP nested in parentheses,
 // arithmetic on values, #dates#, and dates as the quoted text 'yyyy-mm-dd' or
@@ -30,7 +30,7 @@
 #include <vector>
 
 #include "jet/format/sort_order.h"
-#include "jet/sql/query_result.h"
+#include "jet/sql/executor/query_result.h"
 #include "jet/value.h"
 
 namespace jet {

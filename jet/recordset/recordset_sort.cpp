@@ -7,9 +7,9 @@
 
 #include "jet/error.h"
 #include "jet/format/text_codec.h"
-#include "jet/sql/parser.h"
-#include "jet/sql/value_ops_convert.h"
-#include "jet/sql/value_ops_text.h"
+#include "jet/sql/functions/value_ops_convert.h"
+#include "jet/sql/functions/value_ops_text.h"
+#include "jet/sql/parser/parser.h"
 
 namespace jet {
 

@@ -3,7 +3,7 @@
 //
 // What a caller may rely on:
 // - The sort text is "NAME, [ORDER DATE] DESC" (see parseSortText in
-//   jet/sql/parser.h); names are found without regard to case. An unknown
+//   jet/sql/parser/parser.h); names are found without regard to case. An unknown
 //   name throws jet::Error with ADO's message and nothing changes.
 // - Nulls come first (last when descending) and rows that tie keep their
 //   natural order (stable).
@@ -23,8 +23,8 @@
 #include <vector>
 
 #include "jet/format/sort_order.h"
-#include "jet/sql/query_result.h"
-#include "jet/sql/value_ops.h"
+#include "jet/sql/executor/query_result.h"
+#include "jet/sql/functions/value_ops.h"
 
 namespace jet {
 

@@ -3,8 +3,8 @@
 #include <unicode/uchar.h>
 
 #include "jet/error.h"
-#include "jet/sql/value_ops_convert.h"
-#include "jet/sql/value_ops_text.h"
+#include "jet/sql/functions/value_ops_convert.h"
+#include "jet/sql/functions/value_ops_text.h"
 
 namespace jet {
 

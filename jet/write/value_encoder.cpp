@@ -7,8 +7,8 @@
 #include "jet/error.h"
 #include "jet/format/text_codec.h"
 #include "jet/format/value_codec.h"
-#include "jet/sql/value_ops_convert.h"
-#include "jet/sql/value_ops_decimal.h"
+#include "jet/sql/functions/value_ops_convert.h"
+#include "jet/sql/functions/value_ops_decimal.h"
 
 namespace jet {
 namespace {

@@ -11,8 +11,8 @@
 #include <limits>
 
 #include "config/KelmCompGlobalCfg.h"
-#include "jet/sql/parser.h"
-#include "jet/sql/parser_date_literal.h"
+#include "jet/sql/parser/parser.h"
+#include "jet/sql/parser/parser_date_literal.h"
 
 namespace {
 

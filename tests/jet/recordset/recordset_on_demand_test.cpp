@@ -9,8 +9,8 @@
 
 #include "jet/catalog/database.h"
 #include "jet/recordset/recordset.h"
-#include "jet/sql/functions_locale.h"
-#include "jet/sql/value_ops_convert.h"
+#include "jet/sql/functions/functions_locale.h"
+#include "jet/sql/functions/value_ops_convert.h"
 #include "support/fixtures.h"
 #include "support/table_file.h"
 

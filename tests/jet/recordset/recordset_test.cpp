@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "jet/catalog/database.h"
-#include "jet/sql/value_ops_text.h"
+#include "jet/sql/functions/value_ops_text.h"
 #include "support/fixtures.h"
 
 namespace jet {

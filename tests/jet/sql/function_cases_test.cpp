@@ -20,8 +20,8 @@
 
 #include "common/fixture_files.h"
 #include "jet/error.h"
-#include "jet/sql/functions.h"
-#include "jet/sql/value_ops_decimal.h"
+#include "jet/sql/functions/functions.h"
+#include "jet/sql/functions/value_ops_decimal.h"
 
 namespace jet {
 namespace {

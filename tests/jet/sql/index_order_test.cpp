@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "jet/sql/executor.h"
+#include "jet/sql/executor/executor.h"
 #include "jet/table/index_cursor.h"
 #include "sql/select_result_text.h"
 #include "support/fixture_indexes.h"

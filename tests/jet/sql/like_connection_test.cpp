@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "jet/sql/executor.h"
+#include "jet/sql/executor/executor.h"
 #include "sql/select_result_text.h"
 #include "support/fixtures.h"
 

@@ -22,8 +22,8 @@
 #include <vector>
 
 #include "common/fixture_files.h"
-#include "jet/sql/ast_printer.h"
-#include "jet/sql/parser.h"
+#include "jet/sql/parser/ast_printer.h"
+#include "jet/sql/parser/parser.h"
 #include "support/case_file.h"
 
 namespace jet::sql {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "jet/catalog/stored_queries.h"
-#include "jet/sql/ast_printer.h"
-#include "jet/sql/parser.h"
+#include "jet/sql/parser/ast_printer.h"
+#include "jet/sql/parser/parser.h"
 #include "support/fixtures.h"
 
 namespace jet::sql {

@@ -2,7 +2,7 @@
 // shape of the trees the program's own statements give, and the stored query
 // texts Access shows for the query fixtures. Statement-by-statement behaviour
 // lives in parser_cases.txt.
-#include "jet/sql/parser.h"
+#include "jet/sql/parser/parser.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "jet/sql/ast_printer.h"
-#include "jet/sql/lexer.h"
-#include "jet/sql/parser_date_literal.h"
+#include "jet/sql/parser/ast_printer.h"
+#include "jet/sql/parser/lexer.h"
+#include "jet/sql/parser/parser_date_literal.h"
 
 namespace jet::sql {
 namespace {

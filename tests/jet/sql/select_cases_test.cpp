@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "jet/sql/executor.h"
+#include "jet/sql/executor/executor.h"
 #include "sql/select_result_text.h"
 #include "support/case_file.h"
 #include "support/fixtures.h"

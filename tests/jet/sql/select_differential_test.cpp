@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "jet/sql/executor.h"
+#include "jet/sql/executor/executor.h"
 #include "jet/table/table_scan.h"
 #include "support/fixtures.h"
 

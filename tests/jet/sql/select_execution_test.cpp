@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "jet/catalog/stored_queries.h"
-#include "jet/sql/executor.h"
+#include "jet/sql/executor/executor.h"
 #include "jet/table/table_scan.h"
 #include "sql/select_result_text.h"
 #include "support/fixtures.h"

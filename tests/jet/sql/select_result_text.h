@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "jet/sql/query_result.h"
+#include "jet/sql/executor/query_result.h"
 
 namespace jet::sql {
 

@@ -1,6 +1,6 @@
 // Operators on values: arithmetic types, Null logic, comparisons, sorting,
 // and the aggregate accumulators.
-#include "jet/sql/value_ops.h"
+#include "jet/sql/functions/value_ops.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "jet/error.h"
-#include "jet/sql/functions_aggregate.h"
-#include "jet/sql/value_ops_calendar.h"
-#include "jet/sql/value_ops_decimal.h"
+#include "jet/sql/functions/functions_aggregate.h"
+#include "jet/sql/functions/value_ops_calendar.h"
+#include "jet/sql/functions/value_ops_decimal.h"
 
 namespace jet {
 namespace {
