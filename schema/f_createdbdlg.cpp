@@ -8,13 +8,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStringList>
 #include <QVBoxLayout>
 
 #include "db/xdbtool_MDB.h"
 #include "kit/xHTMLLabel.h"
 #include "kit/xdlg.h"
-#include "kit/xdlg_service.h"
 #include "schema/schema_res.h"
 #include "schema/version_choice.h"
 
