@@ -111,8 +111,9 @@ std::vector<const CatalogObject*> tablesToCopy(Database& db, JetVersion target) 
 
 // Refuses the conversion before anything is written when one column of
 // any table cannot be held by the destination version.
-void checkConvertible(Database& db, JetVersion target) {
-    for (const CatalogObject* object : tablesToCopy(db, target)) {
+void checkConvertible(Database& db, const std::vector<const CatalogObject*>& tables,
+                      JetVersion target) {
+    for (const CatalogObject* object : tables) {
         auto def = db.tableAt(object->tdefPage(), object->name);
         for (const ColumnDef& c : def->columns) {
             const std::string problem = conversionProblem(db, *def, c, target);
@@ -273,7 +274,8 @@ void compactDatabase(FileSystem& fs, const CompactRequest& request,
         Database::open(fs.open(request.source, false), request.source, open);
     const Destination to = destinationOf(*db, request, open.password);
     const JetVersion from = db->version();
-    checkConvertible(*db, to.version);
+    const std::vector<const CatalogObject*> tables = tablesToCopy(*db, to.version);
+    checkConvertible(*db, tables, to.version);
 
     NewDatabaseOptions options;
     options.version = to.version;
@@ -285,7 +287,6 @@ void compactDatabase(FileSystem& fs, const CompactRequest& request,
         FilePageSink sink(file, pageSizeOf(to.version));
         DatabaseBuilder builder(sink, options);
 
-        const std::vector<const CatalogObject*> tables = tablesToCopy(*db, to.version);
         std::map<uint32_t, uint32_t> newPages;
         for (const CatalogObject* t : tables) newPages[t->tdefPage()] = builder.reserveTablePage();
 
