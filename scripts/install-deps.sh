@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libgl-dev fonts-dejavu-core
     libgtest-dev libgmock-dev
     zlib1g-dev libssl-dev libicu-dev
-    mdbtools sqlite3
+    mdbtools sqlite3 libsqlite3-dev
 )
 
 missing=()
