@@ -229,4 +229,43 @@ void appendIndexKey(std::vector<uint8_t>& out, const Value& v, DataType type, bo
     }
 }
 
+bool indexKeyAccepts(const Value& v, DataType type) {
+    auto integerIn = [&](int64_t min, int64_t max) {
+        return v.is<int64_t>() && v.as<int64_t>() >= min && v.as<int64_t>() <= max;
+    };
+    if (type == DataType::Boolean) return v.isNull() || v.is<bool>();
+    switch (type) {
+        case DataType::Byte:
+            return v.isNull() || integerIn(0, 255);
+        case DataType::Integer:
+            return v.isNull() || integerIn(-32768, 32767);
+        case DataType::Long:
+            return v.isNull() || integerIn(std::numeric_limits<int32_t>::min(),
+                                           std::numeric_limits<int32_t>::max());
+        case DataType::BigInt:
+            return v.isNull() || v.is<int64_t>();
+        case DataType::Currency:
+            return v.isNull() || v.is<CurrencyValue>();
+        case DataType::Single:
+            return v.isNull() || v.is<float>();
+        case DataType::Double:
+            return v.isNull() || v.is<double>();
+        case DataType::DateTime:
+            return v.isNull() || v.is<DateTimeValue>();
+        case DataType::Text:
+        case DataType::Memo:
+            return v.isNull() || v.is<std::string>();
+        case DataType::Binary:
+            return v.isNull() || v.is<Blob>();
+        case DataType::Guid:
+            return v.isNull() || v.is<Guid>();
+        case DataType::Numeric:
+            return v.isNull() || v.is<Decimal>();
+        case DataType::ExtDateTime:
+            return v.isNull() || v.is<ExtDateTime>();
+        default:
+            return false;
+    }
+}
+
 }  // namespace jet

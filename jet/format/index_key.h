@@ -38,4 +38,9 @@ enum class NumericKeyForm { Jet, Ace };
 void appendIndexKey(std::vector<uint8_t>& out, const Value& v, DataType type, bool ascending,
                     SortOrderKind textOrder, NumericKeyForm numericForm);
 
+// Whether appendIndexKey builds a key of `v` for a column of `type` (the
+// value is of the column's own kind and in its range, and the type has
+// keys at all), so that a caller can choose an index before it seeks.
+bool indexKeyAccepts(const Value& v, DataType type);
+
 }  // namespace jet

@@ -52,8 +52,9 @@ bool textKeysInDatabaseOrder(const Database& db, const ColumnDef& column) {
     return kind && *kind == textSortOrderOf(db);
 }
 
-IndexCursor::IndexCursor(Database& db, std::shared_ptr<const TableDef> def, const IndexDef& index)
-    : db_(db), def_(std::move(def)), index_(index) {
+IndexCursor::IndexCursor(Database& db, std::shared_ptr<const TableDef> def, const IndexDef& index,
+                         IndexReading reading)
+    : db_(db), def_(std::move(def)), index_(index), reading_(reading) {
     const RealIndexDef& real = def_->realIndexOf(index_);
     rootPage_ = real.rootPage;
     const IndexKeyForms fileForms = indexKeyForms(db_.header().sortOrder, db_.version());
@@ -81,6 +82,7 @@ void IndexCursor::reset() {
     chainNext_ = 0;
     pagesRead_ = 0;
     previous_.reset();
+    onEntry_ = false;
     row_.reset();
 }
 
@@ -153,6 +155,7 @@ bool IndexCursor::moveToNextLeaf() {
 }
 
 bool IndexCursor::settle() {
+    onEntry_ = false;
     row_.reset();
     while (!path_.empty()) {
         Level& leaf = path_.back();
@@ -165,7 +168,12 @@ bool IndexCursor::settle() {
             corrupt(leaf.pageNumber, "its entries do not follow those of the page before");
         }
         previous_ = entry;
+        if (reading_ == IndexReading::KeysOnly) {
+            onEntry_ = true;
+            return true;
+        }
         row_ = readRow(db_, *def_, RowPointer{entry.dataPage, entry.dataRow});
+        onEntry_ = row_.has_value();
         if (row_) return true;
         ++staleEntries_;
         ++leaf.position;
@@ -225,6 +233,16 @@ bool IndexCursor::matches(const std::vector<Value>& key) const {
            std::equal(wanted.begin(), wanted.end(), stored.begin());
 }
 
+bool IndexCursor::canEncodeKey(const std::vector<Value>& key) const {
+    if (key.size() > keyColumns_.size()) return false;
+    for (size_t i = 0; i < key.size(); ++i) {
+        const KeyColumn& k = keyColumns_[i];
+        if (isTextType(k.column->type) && !k.textOrder) return false;
+        if (!indexKeyAccepts(key[i], k.column->type)) return false;
+    }
+    return true;
+}
+
 std::vector<uint8_t> IndexCursor::encodeKey(const std::vector<Value>& key) const {
     if (key.size() > keyColumns_.size()) {
         throw Error(ErrorCode::InvalidArgument,
@@ -260,7 +278,7 @@ const std::vector<uint8_t>& IndexCursor::key() const {
 }
 
 const std::vector<Value>& IndexCursor::values() const {
-    if (atEnd()) throw Error(ErrorCode::InvalidArgument, "The index cursor is not on a row");
+    if (!row_) throw Error(ErrorCode::InvalidArgument, "The index cursor is not on a row");
     return *row_;
 }
 

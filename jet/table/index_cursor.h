@@ -65,11 +65,19 @@ SortOrderKind textSortOrderOf(const Database& db);
 // order, the database's own (a column may carry a sort order of its own).
 bool textKeysInDatabaseOrder(const Database& db, const ColumnDef& column);
 
+// What the cursor reads at each entry: the row it names (checked to exist,
+// its values decoded), or the entry alone, for counting and estimating,
+// where reading a row for every entry would cost what the index saves.
+enum class IndexReading { Rows, KeysOnly };
+
 class IndexCursor {
 public:
     // `index` is one of def->indexes. Throws jet::Error (Corrupt) when the
-    // index names a column the table does not have.
-    IndexCursor(Database& db, std::shared_ptr<const TableDef> def, const IndexDef& index);
+    // index names a column the table does not have. With KeysOnly every
+    // entry is stopped on, values() is not available and no stale entries
+    // are seen.
+    IndexCursor(Database& db, std::shared_ptr<const TableDef> def, const IndexDef& index,
+                IndexReading reading = IndexReading::Rows);
 
     // Moves to the first entry; false when the index has none.
     bool first();
@@ -89,11 +97,17 @@ public:
     // to case). False at the end.
     bool matches(const std::vector<Value>& key) const;
 
-    bool atEnd() const { return !row_.has_value(); }
+    // Whether seek() and matches() can build the key of `key`: no more
+    // values than the index has columns, each of its column's kind and
+    // range, text only in a sort order whose keys are built. A planner asks
+    // this before it chooses the index, so that a seek never fails.
+    bool canEncodeKey(const std::vector<Value>& key) const;
+
+    bool atEnd() const { return !onEntry_; }
     // The current entry; these throw jet::Error (InvalidArgument) at the end.
     RowPointer rowId() const;
     const std::vector<uint8_t>& key() const;  // the entry's key bytes as stored
-    // The current row's values, in the order of def().columns.
+    // The current row's values, in the order of def().columns (Rows only).
     const std::vector<Value>& values() const;
 
     // The stored key bytes of `key` (leading columns), as seek compares them.
@@ -138,6 +152,8 @@ private:
     uint32_t chainNext_ = 0;  // next-page link of the last leaf left behind
     size_t pagesRead_ = 0;    // since the last first() or seek(): bounds the walk
     std::optional<IndexEntry> previous_;
+    IndexReading reading_ = IndexReading::Rows;
+    bool onEntry_ = false;
     std::optional<std::vector<Value>> row_;
     size_t staleEntries_ = 0;
 };

@@ -54,6 +54,7 @@ std::vector<OrderedRow> runSelect(ExecContext& ctx, const BoundSelect& select,
         (ordered ? orderedLimit : limit) = n;
     }
 
+    ctx.noteColumnUse(select, order);
     std::vector<OrderedRow> out;
     if (isSingleTableSelect(select)) {
         SingleTableRun run;
@@ -66,12 +67,15 @@ std::vector<OrderedRow> runSelect(ExecContext& ctx, const BoundSelect& select,
         run.withValues = withValues;
         out = runSingleTable(ctx, select, run, preordered);
     } else {
-        std::vector<Tuple> rows = sourceRows(ctx, select, outer, limit);
-        if (select.grouped) {
-            rows = groupRows(ctx, select, std::move(rows), outer);
-            if (select.having) {
-                rows = filterRows(ctx, std::move(rows), *select.having, select.rowWidth, outer);
-            }
+        std::vector<Tuple> rows;
+        if (isSingleTableGroupedSelect(select)) {
+            rows = groupSingleTable(ctx, select, outer);
+        } else {
+            rows = sourceRows(ctx, select, outer);
+            if (select.grouped) rows = groupRows(ctx, select, std::move(rows), outer);
+        }
+        if (select.grouped && select.having) {
+            rows = filterRows(ctx, std::move(rows), *select.having, select.rowWidth, outer);
         }
         out.reserve(rows.size());
         for (const Tuple& t : rows) {
@@ -110,15 +114,16 @@ OrderedRow makeOrderedRow(ExecContext& ctx, const BoundSelect& select,
     return r;
 }
 
-std::vector<Tuple> sourceRows(ExecContext& ctx, const BoundSelect& select, const Frame* outer,
-                              size_t limit) {
-    const BoundExpr* where = select.where.get();
-    if (limit != SIZE_MAX && select.from && select.from->source >= 0) {
-        const BoundSource& source = select.sources[static_cast<size_t>(select.from->source)];
-        if (source.table && !(where && planIndexLookup(source, *where))) {
-            return scanTableUntil(ctx, select, source, where, outer, limit);
-        }
-    }
+void ExecContext::noteColumnUse(const BoundSelect& select, const std::vector<BoundOrder>* order) {
+    if (!columnUse_.count(&select)) columnUse_.emplace(&select, columnsUsed(select, order));
+}
+
+const ColumnUse* ExecContext::columnUseOf(const BoundSelect& select) const {
+    const auto found = columnUse_.find(&select);
+    return found == columnUse_.end() ? nullptr : &found->second;
+}
+
+std::vector<Tuple> sourceRows(ExecContext& ctx, const BoundSelect& select, const Frame* outer) {
     std::vector<Tuple> rows;
     if (select.from) {
         rows = executeJoin(ctx, select, *select.from, select.where.get(), outer);

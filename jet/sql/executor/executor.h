@@ -41,6 +41,10 @@ struct PlanOptions {
     // the index orders them as ORDER BY does). The rows and their order are
     // the same either way; off, every ORDER BY sorts.
     bool indexOrder = true;
+    // Choose between an index and a scan by their estimated cost. Off, an
+    // index is used whenever one serves (an equality, then ORDER BY, then
+    // a range): for tests that must reach each path on small tables.
+    bool byCost = true;
     // Rows whose columns are all plain columns of one base table come back
     // with empty values (QueryResult::valuesOmitted); the caller reads them
     // by row id when it needs them. Other results are unaffected.

@@ -4,16 +4,19 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "jet/format/sort_order.h"
 #include "jet/sql/binder/binder.h"
 #include "jet/sql/executor/executor.h"
 #include "jet/sql/functions/value_ops.h"
+#include "jet/sql/planner/planner.h"
 
 namespace jet::sql::detail {
 
@@ -53,6 +56,10 @@ public:
     bool passes(const BoundExpr& condition, const Frame& frame);
     QueryResult run(const BoundQuery& query, const Frame* outer);
 
+    // The columns `select` reads, once noted for it (null before: read all).
+    void noteColumnUse(const BoundSelect& select, const std::vector<BoundOrder>* order);
+    const ColumnUse* columnUseOf(const BoundSelect& select) const;
+
     Database& db;
     FunctionContext functions;
     CompareOptions compareOptions;
@@ -66,6 +73,7 @@ private:
     SortOrderKind textOrder() const;
 
     std::map<const BoundQuery*, std::shared_ptr<QueryResult>> cache_;
+    std::map<const BoundSelect*, ColumnUse> columnUse_;
 };
 
 // A key under which values that compare equal (text without regard to case,
@@ -82,35 +90,35 @@ std::vector<Tuple> scanSource(ExecContext& ctx, const BoundSelect& select,
 std::vector<Tuple> executeJoin(ExecContext& ctx, const BoundSelect& select, const BoundJoin& node,
                                const BoundExpr* where, const Frame* outer, bool nullable = false);
 
-// How WHERE lets a table be read through an index: the entries equal to
-// `equal`, or those from `lower` to `upper` (either may be open).
-struct IndexLookup {
-    const IndexDef* index = nullptr;
-    size_t column = 0;  // the index's leading column, in the table's columns
-    std::optional<Value> equal, lower, upper;
-};
-std::optional<IndexLookup> planIndexLookup(const BoundSource& source, const BoundExpr& where);
-// The rows the lookup finds, in index order; false (rows untouched) when the
-// index cannot be searched for these keys.
-bool readThroughIndex(ExecContext& ctx, const BoundSelect& select, const BoundSource& source,
-                      const IndexLookup& lookup, std::vector<Tuple>& rows);
-
-// The first `limit` rows of a table in storage order that pass `where`
-// (all of it applied here); the scan stops there.
-std::vector<Tuple> scanTableUntil(ExecContext& ctx, const BoundSelect& select,
-                                  const BoundSource& source, const BoundExpr* where,
-                                  const Frame* outer, size_t limit);
-
-// FROM and WHERE of one SELECT; at most `limit` rows are needed (the
-// caller's TOP without ORDER BY), so reading may stop early.
-std::vector<Tuple> sourceRows(ExecContext& ctx, const BoundSelect& select, const Frame* outer,
-                              size_t limit = SIZE_MAX);
+// FROM and WHERE of one SELECT, every row at once.
+std::vector<Tuple> sourceRows(ExecContext& ctx, const BoundSelect& select, const Frame* outer);
 
 // TRANSFORM ... PIVOT.
 QueryResult runCrosstab(ExecContext& ctx, const BoundQuery& query, const Frame* outer);
 
 std::vector<Tuple> filterRows(ExecContext& ctx, std::vector<Tuple> rows, const BoundExpr& condition,
                               size_t aggregateBase, const Frame* outer);
+
+// GROUP BY: rows go into their groups one by one; finish() gives one row
+// per group, ordered by the GROUP BY values, holding the group's first row
+// and then its aggregate results.
+class Grouper {
+public:
+    Grouper(ExecContext& ctx, const BoundSelect& select, const Frame* outer);
+    ~Grouper();
+    void add(const Tuple& row);
+    std::vector<Tuple> finish();
+
+private:
+    struct Group;
+    size_t newGroup(const Tuple& first, std::vector<Value> keys);
+
+    ExecContext& ctx_;
+    const BoundSelect& select_;
+    const Frame* outer_;
+    std::vector<Group> groups_;
+    std::unordered_map<std::string, size_t> index_;
+};
 
 std::vector<Tuple> groupRows(ExecContext& ctx, const BoundSelect& select, std::vector<Tuple> rows,
                              const Frame* outer);
@@ -143,18 +151,46 @@ struct SingleTableRun {
     bool withValues = true;
 };
 
-// True for a SELECT whose FROM is one base table and that does not group.
-bool isSingleTableSelect(const BoundSelect& select);
+// Called with each row read; false when no further row is wanted.
+using RowConsumer = std::function<bool(const Tuple&)>;
 
-// Runs such a SELECT row by row: the table read through an index when WHERE
-// or ORDER BY can use one, else in storage order; WHERE applied and the row
-// made at once, so no row of all the table's columns is kept. `preordered`
-// tells whether the rows already come in ORDER BY order (ties in storage
-// order, as a stable sort leaves them).
+// Reads one base table of a SELECT through an access path into one row
+// buffer: the columns `condition` reads first, the other columns the
+// statement reads only for rows that pass it (ColumnUse; all columns when
+// none was noted).
+class TableRowReader {
+public:
+    TableRowReader(ExecContext& ctx, const BoundSelect& select, const BoundSource& source,
+                   const BoundExpr* condition, const Frame* outer);
+    void read(const TableAccess& access, const RowConsumer& consume);
+
+private:
+    template <typename ValueOf>
+    bool offer(const ValueOf& valueOf, RowPointer id, const RowConsumer& consume);
+
+    ExecContext& ctx_;
+    const BoundSelect& select_;
+    const BoundSource& source_;
+    const BoundExpr* condition_;
+    const Frame* outer_;
+    std::vector<size_t> conditionColumns_, otherColumns_;
+    Tuple tuple_;
+};
+
+// True for a SELECT whose FROM is one base table and that does not group;
+// the grouped form groups such a table.
+bool isSingleTableSelect(const BoundSelect& select);
+bool isSingleTableGroupedSelect(const BoundSelect& select);
+
+// Runs a single-table SELECT row by row through the planner's access path.
+// `preordered` tells whether the rows already come in ORDER BY order (ties
+// in storage order, as a stable sort leaves them).
 std::vector<OrderedRow> runSingleTable(ExecContext& ctx, const BoundSelect& select,
                                        const SingleTableRun& run, bool& preordered);
 
-// Splits a condition at its top-level ANDs.
-void collectConjuncts(const BoundExpr& expr, std::vector<const BoundExpr*>& out);
+// The groups of a grouped single-table SELECT, its rows streamed into them
+// (or Count(*) answered without reading rows); before HAVING.
+std::vector<Tuple> groupSingleTable(ExecContext& ctx, const BoundSelect& select,
+                                    const Frame* outer);
 
 }  // namespace jet::sql::detail

@@ -185,13 +185,4 @@ std::vector<Tuple> executeJoin(ExecContext& ctx, const BoundSelect& select, cons
     return out;
 }
 
-void collectConjuncts(const BoundExpr& expr, std::vector<const BoundExpr*>& out) {
-    if (expr.kind == BoundKind::Binary && expr.binaryOp == BinaryOp::And) {
-        collectConjuncts(*expr.operands[0], out);
-        collectConjuncts(*expr.operands[1], out);
-        return;
-    }
-    out.push_back(&expr);
-}
-
 }  // namespace jet::sql::detail

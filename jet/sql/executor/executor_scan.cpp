@@ -1,7 +1,7 @@
-// Reading one source: a table in storage order, a table through an index
-// when WHERE allows (executor_index_lookup.cpp), or the rows of a subquery.
+// Reading one source of a join: a base table through the access path the
+// planner chooses for the WHERE terms that read it, or the rows of a
+// subquery.
 #include "jet/sql/executor/executor_internal.h"
-#include "jet/table/table_scan.h"
 
 namespace jet::sql::detail {
 namespace {
@@ -10,17 +10,6 @@ Tuple emptyTuple(const BoundSelect& select) {
     Tuple t;
     t.values.resize(select.rowWidth);
     t.rowIds.assign(select.rowIdWidth, kNoRow);
-    return t;
-}
-
-// The current row of a table scan placed into a tuple of the select.
-Tuple tupleOfScannedRow(const BoundSelect& select, const BoundSource& source,
-                        const TableScan& scan) {
-    Tuple t = emptyTuple(select);
-    for (size_t c = 0; c < source.columns.size(); ++c) {
-        t.values[source.columnOffset + c] = scan.value(c);
-    }
-    t.rowIds[source.rowIdOffset] = scan.rowId();
     return t;
 }
 
@@ -46,35 +35,15 @@ std::vector<Tuple> scanSource(ExecContext& ctx, const BoundSelect& select,
         return rows;
     }
 
-    if (where) {
-        if (auto lookup = planIndexLookup(source, *where)) {
-            if (readThroughIndex(ctx, select, source, *lookup, rows)) return rows;
-        }
-    }
-
-    TableScan scan(ctx.db, source.table);
-    while (scan.next()) {
-        Tuple t = tupleOfScannedRow(select, source, scan);
-        rows.push_back(std::move(t));
-    }
-    return rows;
-}
-
-std::vector<Tuple> scanTableUntil(ExecContext& ctx, const BoundSelect& select,
-                                  const BoundSource& source, const BoundExpr* where,
-                                  const Frame* outer, size_t limit) {
-    std::vector<Tuple> rows;
-    if (limit == 0) return rows;
-    TableScan scan(ctx.db, source.table);
-    while (scan.next()) {
-        Tuple t = tupleOfScannedRow(select, source, scan);
-        if (where) {
-            Frame frame{&t.values, select.rowWidth, outer};
-            if (!ctx.passes(*where, frame)) continue;
-        }
-        rows.push_back(std::move(t));
-        if (rows.size() >= limit) break;
-    }
+    // The index narrows the rows only; the join tests the terms itself.
+    AccessRequest request;
+    request.byCost = ctx.plan.byCost;
+    const TableAccess access = planTableAccess(ctx.db, select, source, where, request);
+    TableRowReader reader(ctx, select, source, nullptr, nullptr);
+    reader.read(access, [&](const Tuple& t) {
+        rows.push_back(t);
+        return true;
+    });
     return rows;
 }
 

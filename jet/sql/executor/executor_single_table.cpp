@@ -1,75 +1,28 @@
-// A SELECT over one base table, read row by row.
+// A SELECT over one base table, read row by row through the path the
+// planner chose (planner.h); no row of all the table's columns is kept.
 //
-// The planner's choices, cheapest first:
-// - an equality on an indexed column: the index entries with that key,
-//   then ORDER BY sorts the few rows found;
-// - ORDER BY columns that lead an index in the same directions: the index
-//   walked from its start (or from a range's lower bound, when WHERE bounds
-//   the same index) and no sort at all; with TOP n the walk stops after n
-//   rows and those that tie with the last;
-// - a range on an indexed column: the entries in the range;
-// - otherwise the table in storage order.
-// An index walked for ORDER BY must order its keys exactly as ORDER BY
-// orders values: numbers and dates, and text keyed in the database's own
-// General sort order, by which ORDER BY orders text (a column may carry a
-// sort order of its own, and only the General sort orders are built
-// exactly).
-// Rows with equal ORDER BY values come from the index in key order; they are
-// put back in storage order so both paths give the same rows in the same
-// order.
+// Each row is decoded in two steps: the columns WHERE reads, then, for a
+// row that passes, the other columns the statement reads; columns nobody
+// reads are never decoded. Rows then go to a sink:
+// - walked in ORDER BY order (an index), rows are kept as they come, and
+//   with TOP n the walk stops after n rows and those that tie with the
+//   last; ties are put back in storage order, as a sort leaves them;
+// - TOP n with a sort: the ORDER BY values of a row are worked out first,
+//   and a row that sorts after the n best seen so far is dropped before its
+//   outputs are computed; the kept rows are cut back to the n best (with
+//   their ties) whenever they grow to a few times n;
+// - DISTINCT: a row equal to one already kept is dropped at once;
+// - grouping: the row goes into its group's aggregates (executor_aggregate).
 #include <algorithm>
+#include <unordered_set>
 
 #include "jet/sql/executor/executor_internal.h"
+#include "jet/sql/planner/planner.h"
 #include "jet/table/index_cursor.h"
 #include "jet/table/table_scan.h"
 
 namespace jet::sql::detail {
 namespace {
-
-// The index whose leading columns are the ORDER BY columns, in the same
-// directions; null when there is none.
-const IndexDef* indexForOrder(const Database& db, const BoundSource& source,
-                              const std::vector<BoundOrder>& order) {
-    const TableDef& def = *source.table;
-    std::vector<const jet::ColumnDef*> wanted;
-    for (const BoundOrder& o : order) {
-        const BoundExpr& e = *o.expr;
-        if (e.kind != BoundKind::Column || e.depth != 0 || e.column < source.columnOffset ||
-            e.column >= source.columnOffset + source.columns.size()) {
-            return nullptr;
-        }
-        const jet::ColumnDef& column = def.columns[e.column - source.columnOffset];
-        const bool orderable = isNumberOrDateType(column.type) ||
-                               (isTextType(column.type) && textKeysInDatabaseOrder(db, column));
-        if (!orderable) return nullptr;
-        wanted.push_back(&column);
-    }
-    for (const IndexDef& index : def.indexes) {
-        const RealIndexDef& real = def.realIndexOf(index);
-        if (real.columns.size() < wanted.size()) continue;
-        // An index that leaves out rows with nulls does not hold every row.
-        if (real.flags & kIndexIgnoreNulls) continue;
-        bool fits = true;
-        for (size_t i = 0; i < wanted.size() && fits; ++i) {
-            fits = real.columns[i].columnNumber == wanted[i]->number &&
-                   real.columns[i].ascending == !order[i].descending;
-        }
-        if (fits) return &index;
-    }
-    return nullptr;
-}
-
-Tuple tupleOf(const BoundSelect& select, const BoundSource& source,
-              const std::vector<Value>& values, RowPointer id) {
-    Tuple t;
-    t.values.resize(select.rowWidth);
-    t.rowIds.assign(select.rowIdWidth, kNoRow);
-    for (size_t c = 0; c < values.size() && c < source.columns.size(); ++c) {
-        t.values[source.columnOffset + c] = values[c];
-    }
-    t.rowIds[source.rowIdOffset] = id;
-    return t;
-}
 
 int compareOrderKeys(const ValueOrder& valueOrder, const std::vector<Value>& a,
                      const std::vector<Value>& b) {
@@ -79,39 +32,99 @@ int compareOrderKeys(const ValueOrder& valueOrder, const std::vector<Value>& a,
     return 0;
 }
 
-// Collects the rows that pass WHERE and decides when reading may stop.
+int compareDirected(const ValueOrder& valueOrder, const std::vector<Value>& a,
+                    const std::vector<Value>& b, const std::vector<BoundOrder>& order) {
+    for (size_t i = 0; i < a.size() && i < b.size() && i < order.size(); ++i) {
+        int c = valueOrder.compare(a[i], b[i]);
+        if (order[i].descending) c = -c;
+        if (c != 0) return c;
+    }
+    return 0;
+}
+
+void count(const ExecContext& ctx, size_t PlanStats::*counter) {
+    if (ctx.plan.stats) ++(ctx.plan.stats->*counter);
+}
+
+// Collects the result rows of a non-grouped SELECT and decides when reading
+// may stop.
 class RowSink {
 public:
     RowSink(ExecContext& ctx, const BoundSelect& select, const BoundSource& source,
-            const SingleTableRun& run, size_t idSlot)
-        : ctx_(ctx), select_(select), source_(source), run_(run), idSlot_(idSlot) {}
+            const SingleTableRun& run, bool preordered)
+        : ctx_(ctx),
+          select_(select),
+          run_(run),
+          idSlot_(run.slotOffset + source.rowIdOffset),
+          preordered_(preordered),
+          bounded_(!preordered && run.order && !run.order->empty() &&
+                   run.orderedLimit != SIZE_MAX),
+          distinct_(select.predicate == SelectPredicate::Distinct && run.withValues) {}
 
-    // Offers one table row; false when no further row is wanted.
-    bool offer(const std::vector<Value>& values, RowPointer id, bool ordered) {
-        Tuple t = tupleOf(select_, source_, values, id);
-        if (select_.where) {
-            Frame frame{&t.values, select_.rowWidth, run_.outer};
-            if (!ctx_.passes(*select_.where, frame)) return true;
+    // One row that passed WHERE; false when no further row is wanted.
+    bool offer(const Tuple& t) {
+        const Frame frame{&t.values, select_.rowWidth, run_.outer};
+        std::vector<Value> keys;
+        if (run_.order) {
+            keys.reserve(run_.order->size());
+            for (const BoundOrder& o : *run_.order) keys.push_back(ctx_.orderKey(*o.expr, frame));
         }
-        OrderedRow row = makeOrderedRow(ctx_, select_, run_.order, t, run_.outer, run_.slotOffset,
-                                        run_.slotWidth, run_.withValues);
-        if (ordered) {
+        if (preordered_) {
             // Past n rows only ties with the last one are still wanted.
             if (rows_.size() >= run_.orderedLimit &&
-                (rows_.empty() ||
-                 compareOrderKeys(valueOrder_, rows_.back().keys, row.keys) != 0)) {
+                (rows_.empty() || compareOrderKeys(valueOrder_, rows_.back().keys, keys) != 0)) {
                 return false;
             }
-            placeAmongTies(std::move(row));
+            placeAmongTies(makeRow(t, frame, std::move(keys)));
             return true;
         }
+        if (bounded_ && cutoff_ && compareDirected(valueOrder_, keys, *cutoff_, *run_.order) > 0) {
+            return true;
+        }
+        OrderedRow row = makeRow(t, frame, std::move(keys));
+        if (distinct_ && !seen_.insert(rowKey(row.row.values)).second) return true;
         rows_.push_back(std::move(row));
+        if (bounded_) {
+            if (rows_.size() >= std::max<size_t>(4 * run_.orderedLimit, 256)) prune();
+            return true;
+        }
         return rows_.size() < run_.limit;
     }
 
     std::vector<OrderedRow> take() { return std::move(rows_); }
 
 private:
+    OrderedRow makeRow(const Tuple& t, const Frame& frame, std::vector<Value> keys) {
+        OrderedRow r;
+        if (run_.withValues) {
+            r.row.values.reserve(select_.outputs.size());
+            for (const auto& e : select_.outputs) r.row.values.push_back(ctx_.evaluate(*e, frame));
+        }
+        r.keys = std::move(keys);
+        r.row.rowIds.assign(run_.slotWidth, kNoRow);
+        for (size_t s = 0; s < t.rowIds.size() && run_.slotOffset + s < run_.slotWidth; ++s) {
+            r.row.rowIds[run_.slotOffset + s] = t.rowIds[s];
+        }
+        return r;
+    }
+
+    // The n best rows so far and those that tie with the last of them; a
+    // later row must sort no later than that one to be kept.
+    void prune() {
+        sortRows(rows_, *run_.order);
+        size_t keep = std::min(run_.orderedLimit, rows_.size());
+        if (keep == 0) {
+            rows_.clear();
+            return;
+        }
+        while (keep < rows_.size() &&
+               compareOrderKeys(valueOrder_, rows_[keep - 1].keys, rows_[keep].keys) == 0) {
+            ++keep;
+        }
+        rows_.resize(keep);
+        cutoff_ = rows_.back().keys;
+    }
+
     // Rows of equal ORDER BY values stay in storage (row id) order.
     void placeAmongTies(OrderedRow row) {
         auto at = rows_.end();
@@ -127,63 +140,99 @@ private:
 
     ExecContext& ctx_;
     const BoundSelect& select_;
-    const BoundSource& source_;
     const SingleTableRun& run_;
     size_t idSlot_;
+    bool preordered_, bounded_, distinct_;
     ValueOrder valueOrder_;
+    std::optional<std::vector<Value>> cutoff_;
+    std::unordered_set<std::string> seen_;
     std::vector<OrderedRow> rows_;
 };
 
-void count(const ExecContext& ctx, size_t PlanStats::*counter) {
-    if (ctx.plan.stats) ++(ctx.plan.stats->*counter);
-}
-
-// Walks `index` from `lower` (or its start) while the leading column stays
-// at or below `upper`; false (nothing offered) when the index cannot be
-// searched for these keys.
-bool walkIndex(ExecContext& ctx, const BoundSource& source, const IndexDef& index,
-               const std::optional<Value>& lower, const std::optional<Value>& upper,
-               size_t leadingColumn, bool ordered, RowSink& sink) {
-    std::optional<IndexCursor> cursor;
-    bool ok = false;
-    try {
-        cursor.emplace(ctx.db, source.table, index);
-        ok = lower ? cursor->seek({*lower}) : cursor->first();
-    } catch (const Error& e) {
-        if (e.code() != ErrorCode::InvalidArgument && e.code() != ErrorCode::Unsupported) throw;
-        return false;
-    }
-    for (; ok; ok = cursor->next()) {
-        const std::vector<Value>& values = cursor->values();
-        const Value& leading = values[leadingColumn];
-        if (upper && !leading.isNull() && compareValues(leading, *upper) > 0) break;
-        if (!sink.offer(values, cursor->rowId(), ordered)) break;
-    }
-    return true;
-}
-
-bool walkEqual(ExecContext& ctx, const BoundSource& source, const IndexLookup& lookup,
-               RowSink& sink) {
-    std::optional<IndexCursor> cursor;
-    const std::vector<Value> key{*lookup.equal};
-    bool ok = false;
-    try {
-        cursor.emplace(ctx.db, source.table, *lookup.index);
-        ok = cursor->seek(key);
-    } catch (const Error& e) {
-        if (e.code() != ErrorCode::InvalidArgument && e.code() != ErrorCode::Unsupported) throw;
-        return false;
-    }
-    for (; ok && cursor->matches(key); ok = cursor->next()) {
-        if (!sink.offer(cursor->values(), cursor->rowId(), false)) break;
-    }
-    return true;
-}
-
 }  // namespace
+
+TableRowReader::TableRowReader(ExecContext& ctx, const BoundSelect& select,
+                               const BoundSource& source, const BoundExpr* condition,
+                               const Frame* outer)
+    : ctx_(ctx), select_(select), source_(source), condition_(condition), outer_(outer) {
+    const ColumnUse* use = ctx.columnUseOf(select);
+    for (size_t c = 0; c < source.columns.size(); ++c) {
+        const size_t slot = source.columnOffset + c;
+        const bool forCondition = !use || (condition && use->where[slot]);
+        const bool read = !use || use->read[slot];
+        if (forCondition) {
+            conditionColumns_.push_back(c);
+        } else if (read) {
+            otherColumns_.push_back(c);
+        }
+    }
+    tuple_.values.resize(select.rowWidth);
+    tuple_.rowIds.assign(select.rowIdWidth, kNoRow);
+}
+
+template <typename ValueOf>
+bool TableRowReader::offer(const ValueOf& valueOf, RowPointer id, const RowConsumer& consume) {
+    for (size_t c : conditionColumns_) tuple_.values[source_.columnOffset + c] = valueOf(c);
+    if (condition_) {
+        const Frame frame{&tuple_.values, select_.rowWidth, outer_};
+        if (!ctx_.passes(*condition_, frame)) return true;
+    }
+    for (size_t c : otherColumns_) tuple_.values[source_.columnOffset + c] = valueOf(c);
+    tuple_.rowIds[source_.rowIdOffset] = id;
+    return consume(tuple_);
+}
+
+void TableRowReader::read(const TableAccess& access, const RowConsumer& consume) {
+    switch (access.path) {
+        case AccessPath::IndexEqual: {
+            count(ctx_, &PlanStats::indexLookups);
+            IndexCursor cursor(ctx_.db, source_.table, *access.lookup->index);
+            const std::vector<Value> key{*access.lookup->equal};
+            const auto valueOf = [&](size_t c) { return cursor.values()[c]; };
+            for (bool ok = cursor.seek(key); ok && cursor.matches(key); ok = cursor.next()) {
+                if (!offer(valueOf, cursor.rowId(), consume)) return;
+            }
+            return;
+        }
+        case AccessPath::IndexRange:
+        case AccessPath::IndexOrder: {
+            const bool ordered = access.path == AccessPath::IndexOrder;
+            count(ctx_, ordered ? &PlanStats::indexOrders : &PlanStats::indexLookups);
+            const IndexLookup* bounds =
+                !ordered || access.boundedWalk ? &*access.lookup : nullptr;
+            const IndexDef& index = ordered ? *access.orderIndex : *bounds->index;
+            const size_t leading = ordered ? access.orderColumn : bounds->column;
+            IndexCursor cursor(ctx_.db, source_.table, index);
+            const auto valueOf = [&](size_t c) { return cursor.values()[c]; };
+            bool ok = bounds && bounds->lower ? cursor.seek({*bounds->lower}) : cursor.first();
+            for (; ok; ok = cursor.next()) {
+                if (bounds && bounds->upper) {
+                    const Value& v = cursor.values()[leading];
+                    if (!v.isNull() && compareValues(v, *bounds->upper) > 0) break;
+                }
+                if (!offer(valueOf, cursor.rowId(), consume)) return;
+            }
+            return;
+        }
+        case AccessPath::Scan: {
+            count(ctx_, &PlanStats::tableScans);
+            TableScan scan(ctx_.db, source_.table);
+            const auto valueOf = [&](size_t c) { return scan.value(c); };
+            while (scan.next()) {
+                if (!offer(valueOf, scan.rowId(), consume)) return;
+            }
+            return;
+        }
+    }
+}
 
 bool isSingleTableSelect(const BoundSelect& select) {
     return select.from && select.from->source >= 0 && !select.grouped &&
+           select.sources[static_cast<size_t>(select.from->source)].table != nullptr;
+}
+
+bool isSingleTableGroupedSelect(const BoundSelect& select) {
+    return select.from && select.from->source >= 0 && select.grouped &&
            select.sources[static_cast<size_t>(select.from->source)].table != nullptr;
 }
 
@@ -191,60 +240,45 @@ std::vector<OrderedRow> runSingleTable(ExecContext& ctx, const BoundSelect& sele
                                        const SingleTableRun& run, bool& preordered) {
     preordered = false;
     const BoundSource& source = select.sources[static_cast<size_t>(select.from->source)];
-    const size_t idSlot = run.slotOffset + source.rowIdOffset;
     if (run.limit == 0) return {};
 
-    std::optional<IndexLookup> lookup;
-    if (select.where) lookup = planIndexLookup(source, *select.where);
+    AccessRequest request;
+    request.order = run.order;
+    request.indexOrder = ctx.plan.indexOrder;
+    request.orderedLimit = run.orderedLimit;
+    request.byCost = ctx.plan.byCost;
+    const TableAccess access =
+        planTableAccess(ctx.db, select, source, select.where.get(), request);
+    preordered = access.path == AccessPath::IndexOrder;
 
-    if (lookup && lookup->equal) {
-        RowSink sink(ctx, select, source, run, idSlot);
-        if (walkEqual(ctx, source, *lookup, sink)) {
-            count(ctx, &PlanStats::indexLookups);
-            return sink.take();
-        }
-    }
-
-    const bool mayOrder = ctx.plan.indexOrder && run.order && !run.order->empty() &&
-                          select.predicate == SelectPredicate::All;
-    if (const IndexDef* index = mayOrder ? indexForOrder(ctx.db, source, *run.order) : nullptr) {
-        const BoundExpr& first = *(*run.order)[0].expr;
-        const size_t leading = first.column - source.columnOffset;
-        // A range on the same leading column narrows an ascending walk.
-        const bool bounded =
-            lookup && !lookup->equal && lookup->column == leading && !(*run.order)[0].descending;
-        RowSink sink(ctx, select, source, run, idSlot);
-        // When the bound cannot be sought (a key form the engine does not
-        // build), the whole index is walked and WHERE does the narrowing.
-        const bool walked =
-            (bounded &&
-             walkIndex(ctx, source, *index, lookup->lower, lookup->upper, leading, true, sink)) ||
-            walkIndex(ctx, source, *index, std::nullopt, std::nullopt, leading, true, sink);
-        if (walked) {
-            count(ctx, &PlanStats::indexOrders);
-            preordered = true;
-            return sink.take();
-        }
-    }
-
-    if (lookup) {
-        RowSink sink(ctx, select, source, run, idSlot);
-        if (walkIndex(ctx, source, *lookup->index, lookup->lower, lookup->upper, lookup->column,
-                      false, sink)) {
-            count(ctx, &PlanStats::indexLookups);
-            return sink.take();
-        }
-    }
-
-    count(ctx, &PlanStats::tableScans);
-    RowSink sink(ctx, select, source, run, idSlot);
-    TableScan scan(ctx.db, source.table);
-    std::vector<Value> values(source.columns.size());
-    while (scan.next()) {
-        for (size_t c = 0; c < values.size(); ++c) values[c] = scan.value(c);
-        if (!sink.offer(values, scan.rowId(), false)) break;
-    }
+    RowSink sink(ctx, select, source, run, preordered);
+    TableRowReader reader(ctx, select, source, select.where.get(), run.outer);
+    reader.read(access, [&](const Tuple& t) { return sink.offer(t); });
     return sink.take();
+}
+
+std::vector<Tuple> groupSingleTable(ExecContext& ctx, const BoundSelect& select,
+                                    const Frame* outer) {
+    if (const std::optional<int64_t> n = countWithoutRows(ctx.db, select)) {
+        Tuple group;
+        group.values.resize(select.rowWidth);
+        for (size_t i = 0; i < select.aggregates.size(); ++i) group.values.push_back(Value::integer(*n));
+        group.rowIds.assign(select.rowIdWidth, kNoRow);
+        std::vector<Tuple> out;
+        out.push_back(std::move(group));
+        return out;
+    }
+    const BoundSource& source = select.sources[static_cast<size_t>(select.from->source)];
+    AccessRequest request;
+    request.byCost = ctx.plan.byCost;
+    const TableAccess access = planTableAccess(ctx.db, select, source, select.where.get(), request);
+    Grouper grouper(ctx, select, outer);
+    TableRowReader reader(ctx, select, source, select.where.get(), outer);
+    reader.read(access, [&](const Tuple& t) {
+        grouper.add(t);
+        return true;
+    });
+    return grouper.finish();
 }
 
 }  // namespace jet::sql::detail
