@@ -1,7 +1,7 @@
 // The SQL front end: tokens and their positions, literal values, dates, the
 // shape of the trees the program's own statements give, and the stored query
 // texts Access shows for the query fixtures. Statement-by-statement behaviour
-// lives in parser_cases.txt.
+// lives in cases/parser.test.
 #include "jet/sql/parser/parser.h"
 
 #include <gtest/gtest.h>
