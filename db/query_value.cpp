@@ -98,7 +98,7 @@ QVariant valueToVariant(const jet::Value& value) {
             } else if constexpr (std::is_same_v<T, jet::Blob>) {
                 return QVariant(QByteArray(reinterpret_cast<const char*>(v.data()),
                                            static_cast<qsizetype>(v.size())));
-            } else if constexpr (std::is_same_v<T, jet::Guid>) {
+            } else if constexpr (std::is_same_v<T, jet::Guid> || std::is_same_v<T, jet::ErrorValue>) {
                 return QVariant(QString::fromStdString(v.toString()));
             } else {
                 return QVariant(extDateTimeToDateTime(v));

@@ -132,10 +132,20 @@ struct DateTimeValue {
 
 using Blob = std::vector<uint8_t>;
 
+// The value of an expression that could not be computed for one row (a
+// text added to a number, a division by zero): Access shows "#Error" in
+// that cell and goes on with the query. It counts as Null wherever values
+// are compared, aggregated or tested.
+struct ErrorValue {
+    std::string toString() const { return "#Error"; }
+    bool operator==(const ErrorValue&) const = default;
+};
+
 class Value {
 public:
     using Storage = std::variant<std::monostate, bool, int64_t, float, double, CurrencyValue,
-                                 Decimal, DateTimeValue, std::string, Blob, Guid, ExtDateTime>;
+                                 Decimal, DateTimeValue, std::string, Blob, Guid, ExtDateTime,
+                                 ErrorValue>;
 
     Value() = default;
     static Value null() { return Value(); }
@@ -152,8 +162,13 @@ public:
     static Value binary(Blob b) { return Value(Storage(std::move(b))); }
     static Value guid(const Guid& g) { return Value(Storage(g)); }
     static Value extDateTime(const ExtDateTime& e) { return Value(Storage(e)); }
+    static Value error() { return Value(Storage(ErrorValue{})); }
 
-    bool isNull() const { return std::holds_alternative<std::monostate>(v_); }
+    // True for Null and for an error value, which behaves as Null.
+    bool isNull() const {
+        return std::holds_alternative<std::monostate>(v_) || std::holds_alternative<ErrorValue>(v_);
+    }
+    bool isError() const { return std::holds_alternative<ErrorValue>(v_); }
     template <typename T>
     bool is() const {
         return std::holds_alternative<T>(v_);

@@ -102,7 +102,7 @@ OrderedRow makeOrderedRow(ExecContext& ctx, const BoundSelect& select,
     OrderedRow r;
     if (withValues) {
         r.row.values.reserve(select.outputs.size());
-        for (const auto& e : select.outputs) r.row.values.push_back(ctx.evaluate(*e, frame));
+        for (const auto& e : select.outputs) r.row.values.push_back(ctx.evaluateOutput(*e, frame));
     }
     if (order) {
         for (const auto& o : *order) r.keys.push_back(ctx.orderKey(*o.expr, frame));

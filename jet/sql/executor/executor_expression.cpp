@@ -3,6 +3,7 @@
 #include "jet/format/text_codec.h"
 #include "jet/sql/executor/executor_internal.h"
 #include "jet/sql/functions/binary_ops.h"
+#include "jet/sql/functions/value_ops_errors.h"
 #include "jet/sql/functions/value_ops_text.h"
 #include "jet/table/index_cursor.h"
 
@@ -74,6 +75,14 @@ Value ExecContext::inValues(const Value& value, const std::vector<Value>& candid
         if (compareValues(value, c, equality) == 0) return Value::boolean(true);
     }
     return sawNull ? Value::null() : Value::boolean(false);
+}
+
+Value ExecContext::evaluateOutput(const BoundExpr& expr, const Frame& frame) {
+    try {
+        return evaluate(expr, frame);
+    } catch (const EvaluationError&) {
+        return Value::error();
+    }
 }
 
 Value ExecContext::evaluate(const BoundExpr& expr, const Frame& frame) {

@@ -42,6 +42,10 @@ public:
         : db(database), functions(context) {}
 
     Value evaluate(const BoundExpr& expr, const Frame& frame);
+    // A result column's value: an expression that cannot be computed for
+    // this row (EvaluationError: a type mismatch, overflow, division by
+    // zero, a bad argument) gives the error value, and the row stays.
+    Value evaluateOutput(const BoundExpr& expr, const Frame& frame);
     // The value ORDER BY orders a row by: the expression's value, text as the
     // bytes of its key in the database's sort order (the order Access keeps
     // text indexes in), so that keys compare without regard to case and with

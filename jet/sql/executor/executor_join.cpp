@@ -1,10 +1,15 @@
-// Joins: INNER, LEFT and RIGHT with ON, and comma (cross) joins. Equalities
-// between the two sides are hashed; other conditions are tested pair by
-// pair. The full ON condition is always tested on each candidate pair, so
-// the hash only narrows the candidates and never decides a match.
+// Joins: INNER, LEFT and RIGHT with ON, and comma (cross) joins. A side that
+// is a base table with an index on its join column is sought once per row
+// of the other side when that reads less than a scan (planner.h); otherwise
+// equalities between the two sides are hashed, and other conditions are
+// tested pair by pair. The full ON condition is always tested on each
+// candidate pair, so the index or hash only narrows the candidates and never
+// decides a match.
+#include <optional>
 #include <unordered_map>
 
 #include "jet/sql/executor/executor_internal.h"
+#include "jet/table/index_cursor.h"
 
 namespace jet::sql::detail {
 namespace {
@@ -77,33 +82,12 @@ std::string keyOf(ExecContext& ctx, const std::vector<const BoundExpr*>& exprs, 
     return key;
 }
 
-}  // namespace
 
-std::vector<Tuple> executeJoin(ExecContext& ctx, const BoundSelect& select, const BoundJoin& node,
-                               const BoundExpr* where, const Frame* outer, bool nullable) {
-    if (node.source >= 0) {
-        const BoundSource& source = select.sources[static_cast<size_t>(node.source)];
-        // WHERE terms that read only this source may run right after its
-        // scan (and pick an index), unless an outer join may pair the
-        // source's absence with a row: those terms must see the Nulls.
-        const BoundExpr* usable = nullable ? nullptr : where;
-        std::vector<Tuple> rows = scanSource(ctx, select, source, usable);
-        if (!usable || select.sources.size() == 1) return rows;
-        std::vector<const BoundExpr*> conjuncts;
-        collectConjuncts(*usable, conjuncts);
-        const size_t first = source.columnOffset;
-        const size_t end = first + source.columns.size();
-        for (const BoundExpr* c : conjuncts) {
-            if (sideOf(*c, first, end)) rows = filterRows(ctx, std::move(rows), *c, 0, outer);
-        }
-        return rows;
-    }
-    const bool leftNullable = nullable || node.type == JoinType::Right;
-    const bool rightNullable = nullable || node.type == JoinType::Left;
-    std::vector<Tuple> left =
-        executeJoin(ctx, select, *node.left, where, outer, node.cross ? nullable : leftNullable);
-    std::vector<Tuple> right =
-        executeJoin(ctx, select, *node.right, where, outer, node.cross ? nullable : rightNullable);
+// Joins two sides already read: equalities between them hashed, the rest
+// of ON tested pair by pair.
+std::vector<Tuple> hashJoin(ExecContext& ctx, const BoundSelect& select, const BoundJoin& node,
+                            std::vector<Tuple> left, std::vector<Tuple> right,
+                            const BoundExpr* where, const Frame* outer) {
     std::vector<Tuple> out;
 
     // Equalities between the two sides, from ON, or for a comma join from
@@ -183,6 +167,173 @@ std::vector<Tuple> executeJoin(ExecContext& ctx, const BoundSelect& select, cons
         if (!matched && type != JoinType::Inner) out.push_back(o);
     }
     return out;
+}
+
+
+// An inner join side that may be sought through an index: a base table,
+// joined on an equality between a column of it that leads an index and an
+// expression of the other side.
+struct IndexJoinSide {
+    bool innerIsRight = true;
+    size_t source = 0;          // the inner table's source
+    size_t column = 0;          // its join column, in its own columns
+    const IndexDef* index = nullptr;
+    const BoundExpr* outerKey = nullptr;  // evaluated on the outer row
+};
+
+std::optional<IndexJoinSide> indexJoinSide(ExecContext& ctx, const BoundSelect& select,
+                                           const BoundJoin& node) {
+    if (node.cross || !node.condition) return std::nullopt;
+    // The preserved side of an outer join drives; only the other is sought.
+    const bool rightMay = node.type != JoinType::Right;
+    const bool leftMay = node.type != JoinType::Left;
+    std::vector<const BoundExpr*> conjuncts;
+    collectConjuncts(*node.condition, conjuncts);
+    std::optional<IndexJoinSide> best;
+    auto consider = [&](const BoundJoin& innerNode, const BoundJoin& outerNode, bool innerIsRight) {
+        if (innerNode.source < 0) return;
+        const size_t s = static_cast<size_t>(innerNode.source);
+        const BoundSource& source = select.sources[s];
+        if (!source.table) return;
+        const size_t first = source.columnOffset, end = first + source.columns.size();
+        const size_t outerFirst = columnStart(select, outerNode.firstSource);
+        const size_t outerEnd = columnStart(select, outerNode.endSource);
+        for (const BoundExpr* c : conjuncts) {
+            if (c->kind != BoundKind::Binary || c->binaryOp != BinaryOp::Equal) continue;
+            for (int side = 0; side < 2; ++side) {
+                const BoundExpr& column = *c->operands[side];
+                const BoundExpr& other = *c->operands[1 - side];
+                if (column.kind != BoundKind::Column || column.depth != 0 ||
+                    column.column < first || column.column >= end ||
+                    !sideOf(other, outerFirst, outerEnd)) {
+                    continue;
+                }
+                const IndexDef* index = indexLeadingWith(source, column.column - first);
+                if (!index) continue;
+                // Of two candidates, seek into the larger table.
+                if (best && select.sources[best->source].table->rowCount >= source.table->rowCount)
+                    return;
+                best = IndexJoinSide{innerIsRight, s, column.column - first, index, &other};
+                return;
+            }
+        }
+    };
+    (void)ctx;
+    if (rightMay) consider(*node.right, *node.left, true);
+    if (leftMay) consider(*node.left, *node.right, false);
+    return best;
+}
+
+// Whether seeking the inner table once per outer row reads less than
+// scanning it; the matches per key are sampled from the index itself. Every
+// outer key must be one the index can be sought with.
+bool indexJoinWorthwhile(ExecContext& ctx, const BoundSelect& select, const IndexJoinSide& side,
+                         const std::vector<Tuple>& outerRows, const Frame* outer) {
+    if (!ctx.plan.byCost && outerRows.empty()) return false;
+    const BoundSource& source = select.sources[side.source];
+    constexpr size_t kSample = 8;
+    size_t sampled = 0, matches = 0;
+    for (const Tuple& o : outerRows) {
+        const Frame frame{&o.values, 0, outer};
+        const Value v = ctx.evaluate(*side.outerKey, frame);
+        if (v.isNull()) continue;
+        const std::optional<Value> key = seekKeyFor(ctx.db, source, *side.index, side.column, v);
+        if (!key) return false;
+        if (sampled < kSample) {
+            IndexLookup lookup;
+            lookup.index = side.index;
+            lookup.column = side.column;
+            lookup.equal = *key;
+            matches += countIndexEntries(ctx.db, source, lookup);
+            ++sampled;
+        }
+    }
+    return !ctx.plan.byCost ||
+           indexJoinPays(source, *side.index, outerRows.size(), sampled, matches);
+}
+
+// The join with the inner table sought for each outer row; ON is tested in
+// full on every pair found. An outer row without a partner stays (with the
+// inner columns Null) when the join preserves its side.
+std::vector<Tuple> indexJoin(ExecContext& ctx, const BoundSelect& select, const BoundJoin& node,
+                             const IndexJoinSide& side, const std::vector<Tuple>& outerRows,
+                             const Frame* outer) {
+    if (ctx.plan.stats) ++ctx.plan.stats->indexLookups;
+    const BoundSource& source = select.sources[side.source];
+    const bool preserves = node.type != JoinType::Inner;
+    IndexCursor cursor(ctx.db, source.table, *side.index);
+    std::vector<Tuple> out;
+    for (const Tuple& o : outerRows) {
+        bool matched = false;
+        const Frame outerFrame{&o.values, 0, outer};
+        const Value v = ctx.evaluate(*side.outerKey, outerFrame);
+        const std::optional<Value> key =
+            v.isNull() ? std::nullopt : seekKeyFor(ctx.db, source, *side.index, side.column, v);
+        if (key) {
+            const std::vector<Value> seekKey{*key};
+            for (bool ok = cursor.seek(seekKey); ok && cursor.matches(seekKey); ok = cursor.next()) {
+                Tuple t = o;
+                const std::vector<Value>& values = cursor.values();
+                for (size_t c = 0; c < source.columns.size() && c < values.size(); ++c) {
+                    t.values[source.columnOffset + c] = values[c];
+                }
+                t.rowIds[source.rowIdOffset] = cursor.rowId();
+                const Frame frame{&t.values, 0, outer};
+                if (!ctx.passes(*node.condition, frame)) continue;
+                matched = true;
+                out.push_back(std::move(t));
+            }
+        }
+        if (!matched && preserves) out.push_back(o);
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<Tuple> executeJoin(ExecContext& ctx, const BoundSelect& select, const BoundJoin& node,
+                               const BoundExpr* where, const Frame* outer, bool nullable) {
+    if (node.source >= 0) {
+        const BoundSource& source = select.sources[static_cast<size_t>(node.source)];
+        // WHERE terms that read only this source may run right after its
+        // scan (and pick an index), unless an outer join may pair the
+        // source's absence with a row: those terms must see the Nulls.
+        const BoundExpr* usable = nullable ? nullptr : where;
+        std::vector<Tuple> rows = scanSource(ctx, select, source, usable);
+        if (!usable || select.sources.size() == 1) return rows;
+        std::vector<const BoundExpr*> conjuncts;
+        collectConjuncts(*usable, conjuncts);
+        const size_t first = source.columnOffset;
+        const size_t end = first + source.columns.size();
+        for (const BoundExpr* c : conjuncts) {
+            if (sideOf(*c, first, end)) rows = filterRows(ctx, std::move(rows), *c, 0, outer);
+        }
+        return rows;
+    }
+    const bool leftNullable = nullable || node.type == JoinType::Right;
+    const bool rightNullable = nullable || node.type == JoinType::Left;
+    const bool leftOuter = node.cross ? nullable : leftNullable;
+    const bool rightOuter = node.cross ? nullable : rightNullable;
+    if (const std::optional<IndexJoinSide> side = indexJoinSide(ctx, select, node)) {
+        // The outer side first: its size decides whether seeking pays.
+        const bool innerIsRight = side->innerIsRight;
+        std::vector<Tuple> outerRows =
+            innerIsRight ? executeJoin(ctx, select, *node.left, where, outer, leftOuter)
+                         : executeJoin(ctx, select, *node.right, where, outer, rightOuter);
+        if (indexJoinWorthwhile(ctx, select, *side, outerRows, outer)) {
+            return indexJoin(ctx, select, node, *side, outerRows, outer);
+        }
+        std::vector<Tuple> innerRows =
+            innerIsRight ? executeJoin(ctx, select, *node.right, where, outer, rightOuter)
+                         : executeJoin(ctx, select, *node.left, where, outer, leftOuter);
+        return innerIsRight ? hashJoin(ctx, select, node, std::move(outerRows),
+                                       std::move(innerRows), where, outer)
+                            : hashJoin(ctx, select, node, std::move(innerRows),
+                                       std::move(outerRows), where, outer);
+    }
+    std::vector<Tuple> left = executeJoin(ctx, select, *node.left, where, outer, leftOuter);
+    std::vector<Tuple> right = executeJoin(ctx, select, *node.right, where, outer, rightOuter);
+    return hashJoin(ctx, select, node, std::move(left), std::move(right), where, outer);
 }
 
 }  // namespace jet::sql::detail

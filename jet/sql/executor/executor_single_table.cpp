@@ -98,7 +98,8 @@ private:
         OrderedRow r;
         if (run_.withValues) {
             r.row.values.reserve(select_.outputs.size());
-            for (const auto& e : select_.outputs) r.row.values.push_back(ctx_.evaluate(*e, frame));
+            for (const auto& e : select_.outputs)
+                r.row.values.push_back(ctx_.evaluateOutput(*e, frame));
         }
         r.keys = std::move(keys);
         r.row.rowIds.assign(run_.slotWidth, kNoRow);

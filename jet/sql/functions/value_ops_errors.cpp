@@ -5,19 +5,19 @@
 namespace jet {
 
 void throwTypeMismatch() {
-    throw Error(ErrorCode::InvalidArgument, "Data type mismatch in criteria expression.");
+    throw EvaluationError("Data type mismatch in criteria expression.");
 }
 void throwOverflow() {
-    throw Error(ErrorCode::InvalidArgument, "Overflow");
+    throw EvaluationError("Overflow");
 }
 void throwDivisionByZero() {
-    throw Error(ErrorCode::InvalidArgument, "Division by zero");
+    throw EvaluationError("Division by zero");
 }
 void throwInvalidUseOfNull() {
-    throw Error(ErrorCode::InvalidArgument, "Invalid use of Null");
+    throw EvaluationError("Invalid use of Null");
 }
 void throwInvalidCall() {
-    throw Error(ErrorCode::InvalidArgument, "Invalid procedure call or argument");
+    throw EvaluationError("Invalid procedure call or argument");
 }
 
 }  // namespace jet

@@ -227,6 +227,17 @@ std::optional<IndexLookup> planIndexLookup(Database& db, const BoundSource& sour
     return lookup;
 }
 
+const IndexDef* indexLeadingWith(const BoundSource& source, size_t column) {
+    return leadingIndex(*source.table, static_cast<int>(column), false);
+}
+
+std::optional<Value> seekKeyFor(Database& db, const BoundSource& source, const IndexDef& index,
+                                size_t column, const Value& v) {
+    Value key = keyValue(v, source.table->columns[column].type);
+    if (!seekable(db, source, index, key)) return std::nullopt;
+    return key;
+}
+
 size_t countIndexEntries(Database& db, const BoundSource& source, const IndexLookup& lookup,
                          size_t cap) {
     IndexCursor cursor(db, source.table, *lookup.index, IndexReading::KeysOnly);

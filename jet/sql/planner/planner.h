@@ -89,6 +89,21 @@ TableAccess planTableAccess(Database& db, const BoundSelect& select, const Bound
 // covering index range with it. Nullopt otherwise.
 std::optional<int64_t> countWithoutRows(Database& db, const BoundSelect& select);
 
+// Joins: an inner side that is a base table with an index leading with its
+// join column is sought once per outer row when that reads less than a scan
+// of it would (a seek costs many rows' reading: it descends the tree anew).
+// The index on column `column` of `source`'s table, in either direction;
+// null when none leads with it.
+const IndexDef* indexLeadingWith(const BoundSource& source, size_t column);
+// `v` as the index's key for its leading column, when the index can be
+// sought with it; nullopt otherwise.
+std::optional<Value> seekKeyFor(Database& db, const BoundSource& source, const IndexDef& index,
+                                size_t column, const Value& v);
+// Whether seeking `outerRows` keys (of which `sampleKeys` found
+// `sampleMatches` rows) costs less than scanning the inner table.
+bool indexJoinPays(const BoundSource& inner, const IndexDef& index, size_t outerRows,
+                   size_t sampleKeys, size_t sampleMatches);
+
 // Splits a condition at its top-level ANDs.
 void collectConjuncts(const BoundExpr& expr, std::vector<const BoundExpr*>& out);
 

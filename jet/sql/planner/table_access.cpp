@@ -14,6 +14,8 @@ namespace {
 
 // One row through an index against one row in storage order.
 constexpr size_t kIndexRowCost = 4;
+// One seek from the root of an index against one row in storage order.
+constexpr size_t kSeekCost = 50;
 
 // The index whose leading columns are the ORDER BY columns, in the same
 // directions and holding every row; null when there is none. An index walked
@@ -137,6 +139,17 @@ std::optional<int64_t> countWithoutRows(Database& db, const BoundSelect& select)
     const std::optional<IndexLookup> lookup = planIndexLookup(db, source, *select.where);
     if (!lookup || !lookup->coversWhere) return std::nullopt;
     return static_cast<int64_t>(countIndexEntries(db, source, *lookup));
+}
+
+bool indexJoinPays(const BoundSource& inner, const IndexDef& index, size_t outerRows,
+                   size_t sampleKeys, size_t sampleMatches) {
+    const TableDef& def = *inner.table;
+    const double perKey = isUnique(def, index) || sampleKeys == 0
+                              ? 1.0
+                              : static_cast<double>(sampleMatches) / static_cast<double>(sampleKeys);
+    const double cost = static_cast<double>(outerRows) *
+                        (static_cast<double>(kSeekCost) + perKey * kIndexRowCost);
+    return cost < static_cast<double>(def.rowCount);
 }
 
 }  // namespace jet::sql::detail
