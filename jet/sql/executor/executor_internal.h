@@ -166,6 +166,10 @@ class TableRowReader {
 public:
     TableRowReader(ExecContext& ctx, const BoundSelect& select, const BoundSource& source,
                    const BoundExpr* condition, const Frame* outer);
+    // A second test between the two steps: the columns of `slots` are
+    // decoded too before `gate` sees the row (which passed the condition);
+    // a row it refuses is dropped before the other columns are decoded.
+    void setGate(const std::vector<bool>& slots, std::function<bool(const Tuple&)> gate);
     void read(const TableAccess& access, const RowConsumer& consume);
 
 private:
@@ -177,7 +181,8 @@ private:
     const BoundSource& source_;
     const BoundExpr* condition_;
     const Frame* outer_;
-    std::vector<size_t> conditionColumns_, otherColumns_;
+    std::vector<size_t> conditionColumns_, gateColumns_, otherColumns_;
+    std::function<bool(const Tuple&)> gate_;
     Tuple tuple_;
 };
 

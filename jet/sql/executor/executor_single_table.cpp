@@ -61,14 +61,24 @@ public:
                    run.orderedLimit != SIZE_MAX),
           distinct_(select.predicate == SelectPredicate::Distinct && run.withValues) {}
 
+    // Whether the rows are cut to the n best by a sort: then gate() may
+    // drop a row from its ORDER BY values alone.
+    bool bounded() const { return bounded_; }
+
+    // The ORDER BY values of a row (its ORDER BY columns read); false when
+    // the row sorts after the n best already kept. Its values are kept for
+    // the offer() of the same row.
+    bool gate(const Tuple& t) {
+        gatedKeys_ = orderKeys(t);
+        gated_ = true;
+        return !(cutoff_ && compareDirected(valueOrder_, gatedKeys_, *cutoff_, *run_.order) > 0);
+    }
+
     // One row that passed WHERE; false when no further row is wanted.
     bool offer(const Tuple& t) {
         const Frame frame{&t.values, select_.rowWidth, run_.outer};
-        std::vector<Value> keys;
-        if (run_.order) {
-            keys.reserve(run_.order->size());
-            for (const BoundOrder& o : *run_.order) keys.push_back(ctx_.orderKey(*o.expr, frame));
-        }
+        std::vector<Value> keys = gated_ ? std::move(gatedKeys_) : orderKeys(t);
+        gated_ = false;
         if (preordered_) {
             // Past n rows only ties with the last one are still wanted.
             if (rows_.size() >= run_.orderedLimit &&
@@ -94,6 +104,15 @@ public:
     std::vector<OrderedRow> take() { return std::move(rows_); }
 
 private:
+    std::vector<Value> orderKeys(const Tuple& t) {
+        std::vector<Value> keys;
+        if (!run_.order) return keys;
+        const Frame frame{&t.values, select_.rowWidth, run_.outer};
+        keys.reserve(run_.order->size());
+        for (const BoundOrder& o : *run_.order) keys.push_back(ctx_.orderKey(*o.expr, frame));
+        return keys;
+    }
+
     OrderedRow makeRow(const Tuple& t, const Frame& frame, std::vector<Value> keys) {
         OrderedRow r;
         if (run_.withValues) {
@@ -146,6 +165,8 @@ private:
     bool preordered_, bounded_, distinct_;
     ValueOrder valueOrder_;
     std::optional<std::vector<Value>> cutoff_;
+    std::vector<Value> gatedKeys_;
+    bool gated_ = false;
     std::unordered_set<std::string> seen_;
     std::vector<OrderedRow> rows_;
 };
@@ -171,12 +192,28 @@ TableRowReader::TableRowReader(ExecContext& ctx, const BoundSelect& select,
     tuple_.rowIds.assign(select.rowIdWidth, kNoRow);
 }
 
+void TableRowReader::setGate(const std::vector<bool>& slots,
+                             std::function<bool(const Tuple&)> gate) {
+    gate_ = std::move(gate);
+    std::vector<size_t> others;
+    for (size_t c : otherColumns_) {
+        const size_t slot = source_.columnOffset + c;
+        (slot < slots.size() && slots[slot] ? gateColumns_ : others).push_back(c);
+    }
+    otherColumns_ = std::move(others);
+}
+
 template <typename ValueOf>
 bool TableRowReader::offer(const ValueOf& valueOf, RowPointer id, const RowConsumer& consume) {
     for (size_t c : conditionColumns_) tuple_.values[source_.columnOffset + c] = valueOf(c);
     if (condition_) {
         const Frame frame{&tuple_.values, select_.rowWidth, outer_};
         if (!ctx_.passes(*condition_, frame)) return true;
+    }
+    if (gate_) {
+        for (size_t c : gateColumns_) tuple_.values[source_.columnOffset + c] = valueOf(c);
+        tuple_.rowIds[source_.rowIdOffset] = id;
+        if (!gate_(tuple_)) return true;
     }
     for (size_t c : otherColumns_) tuple_.values[source_.columnOffset + c] = valueOf(c);
     tuple_.rowIds[source_.rowIdOffset] = id;
@@ -254,6 +291,17 @@ std::vector<OrderedRow> runSingleTable(ExecContext& ctx, const BoundSelect& sele
 
     RowSink sink(ctx, select, source, run, preordered);
     TableRowReader reader(ctx, select, source, select.where.get(), run.outer);
+    if (sink.bounded()) {
+        // The ORDER BY columns decide whether a row can be among the n
+        // best; the rest of the row is decoded only when it can.
+        std::vector<bool> orderSlots(select.rowWidth, false);
+        bool plain = true;
+        for (const BoundOrder& o : *run.order) {
+            std::vector<bool> one = columnsUsed(*o.expr, select.rowWidth, plain);
+            for (size_t i = 0; i < one.size(); ++i) orderSlots[i] = orderSlots[i] || one[i];
+        }
+        if (plain) reader.setGate(orderSlots, [&](const Tuple& t) { return sink.gate(t); });
+    }
     reader.read(access, [&](const Tuple& t) { return sink.offer(t); });
     return sink.take();
 }

@@ -59,4 +59,12 @@ ColumnUse columnsUsed(const BoundSelect& select, const std::vector<BoundOrder>* 
     return use;
 }
 
+std::vector<bool> columnsUsed(const BoundExpr& expr, size_t rowWidth, bool& exact) {
+    std::vector<bool> slots(rowWidth, false);
+    Marker marker(slots);
+    marker.mark(&expr);
+    if (marker.everything()) exact = false;
+    return slots;
+}
+
 }  // namespace jet::sql::detail

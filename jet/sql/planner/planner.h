@@ -34,6 +34,9 @@ struct ColumnUse {
 // Conservative: a correlated subquery, which reads the row from inside,
 // marks every column as read.
 ColumnUse columnsUsed(const BoundSelect& select, const std::vector<BoundOrder>* order);
+// The slots one expression reads; `exact` turns false when it holds a
+// correlated subquery, which may read any.
+std::vector<bool> columnsUsed(const BoundExpr& expr, size_t rowWidth, bool& exact);
 
 // How WHERE lets a table be read through an index: the entries equal to
 // `equal`, or those between `lower` and `upper` (either may be open; strict
