@@ -1,6 +1,7 @@
 // ORDER BY, DISTINCT, DISTINCTROW and TOP on result rows.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <unordered_set>
 
 #include "jet/format/text_codec.h"
@@ -18,6 +19,49 @@ int compareKeys(const ValueOrder& order, const OrderedRow& a, const OrderedRow& 
         if (c != 0) return c;
     }
     return 0;
+}
+
+// The first ORDER BY value of a row as one number ordered as the values
+// are, when every row's value is of one kind: text (keyed as bytes: their
+// first eight), doubles or integers. Nulls are flagged apart.
+struct Prefix {
+    uint64_t bits = 0;
+    bool null = false;
+};
+
+uint64_t orderedBits(double d) {
+    if (d == 0) d = 0.0;  // -0 equals 0, and must tie with it
+    uint64_t bits = 0;
+    std::memcpy(&bits, &d, sizeof bits);
+    return (bits & 0x8000000000000000ull) ? ~bits : bits | 0x8000000000000000ull;
+}
+
+bool prefixesOf(const std::vector<OrderedRow>& rows, std::vector<Prefix>& out) {
+    enum class Kind { Unknown, Bytes, Real, Integer } kind = Kind::Unknown;
+    out.resize(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const Value& v = rows[i].keys[0];
+        Prefix& p = out[i];
+        if (v.isNull()) {
+            p.null = true;
+            continue;
+        }
+        const Kind k = v.is<Blob>() ? Kind::Bytes
+                       : v.is<double>() ? Kind::Real
+                       : v.is<int64_t>() ? Kind::Integer
+                                         : Kind::Unknown;
+        if (k == Kind::Unknown || (kind != Kind::Unknown && k != kind)) return false;
+        kind = k;
+        if (k == Kind::Bytes) {
+            const Blob& b = v.as<Blob>();
+            for (size_t j = 0; j < 8; ++j) p.bits = (p.bits << 8) | (j < b.size() ? b[j] : 0);
+        } else if (k == Kind::Real) {
+            p.bits = orderedBits(v.as<double>());
+        } else {
+            p.bits = static_cast<uint64_t>(v.as<int64_t>()) ^ 0x8000000000000000ull;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -96,9 +140,24 @@ void sortRows(std::vector<OrderedRow>& rows, const std::vector<BoundOrder>& item
     // every step of the sort costs more than the comparisons.
     std::vector<uint32_t> positions(rows.size());
     for (size_t i = 0; i < positions.size(); ++i) positions[i] = static_cast<uint32_t>(i);
-    std::stable_sort(positions.begin(), positions.end(), [&](uint32_t a, uint32_t b) {
-        return compareKeys(order, rows[a], rows[b], items) < 0;
-    });
+    std::vector<Prefix> prefixes;
+    if (!rows.empty() && !rows[0].keys.empty() && prefixesOf(rows, prefixes)) {
+        // Most comparisons end at the prefixes, which lie side by side in
+        // memory; equal prefixes fall back on the values themselves.
+        const bool descending = items[0].descending;
+        std::stable_sort(positions.begin(), positions.end(), [&](uint32_t a, uint32_t b) {
+            const Prefix &pa = prefixes[a], &pb = prefixes[b];
+            if (pa.null != pb.null) return descending ? pb.null : pa.null;
+            if (!pa.null && pa.bits != pb.bits) {
+                return descending ? pa.bits > pb.bits : pa.bits < pb.bits;
+            }
+            return compareKeys(order, rows[a], rows[b], items) < 0;
+        });
+    } else {
+        std::stable_sort(positions.begin(), positions.end(), [&](uint32_t a, uint32_t b) {
+            return compareKeys(order, rows[a], rows[b], items) < 0;
+        });
+    }
     std::vector<OrderedRow> sorted;
     sorted.reserve(rows.size());
     for (uint32_t p : positions) sorted.push_back(std::move(rows[p]));
