@@ -172,9 +172,45 @@ void appendCrazyCodes(std::vector<uint8_t>& out, std::vector<uint8_t> flags) {
     out.insert(out.end(), kCrazySuffix.begin(), kCrazySuffix.end());
 }
 
-void appendGeneralKey(std::vector<uint8_t>& out, std::u16string_view text, bool ascending,
-                      CharCode (*lookup)(char16_t), const LetterCodes* letters) {
+// The codes of the ASCII characters in one sort order, looked up once.
+struct AsciiCodes {
+    explicit AsciiCodes(CharCode (*lookup)(char16_t)) {
+        for (char16_t c = 0; c < 128; ++c) codes[c] = lookup(c);
+    }
+    std::array<CharCode, 128> codes;
+};
+
+// Text of ASCII characters that are all Simple (inline bytes and nothing
+// else: letters, digits, most punctuation) keys as those bytes and the
+// terminators. Most text is such, and a sort keys every row; false (nothing
+// written) for any other text.
+bool appendPlainKey(std::vector<uint8_t>& out, std::u16string_view text, const AsciiCodes& ascii) {
     const size_t start = out.size();
+    for (char16_t c : text) {
+        if (c >= 128 || ascii.codes[c].kind != CodeKind::Simple) {
+            out.resize(start);
+            return false;
+        }
+        const std::span<const uint8_t> bytes = ascii.codes[c].bytes;
+        out.insert(out.end(), bytes.begin(), bytes.end());
+    }
+    out.push_back(kEndText);
+    out.push_back(kEndExtra);
+    return true;
+}
+
+void appendGeneralKey(std::vector<uint8_t>& out, std::u16string_view text, bool ascending,
+                      CharCode (*lookup)(char16_t), const LetterCodes* letters,
+                      const AsciiCodes& ascii) {
+    const size_t start = out.size();
+    out.reserve(start + 2 * text.size() + 4);
+    if (appendPlainKey(out, keyedPart(text), ascii)) {
+        if (!ascending) {
+            invert(out, start);
+            out.push_back(kEndExtra);
+        }
+        return;
+    }
     ExtraCodes extra;
     std::vector<uint8_t> unprintable;
     std::vector<uint8_t> crazyFlags;
@@ -294,11 +330,15 @@ void appendTextKey(std::vector<uint8_t>& out, std::u16string_view text, SortOrde
             static const LetterCodes letters(
                 sort_order_detail::generalLegacyCode,
                 {CodeKind::Simple, CodeKind::International, CodeKind::InternationalExt});
-            appendGeneralKey(out, text, ascending, sort_order_detail::generalLegacyCode, &letters);
+            static const AsciiCodes ascii(sort_order_detail::generalLegacyCode);
+            appendGeneralKey(out, text, ascending, sort_order_detail::generalLegacyCode, &letters,
+                             ascii);
             return;
         }
         case SortOrderKind::General2010:
-            appendGeneralKey(out, text, ascending, sort_order_detail::general2010Code, nullptr);
+            static const AsciiCodes ascii(sort_order_detail::general2010Code);
+            appendGeneralKey(out, text, ascending, sort_order_detail::general2010Code, nullptr,
+                             ascii);
             return;
     }
 }
