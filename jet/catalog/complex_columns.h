@@ -97,6 +97,8 @@ public:
     ComplexColumnReader(Database& db, const TableDef& table, const ColumnDef& column);
 
     const ComplexColumnInfo& info() const { return info_; }
+    // The hidden table that holds the values.
+    const std::shared_ptr<const TableDef>& flatTable() const { return flat_; }
 
     // Multi-value fields: the values (typed as the template's column).
     std::vector<Value> multiValues(int32_t key);

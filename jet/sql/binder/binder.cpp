@@ -101,7 +101,11 @@ void Binder::addNamedSource(const TableRef& ref, BoundSelect& select) {
     if (object->type != static_cast<int16_t>(ObjectType::Table)) {
         throw Error(ErrorCode::Unsupported, "Linked table '" + object->name + "' cannot be read.");
     }
-    auto def = db_.table(object->name);
+    addTableSource(db_.table(object->name), name, select);
+}
+
+void Binder::addTableSource(std::shared_ptr<const TableDef> def, const std::string& name,
+                            BoundSelect& select) {
     const bool jet3 = isJet3(db_.version());
     BoundSource source;
     source.name = name;
@@ -257,6 +261,11 @@ void Binder::bindSelect(const SelectCore& core, BoundSelect& select, BoundQuery&
             info.name = item.alias;
         } else if (item.expr->kind == ExprKind::Column && bound->kind == BoundKind::Column) {
             info.name = item.expr->name();
+            // "F.Value" names the values of multi-value column F.
+            const auto& names = item.expr->names;
+            if (names.size() >= 2 && bound->depth == 0 && isMultiValueSlot(select, bound->column)) {
+                info.name = names[names.size() - 2] + "." + names.back();
+            }
             for (const BoundSource& source : select.sources) {
                 if (bound->depth == 0 && bound->column >= source.columnOffset &&
                     bound->column < source.columnOffset + source.columns.size()) {

@@ -1,5 +1,6 @@
 // Binding expressions: column references, parameters, functions, aggregates
 // and subqueries.
+#include "jet/catalog/complex_columns.h"
 #include "jet/sql/binder/binder_internal.h"
 #include "jet/sql/parser/ast_printer.h"
 #include "jet/util/names.h"
@@ -69,6 +70,7 @@ BoundExprPtr Binder::parameterValue(const std::string& name) {
 
 BoundExprPtr Binder::bindColumn(const Expr& expr, Scope& scope) {
     if (BoundExprPtr column = findColumn(expr, scope)) return column;
+    if (BoundExprPtr value = findMultiValue(expr, scope)) return value;
     return parameterValue(joinedName(expr));
 }
 
@@ -140,6 +142,86 @@ BoundExprPtr Binder::findColumn(const Expr& expr, Scope& scope) {
     return nullptr;
 }
 
+BoundExprPtr Binder::findMultiValue(const Expr& expr, Scope& scope) {
+    if (expr.names.size() < 2 || expr.names.size() > 3 || !sameName(expr.names.back(), "Value")) {
+        return nullptr;
+    }
+    Expr owner;
+    owner.kind = ExprKind::Column;
+    owner.names.assign(expr.names.begin(), expr.names.end() - 1);
+    BoundExprPtr column = findColumn(owner, scope);
+    if (!column || column->depth != 0) return nullptr;
+    BoundSelect& select = *scope.select;
+    const BoundSource* ownerSource = nullptr;
+    for (const BoundSource& source : select.sources) {
+        if (column->column >= source.columnOffset &&
+            column->column < source.columnOffset + source.columns.size()) {
+            ownerSource = &source;
+        }
+    }
+    if (!ownerSource || !ownerSource->table) return nullptr;
+    const jet::ColumnDef& def =
+        ownerSource->table->columns[column->column - ownerSource->columnOffset];
+    if (def.type != DataType::Complex) return nullptr;
+    const ComplexColumnReader complex(db_, *ownerSource->table, def);
+    if (complex.info().kind != ComplexKind::MultiValue || complex.info().valueColumns.empty()) {
+        return nullptr;
+    }
+
+    const auto key = std::make_pair(static_cast<const BoundSelect*>(&select), column->column);
+    auto found = multiValueSlots_.find(key);
+    if (found == multiValueSlots_.end()) {
+        const std::shared_ptr<const TableDef>& flat = complex.flatTable();
+        const std::string name = ownerSource->name + "." + def.name;
+        const size_t index = select.sources.size();
+        addTableSource(flat, name, select);
+        const BoundSource& values = select.sources[index];
+        auto slotOf = [&](const std::string& columnName) {
+            for (size_t c = 0; c < values.columns.size(); ++c) {
+                if (values.columns[c].name == columnName) return values.columnOffset + c;
+            }
+            throwCorrupt("the values table '" + flat->name + "' has no column " + columnName);
+        };
+        // LEFT JOIN: a row without values still comes once, its value Null.
+        auto leaf = std::make_unique<BoundJoin>();
+        leaf->source = static_cast<int>(index);
+        leaf->firstSource = index;
+        leaf->endSource = index + 1;
+        auto condition = std::make_unique<BoundExpr>();
+        condition->kind = BoundKind::Binary;
+        condition->binaryOp = BinaryOp::Equal;
+        auto keyColumn = std::make_unique<BoundExpr>();
+        keyColumn->kind = BoundKind::Column;
+        keyColumn->column = slotOf(complex.info().keyColumn);
+        condition->operands.push_back(std::move(keyColumn));
+        auto ownerColumn = std::make_unique<BoundExpr>();
+        ownerColumn->kind = BoundKind::Column;
+        ownerColumn->column = column->column;
+        condition->operands.push_back(std::move(ownerColumn));
+        auto node = std::make_unique<BoundJoin>();
+        node->type = JoinType::Left;
+        node->firstSource = select.from ? select.from->firstSource : 0;
+        node->endSource = index + 1;
+        node->left = std::move(select.from);
+        node->right = std::move(leaf);
+        node->condition = std::move(condition);
+        select.from = std::move(node);
+        found = multiValueSlots_.emplace(key, slotOf(complex.info().valueColumns[0])).first;
+    }
+    auto bound = std::make_unique<BoundExpr>();
+    bound->kind = BoundKind::Column;
+    bound->column = found->second;
+    bound->text = joinedName(expr);
+    return bound;
+}
+
+bool Binder::isMultiValueSlot(const BoundSelect& select, size_t slot) const {
+    for (const auto& [key, valueSlot] : multiValueSlots_) {
+        if (key.first == &select && valueSlot == slot) return true;
+    }
+    return false;
+}
+
 BoundExprPtr Binder::bindExpr(const Expr& expr, Scope& scope, const AggregateTarget& aggregates) {
     auto bound = std::make_unique<BoundExpr>();
     auto bindOperands = [&](const AggregateTarget& target) {
@@ -158,6 +240,7 @@ BoundExprPtr Binder::bindExpr(const Expr& expr, Scope& scope, const AggregateTar
             return bound;
         case ExprKind::Column: {
             if (BoundExprPtr column = findColumn(expr, scope)) return column;
+            if (BoundExprPtr value = findMultiValue(expr, scope)) return value;
             if (BoundExprPtr aliased = bindAlias(expr, scope, aggregates)) return aliased;
             // Yes and No (On and Off) are Access's words for True and False.
             if (expr.names.size() == 1) {

@@ -2,7 +2,9 @@
 // sources and expressions. Not for use outside the binder.
 #pragma once
 
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "jet/sql/binder/binder.h"
@@ -41,6 +43,8 @@ private:
                     const std::vector<OrderItem>* orderBy);
     std::unique_ptr<BoundJoin> bindFrom(const TableRef& ref, BoundSelect& select, Scope& scope);
     void addNamedSource(const TableRef& ref, BoundSelect& select);
+    void addTableSource(std::shared_ptr<const TableDef> def, const std::string& name,
+                        BoundSelect& select);
     void addDerivedSource(std::shared_ptr<BoundQuery> derived, const std::string& name,
                           BoundSelect& select);
     // A name as a column of a source, else a parameter.
@@ -48,6 +52,12 @@ private:
     // The column of a source (this query's or an outer one's) `expr` names;
     // null when there is none.
     BoundExprPtr findColumn(const Expr& expr, Scope& scope);
+    // `T.Column.Value` of a multi-value column: the column's values table is
+    // joined in (LEFT JOIN on the row's key, once per column and SELECT) and
+    // the name is its value column, so the row comes once per value; null
+    // when `expr` names no such thing.
+    BoundExprPtr findMultiValue(const Expr& expr, Scope& scope);
+    bool isMultiValueSlot(const BoundSelect& select, size_t slot) const;
     // A name that is no column may be the alias of an expression of the same
     // SELECT, which it then stands for; null when it is none.
     BoundExprPtr bindAlias(const Expr& expr, Scope& scope, const AggregateTarget& aggregates);
@@ -58,6 +68,9 @@ private:
     const QueryParameters& parameters_;
     int storedQueryDepth_ = 0;
     std::vector<const SelectItem*> aliasesInUse_;  // against an alias standing for itself
+    // The values tables joined in for `.Value`: by SELECT and the owning
+    // column's slot, the slot of the values column.
+    std::map<std::pair<const BoundSelect*, size_t>, size_t> multiValueSlots_;
 };
 
 // Whether two names are the same parameter: without regard to case and to

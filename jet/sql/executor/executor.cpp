@@ -31,6 +31,8 @@ bool mayOmitValues(const BoundQuery& query) {
     if (!isSingleTableSelect(select) || select.predicate != SelectPredicate::All) return false;
     for (const ResultColumn& column : query.columns) {
         if (column.rowIdSlot != 0 || column.baseColumn.empty()) return false;
+        // A complex column shows its values, which the row does not hold.
+        if (column.type == DataType::Complex) return false;
     }
     return true;
 }
@@ -102,7 +104,8 @@ OrderedRow makeOrderedRow(ExecContext& ctx, const BoundSelect& select,
     OrderedRow r;
     if (withValues) {
         r.row.values.reserve(select.outputs.size());
-        for (const auto& e : select.outputs) r.row.values.push_back(ctx.evaluateOutput(*e, frame));
+        for (size_t i = 0; i < select.outputs.size(); ++i)
+            r.row.values.push_back(ctx.outputValue(select, i, frame));
     }
     if (order) {
         for (const auto& o : *order) r.keys.push_back(ctx.orderKey(*o.expr, frame));
@@ -187,6 +190,9 @@ QueryResult ExecContext::run(const BoundQuery& query, const Frame* outer) {
 
     // Columns whose type follows their values take the first value's type.
     const BoundSelect& first = query.parts[0];
+    for (size_t c = 0; c < result.columns.size(); ++c) {
+        if (showsMultiValues(first, c)) result.columns[c].type = DataType::Memo;
+    }
     for (size_t c = 0; c < result.columns.size() && c < first.outputTypeKnown.size(); ++c) {
         if (first.outputTypeKnown[c]) continue;
         for (const auto& row : result.rows) {

@@ -6,6 +6,7 @@
 #include "jet/sql/functions/value_ops_errors.h"
 #include "jet/sql/functions/value_ops_text.h"
 #include "jet/table/index_cursor.h"
+#include "jet/value_text.h"
 
 namespace jet::sql::detail {
 namespace {
@@ -83,6 +84,47 @@ Value ExecContext::evaluateOutput(const BoundExpr& expr, const Frame& frame) {
     } catch (const EvaluationError&) {
         return Value::error();
     }
+}
+
+const std::vector<ComplexColumnReader*>& ExecContext::outputReaders(const BoundSelect& select) {
+    auto found = outputReaders_.find(&select);
+    if (found != outputReaders_.end()) return found->second;
+    std::vector<ComplexColumnReader*> readers(select.outputs.size(), nullptr);
+    for (size_t i = 0; i < select.outputs.size(); ++i) {
+        const BoundExpr& e = *select.outputs[i];
+        if (e.kind != BoundKind::Column || e.depth != 0) continue;
+        for (const BoundSource& source : select.sources) {
+            if (!source.table || e.column < source.columnOffset ||
+                e.column >= source.columnOffset + source.columns.size()) {
+                continue;
+            }
+            const size_t c = e.column - source.columnOffset;
+            const jet::ColumnDef& column = source.table->columns[c];
+            if (column.type != DataType::Complex) break;
+            auto& reader = readers_[{source.table.get(), c}];
+            if (!reader) reader = std::make_unique<ComplexColumnReader>(db, *source.table, column);
+            if (reader->info().kind == ComplexKind::MultiValue) readers[i] = reader.get();
+            break;
+        }
+    }
+    return outputReaders_.emplace(&select, std::move(readers)).first->second;
+}
+
+bool ExecContext::showsMultiValues(const BoundSelect& select, size_t i) {
+    const auto& readers = outputReaders(select);
+    return i < readers.size() && readers[i] != nullptr;
+}
+
+Value ExecContext::outputValue(const BoundSelect& select, size_t i, const Frame& frame) {
+    Value v = evaluateOutput(*select.outputs[i], frame);
+    ComplexColumnReader* reader = outputReaders(select)[i];
+    if (!reader || !v.is<int64_t>()) return v;
+    std::string joined;
+    for (const Value& item : reader->multiValues(static_cast<int32_t>(v.as<int64_t>()))) {
+        if (!joined.empty()) joined += "; ";
+        joined += valueText(item);
+    }
+    return Value::text(std::move(joined));
 }
 
 Value ExecContext::evaluate(const BoundExpr& expr, const Frame& frame) {

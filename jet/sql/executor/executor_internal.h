@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "jet/catalog/complex_columns.h"
 #include "jet/format/sort_order.h"
 #include "jet/sql/binder/binder.h"
 #include "jet/sql/executor/executor.h"
@@ -46,6 +47,11 @@ public:
     // this row (EvaluationError: a type mismatch, overflow, division by
     // zero, a bad argument) gives the error value, and the row stays.
     Value evaluateOutput(const BoundExpr& expr, const Frame& frame);
+    // Output `i` of `select` for the row in `frame`: evaluateOutput, and a
+    // multi-value column shows its values joined by "; " (it stores a key).
+    Value outputValue(const BoundSelect& select, size_t i, const Frame& frame);
+    // Whether output `i` of `select` is a multi-value column shown as text.
+    bool showsMultiValues(const BoundSelect& select, size_t i);
     // The value ORDER BY orders a row by: the expression's value, text as the
     // bytes of its key in the database's sort order (the order Access keeps
     // text indexes in), so that keys compare without regard to case and with
@@ -78,6 +84,10 @@ private:
 
     std::map<const BoundQuery*, std::shared_ptr<QueryResult>> cache_;
     std::map<const BoundSelect*, ColumnUse> columnUse_;
+    // Per SELECT, the reader of each output that is a multi-value column.
+    std::map<const BoundSelect*, std::vector<ComplexColumnReader*>> outputReaders_;
+    std::map<std::pair<const TableDef*, size_t>, std::unique_ptr<ComplexColumnReader>> readers_;
+    const std::vector<ComplexColumnReader*>& outputReaders(const BoundSelect& select);
 };
 
 // A key under which values that compare equal (text without regard to case,

@@ -117,8 +117,8 @@ private:
         OrderedRow r;
         if (run_.withValues) {
             r.row.values.reserve(select_.outputs.size());
-            for (const auto& e : select_.outputs)
-                r.row.values.push_back(ctx_.evaluateOutput(*e, frame));
+            for (size_t i = 0; i < select_.outputs.size(); ++i)
+                r.row.values.push_back(ctx_.outputValue(select_, i, frame));
         }
         r.keys = std::move(keys);
         r.row.rowIds.assign(run_.slotWidth, kNoRow);
