@@ -16,6 +16,7 @@
 #include "jet/format/sort_order.h"
 #include "jet/sql/binder/binder.h"
 #include "jet/sql/executor/executor.h"
+#include "jet/sql/executor/executor_fast_condition.h"
 #include "jet/sql/functions/value_ops.h"
 #include "jet/sql/planner/planner.h"
 
@@ -191,6 +192,7 @@ private:
     const BoundSource& source_;
     const BoundExpr* condition_;
     const Frame* outer_;
+    std::unique_ptr<FastCondition> fast_;  // the condition, when its shape allows
     std::vector<size_t> conditionColumns_, gateColumns_, otherColumns_;
     std::function<bool(const Tuple&)> gate_;
     Tuple tuple_;

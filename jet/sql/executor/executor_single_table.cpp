@@ -190,6 +190,7 @@ TableRowReader::TableRowReader(ExecContext& ctx, const BoundSelect& select,
     }
     tuple_.values.resize(select.rowWidth);
     tuple_.rowIds.assign(select.rowIdWidth, kNoRow);
+    if (condition) fast_ = FastCondition::compile(*condition);
 }
 
 void TableRowReader::setGate(const std::vector<bool>& slots,
@@ -206,7 +207,9 @@ void TableRowReader::setGate(const std::vector<bool>& slots,
 template <typename ValueOf>
 bool TableRowReader::offer(const ValueOf& valueOf, RowPointer id, const RowConsumer& consume) {
     for (size_t c : conditionColumns_) tuple_.values[source_.columnOffset + c] = valueOf(c);
-    if (condition_) {
+    if (fast_) {
+        if (!fast_->passes(tuple_.values, ctx_.compareOptions)) return true;
+    } else if (condition_) {
         const Frame frame{&tuple_.values, select_.rowWidth, outer_};
         if (!ctx_.passes(*condition_, frame)) return true;
     }
