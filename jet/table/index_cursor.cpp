@@ -138,6 +138,7 @@ void IndexCursor::descendLeftmost(uint32_t pageNumber) {
 
 bool IndexCursor::moveToNextLeaf() {
     chainNext_ = path_.back().page.nextPage;
+    if (!path_.back().page.entries.empty()) previous_ = path_.back().page.entries.back();
     path_.pop_back();
     while (!path_.empty()) {
         Level& top = path_.back();
@@ -164,10 +165,14 @@ bool IndexCursor::settle() {
             continue;
         }
         const IndexEntry& entry = leaf.page.entries[leaf.position];
-        if (previous_ && !indexEntryLess(*previous_, entry)) {
-            corrupt(leaf.pageNumber, "its entries do not follow those of the page before");
+        // Within a page the parser has checked the order; across pages the
+        // first entry must follow the last one of the leaf before.
+        if (leaf.position == 0 && previous_) {
+            if (!indexEntryLess(*previous_, entry)) {
+                corrupt(leaf.pageNumber, "its entries do not follow those of the page before");
+            }
+            previous_.reset();
         }
-        previous_ = entry;
         if (reading_ == IndexReading::KeysOnly) {
             onEntry_ = true;
             return true;
