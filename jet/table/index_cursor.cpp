@@ -1,6 +1,7 @@
 #include "jet/table/index_cursor.h"
 
 #include <algorithm>
+#include <map>
 #include <string>
 
 #include "jet/error.h"
@@ -108,42 +109,69 @@ void IndexCursor::push(uint32_t pageNumber) {
 
     Level level;
     level.pageNumber = pageNumber;
-    PageRef raw = pages.page(pageNumber);
-    try {
-        level.page = parseIndexPage(*raw, isJet3(db_.version()));
-    } catch (const Error& e) {
-        if (e.code() != ErrorCode::Corrupt) throw;
-        corrupt(pageNumber, e.what());
+    level.parsed = parsePage(pageNumber);
+    if (level.page().tableDefPage != def_->tdefPage) {
+        corrupt(pageNumber, "the page belongs to the table on page " +
+                                std::to_string(level.page().tableDefPage));
     }
-    if (level.page.tableDefPage != def_->tdefPage) {
-        corrupt(pageNumber,
-                "the page belongs to the table on page " + std::to_string(level.page.tableDefPage));
-    }
-    if (!level.page.leaf) {
-        for (const IndexEntry& e : level.page.entries) level.children.push_back(e.childPage);
-        const uint32_t tail = level.page.tailPage;
-        if (tail != 0 &&
-            std::find(level.children.begin(), level.children.end(), tail) == level.children.end()) {
-            level.children.push_back(tail);
-        }
-        if (level.children.empty()) corrupt(pageNumber, "an intermediate page has no children");
+    if (!level.page().leaf && level.children().empty()) {
+        corrupt(pageNumber, "an intermediate page has no children");
     }
     path_.push_back(std::move(level));
 }
 
+std::shared_ptr<const IndexCursor::ParsedPage> IndexCursor::parsePage(uint32_t pageNumber) {
+    // Seeks start at the root each time, and a join seeks once per row: the
+    // pages near the root are parsed once and shared while their bytes are
+    // the ones parsed (a changed page comes back from the store as a new
+    // object, and the entry holds the old one, so its address is not reused).
+    struct CachedPage {
+        PageRef raw;
+        std::shared_ptr<const ParsedPage> parsed;
+    };
+    constexpr size_t kCachedPages = 256;
+    thread_local std::map<std::pair<const PageStore*, uint32_t>, CachedPage> cache;
+
+    PageStore& pages = db_.pages();
+    PageRef raw = pages.page(pageNumber);
+    const auto key = std::make_pair(static_cast<const PageStore*>(&pages), pageNumber);
+    if (auto found = cache.find(key); found != cache.end() && found->second.raw == raw) {
+        return found->second.parsed;
+    }
+    auto parsed = std::make_shared<ParsedPage>();
+    try {
+        parsed->page = parseIndexPage(*raw, isJet3(db_.version()));
+    } catch (const Error& e) {
+        if (e.code() != ErrorCode::Corrupt) throw;
+        corrupt(pageNumber, e.what());
+    }
+    if (!parsed->page.leaf) {
+        for (const IndexEntry& e : parsed->page.entries) parsed->children.push_back(e.childPage);
+        const uint32_t tail = parsed->page.tailPage;
+        if (tail != 0 && std::find(parsed->children.begin(), parsed->children.end(), tail) ==
+                             parsed->children.end()) {
+            parsed->children.push_back(tail);
+        }
+        // Leaves are read once per walk; only the pages above them are kept.
+        if (cache.size() >= kCachedPages) cache.clear();
+        cache[key] = CachedPage{raw, parsed};
+    }
+    return parsed;
+}
+
 void IndexCursor::descendLeftmost(uint32_t pageNumber) {
     push(pageNumber);
-    while (!path_.back().page.leaf) push(path_.back().children.front());
+    while (!path_.back().page().leaf) push(path_.back().children().front());
 }
 
 bool IndexCursor::moveToNextLeaf() {
-    chainNext_ = path_.back().page.nextPage;
-    if (!path_.back().page.entries.empty()) previous_ = path_.back().page.entries.back();
+    chainNext_ = path_.back().page().nextPage;
+    if (!path_.back().page().entries.empty()) previous_ = path_.back().page().entries.back();
     path_.pop_back();
     while (!path_.empty()) {
         Level& top = path_.back();
-        if (++top.position < top.children.size()) {
-            descendLeftmost(top.children[top.position]);
+        if (++top.position < top.children().size()) {
+            descendLeftmost(top.children()[top.position]);
             return true;
         }
         path_.pop_back();
@@ -151,7 +179,7 @@ bool IndexCursor::moveToNextLeaf() {
     if (chainNext_ == 0) return false;
     const uint32_t pageNumber = chainNext_;
     push(pageNumber);
-    if (!path_.back().page.leaf) corrupt(pageNumber, "a leaf links to a page that is no leaf");
+    if (!path_.back().page().leaf) corrupt(pageNumber, "a leaf links to a page that is no leaf");
     return true;
 }
 
@@ -160,11 +188,11 @@ bool IndexCursor::settle() {
     row_.reset();
     while (!path_.empty()) {
         Level& leaf = path_.back();
-        if (leaf.position >= leaf.page.entries.size()) {
+        if (leaf.position >= leaf.page().entries.size()) {
             if (!moveToNextLeaf()) break;
             continue;
         }
-        const IndexEntry& entry = leaf.page.entries[leaf.position];
+        const IndexEntry& entry = leaf.page().entries[leaf.position];
         // Within a page the parser has checked the order; across pages the
         // first entry must follow the last one of the leaf before.
         if (leaf.position == 0 && previous_) {
@@ -206,7 +234,7 @@ bool IndexCursor::seek(const std::vector<Value>& key) {
     for (;;) {
         push(pageNumber);
         Level& level = path_.back();
-        const auto& entries = level.page.entries;
+        const auto& entries = level.page().entries;
         // Intermediate entries hold the last entry of their child: the first
         // child whose last key is not before the target holds the first entry
         // that is not, or (past the listed ones) the tail child does.
@@ -214,11 +242,11 @@ bool IndexCursor::seek(const std::vector<Value>& key) {
             entries.begin(), entries.end(), target,
             [](const IndexEntry& e, const std::vector<uint8_t>& t) { return keyLess(e.key, t); });
         level.position = static_cast<size_t>(found - entries.begin());
-        if (level.page.leaf) break;
+        if (level.page().leaf) break;
         // Beyond every child: the leaf search runs off its end and settle()
         // goes on from there, through any linked leaves.
-        level.position = std::min(level.position, level.children.size() - 1);
-        pageNumber = level.children[level.position];
+        level.position = std::min(level.position, level.children().size() - 1);
+        pageNumber = level.children()[level.position];
     }
     return settle();
 }
@@ -270,7 +298,7 @@ std::vector<uint8_t> IndexCursor::encodeKey(const std::vector<Value>& key) const
 const IndexEntry& IndexCursor::currentEntry() const {
     if (atEnd()) throw Error(ErrorCode::InvalidArgument, "The index cursor is not on a row");
     const Level& leaf = path_.back();
-    return leaf.page.entries[leaf.position];
+    return leaf.page().entries[leaf.position];
 }
 
 RowPointer IndexCursor::rowId() const {

@@ -126,12 +126,20 @@ private:
     };
     // One page on the path from the root: `position` is the current entry of
     // a leaf, or the current child of an intermediate page.
-    struct Level {
-        uint32_t pageNumber = 0;
+    // An index page as parsed, with its children in tree order; shared
+    // with other cursors while the page's bytes stay the same.
+    struct ParsedPage {
         IndexPage page;
         std::vector<uint32_t> children;
-        size_t position = 0;
     };
+    struct Level {
+        uint32_t pageNumber = 0;
+        std::shared_ptr<const ParsedPage> parsed;
+        size_t position = 0;
+        const IndexPage& page() const { return parsed->page; }
+        const std::vector<uint32_t>& children() const { return parsed->children; }
+    };
+    std::shared_ptr<const ParsedPage> parsePage(uint32_t pageNumber);
 
     void reset();
     void push(uint32_t pageNumber);
