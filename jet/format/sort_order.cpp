@@ -19,8 +19,11 @@
 #include <set>
 #include <span>
 #include <string>
+#include <string_view>
+#include <type_traits>
 
 #include "jet/format/sort_order_codes.h"
+#include "jet/format/text_codec.h"
 
 namespace jet {
 namespace {
@@ -183,20 +186,39 @@ struct AsciiCodes {
 // Text of ASCII characters that are all Simple (inline bytes and nothing
 // else: letters, digits, most punctuation) keys as those bytes and the
 // terminators. Most text is such, and a sort keys every row; false (nothing
-// written) for any other text.
-bool appendPlainKey(std::vector<uint8_t>& out, std::u16string_view text, const AsciiCodes& ascii) {
+// written) for any other text. `text` is the keyed part already.
+template <typename Char>
+bool appendPlainKey(std::vector<uint8_t>& out, std::basic_string_view<Char> text,
+                    const AsciiCodes& ascii) {
     const size_t start = out.size();
-    for (char16_t c : text) {
+    for (Char ch : text) {
+        const auto c = static_cast<std::make_unsigned_t<Char>>(ch);
         if (c >= 128 || ascii.codes[c].kind != CodeKind::Simple) {
             out.resize(start);
             return false;
         }
-        const std::span<const uint8_t> bytes = ascii.codes[c].bytes;
-        out.insert(out.end(), bytes.begin(), bytes.end());
+        for (uint8_t b : ascii.codes[c].bytes) out.push_back(b);
     }
     out.push_back(kEndText);
     out.push_back(kEndExtra);
     return true;
+}
+
+const AsciiCodes& legacyAscii() {
+    static const AsciiCodes ascii(sort_order_detail::generalLegacyCode);
+    return ascii;
+}
+
+const AsciiCodes& general2010Ascii() {
+    static const AsciiCodes ascii(sort_order_detail::general2010Code);
+    return ascii;
+}
+
+// A descending key: the ascending one inverted, and a plain terminator
+// after it, so it still ends below every longer key's bytes.
+void makeDescending(std::vector<uint8_t>& out, size_t start) {
+    invert(out, start);
+    out.push_back(kEndExtra);
 }
 
 void appendGeneralKey(std::vector<uint8_t>& out, std::u16string_view text, bool ascending,
@@ -205,10 +227,7 @@ void appendGeneralKey(std::vector<uint8_t>& out, std::u16string_view text, bool 
     const size_t start = out.size();
     out.reserve(start + 2 * text.size() + 4);
     if (appendPlainKey(out, keyedPart(text), ascii)) {
-        if (!ascending) {
-            invert(out, start);
-            out.push_back(kEndExtra);
-        }
+        if (!ascending) makeDescending(out, start);
         return;
     }
     ExtraCodes extra;
@@ -330,17 +349,34 @@ void appendTextKey(std::vector<uint8_t>& out, std::u16string_view text, SortOrde
             static const LetterCodes letters(
                 sort_order_detail::generalLegacyCode,
                 {CodeKind::Simple, CodeKind::International, CodeKind::InternationalExt});
-            static const AsciiCodes ascii(sort_order_detail::generalLegacyCode);
             appendGeneralKey(out, text, ascending, sort_order_detail::generalLegacyCode, &letters,
-                             ascii);
+                             legacyAscii());
             return;
         }
         case SortOrderKind::General2010:
-            static const AsciiCodes ascii(sort_order_detail::general2010Code);
             appendGeneralKey(out, text, ascending, sort_order_detail::general2010Code, nullptr,
-                             ascii);
+                             general2010Ascii());
             return;
     }
+}
+
+void appendTextKeyOfUtf8(std::vector<uint8_t>& out, std::string_view text, SortOrderKind kind,
+                         bool ascending) {
+    // ASCII text, one code unit a byte, is keyed from its bytes.
+    if (kind != SortOrderKind::General97) {
+        std::string_view keyed = text.substr(0, kMaxKeyCodeUnits);
+        while (!keyed.empty() && keyed.back() == ' ') keyed.remove_suffix(1);
+        const bool ascii = std::all_of(text.begin(), text.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) < 128; });
+        const size_t start = out.size();
+        if (ascii && appendPlainKey(out, keyed,
+                                    kind == SortOrderKind::GeneralLegacy ? legacyAscii()
+                                                                         : general2010Ascii())) {
+            if (!ascending) makeDescending(out, start);
+            return;
+        }
+    }
+    appendTextKey(out, utf8ToUtf16(text), kind, ascending);
 }
 
 std::vector<uint8_t> encodeTextKey(std::u16string_view text, SortOrderKind kind) {

@@ -41,5 +41,8 @@ std::vector<uint8_t> encodeTextKey(std::u16string_view text, SortOrderKind kind)
 // terminator byte.
 void appendTextKey(std::vector<uint8_t>& out, std::u16string_view text, SortOrderKind kind,
                    bool ascending);
+// The same for text in UTF-8, as values hold it.
+void appendTextKeyOfUtf8(std::vector<uint8_t>& out, std::string_view text, SortOrderKind kind,
+                         bool ascending);
 
 }  // namespace jet

@@ -25,7 +25,7 @@ Value ExecContext::orderKey(const BoundExpr& expr, const Frame& frame) {
     Value value = evaluate(expr, frame);
     if (!value.is<std::string>()) return value;
     std::vector<uint8_t> key;
-    appendTextKey(key, utf8ToUtf16(value.as<std::string>()), textOrder(), true);
+    appendTextKeyOfUtf8(key, value.as<std::string>(), textOrder(), true);
     return Value::binary(std::move(key));
 }
 

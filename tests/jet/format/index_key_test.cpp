@@ -17,6 +17,7 @@
 #include "jet/catalog/database.h"
 #include "jet/error.h"
 #include "jet/format/sort_order.h"
+#include "jet/format/text_codec.h"
 #include "jet/table/index_cursor.h"
 #include "support/fixtures.h"
 
@@ -442,6 +443,34 @@ TEST(IndexKeyTest, RejectsValuesThatDoNotFitTheColumn) {
             ADD_FAILURE() << dataTypeName(c.type) << ": no error";
         } catch (const Error& e) {
             EXPECT_EQ(e.code(), c.code) << dataTypeName(c.type) << ": " << e.what();
+        }
+    }
+}
+
+}  // namespace
+}  // namespace jet
+
+namespace jet {
+namespace {
+
+// Keys made from UTF-8 (ASCII text straight from its bytes) equal those made
+// from UTF-16, in every sort order and direction.
+TEST(TextKeyOfUtf8Test, EqualsTheKeyOfTheSameTextInUtf16) {
+    const std::string texts[] = {
+        "",          "abc",        "ABC xyz",     "trailing   ", "   leading",  "a-b's c",
+        "line\nbreak", "tab\there", "Grüße",       "Nuß-Nougat",  "æble",       "日本語",
+        std::string(300, 'x'),     std::string(254, 'y') + "é",   "#$%&()*+,-./:;<=>?@[]^_`{|}~",
+    };
+    for (SortOrderKind kind :
+         {SortOrderKind::General97, SortOrderKind::GeneralLegacy, SortOrderKind::General2010}) {
+        for (bool ascending : {true, false}) {
+            for (const std::string& text : texts) {
+                SCOPED_TRACE(text.substr(0, 20) + (ascending ? " asc" : " desc"));
+                std::vector<uint8_t> fromUtf8, fromUtf16;
+                appendTextKeyOfUtf8(fromUtf8, text, kind, ascending);
+                appendTextKey(fromUtf16, utf8ToUtf16(text), kind, ascending);
+                EXPECT_EQ(fromUtf8, fromUtf16);
+            }
         }
     }
 }
