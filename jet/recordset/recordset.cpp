@@ -149,7 +149,10 @@ void Recordset::load() {
         const auto x = markIdsOf(a), y = markIdsOf(b);
         return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end());
     };
-    std::stable_sort(markOrder_.begin(), markOrder_.end(), idsLess);
+    // A table read in storage order gives its rows in row-id order already.
+    if (!std::is_sorted(markOrder_.begin(), markOrder_.end(), idsLess)) {
+        std::stable_sort(markOrder_.begin(), markOrder_.end(), idsLess);
+    }
     for (size_t k = 0; k < count; ++k) {
         const uint32_t row = markOrder_[k];
         if (markIdsOf(row).empty()) {
