@@ -175,19 +175,16 @@ int main(int argc, char** argv) {
         "SELECT WHERE indexed range",
         [&] { n = rowsOf(d, "SELECT * FROM Big WHERE Amount BETWEEN 1000 AND 2000"); },
         [&] { return std::to_string(n) + " rows"; });
-    for (const char* sql : {"SELECT * FROM Big ORDER BY Amount",
-                            "SELECT TOP 10 * FROM Big ORDER BY Amount",
-                            "SELECT * FROM Big WHERE Amount > 90000 ORDER BY Amount"}) {
+    for (const char* sql :
+         {"SELECT * FROM Big ORDER BY Amount", "SELECT TOP 10 * FROM Big ORDER BY Amount",
+          "SELECT * FROM Big WHERE Amount > 90000 ORDER BY Amount"}) {
         const std::string what = std::string(sql).substr(7);
-        step(
-            (what + ": as planned").c_str(), [&] { n = rowsOf(d, sql); },
-            [&] { return std::to_string(n) + " rows"; });
-        step(
-            (what + ": index walk").c_str(), [&] { n = rowsOf(d, sql, Plan::IndexWhenServes); },
-            [&] { return std::to_string(n) + " rows"; });
-        step(
-            (what + ": sort").c_str(), [&] { n = rowsOf(d, sql, Plan::NoIndexOrder); },
-            [&] { return std::to_string(n) + " rows"; });
+        step((what + ": as planned").c_str(), [&] { n = rowsOf(d, sql); },
+             [&] { return std::to_string(n) + " rows"; });
+        step((what + ": index walk").c_str(), [&] { n = rowsOf(d, sql, Plan::IndexWhenServes); },
+             [&] { return std::to_string(n) + " rows"; });
+        step((what + ": sort").c_str(), [&] { n = rowsOf(d, sql, Plan::NoIndexOrder); },
+             [&] { return std::to_string(n) + " rows"; });
     }
 
     jet::Recordset rs;

@@ -70,8 +70,11 @@ public:
             c = static_cast<char>('a' + y % 26);
             y = y / 26 + static_cast<unsigned>(i_);
         }
-        return BigRow{i_,        name, static_cast<double>(r % 10000000) / 100.0,
-                      r % 100,   40000.0 + static_cast<double>(r % 3650),
+        return BigRow{i_,
+                      name,
+                      static_cast<double>(r % 10000000) / 100.0,
+                      r % 100,
+                      40000.0 + static_cast<double>(r % 3650),
                       static_cast<long>((r / 7) % kSmallRows)};
     }
 
@@ -80,7 +83,9 @@ private:
     unsigned long x_ = 2463534242ul;
 };
 
-std::string labelOf(long id) { return "Label " + std::to_string(id % 977) + "-" + std::to_string(id); }
+std::string labelOf(long id) {
+    return "Label " + std::to_string(id % 977) + "-" + std::to_string(id);
+}
 
 jet::ColumnSpec column(const char* name, int daoType, int size = 0) {
     jet::ColumnSpec c;
@@ -115,16 +120,15 @@ void addJoinQuery(jet::DatabaseBuilder& builder) {
         }
         return r;
     };
-    builder.addQuery("BigWithLabels", 0, {},
-                     {row(0, nullptr, nullptr, nullptr, 0), row(1, nullptr, nullptr, nullptr, 1),
-                      row(3, nullptr, nullptr, nullptr, 0), row(5, "Big", nullptr, nullptr, 0),
-                      row(5, "Small", nullptr, nullptr, 0),
-                      row(6, nullptr, nullptr, "Big.Id", 0), row(6, nullptr, nullptr, "Big.Name", 0),
-                      row(6, nullptr, nullptr, "Big.Amount", 0),
-                      row(6, nullptr, nullptr, "Small.Label", 0),
-                      row(7, "Big", "Small", "Big.Ref = Small.Id", 1),
-                      row(8, nullptr, nullptr, "Small.Id < 10", 0),
-                      row(255, nullptr, nullptr, nullptr, 0)});
+    builder.addQuery(
+        "BigWithLabels", 0, {},
+        {row(0, nullptr, nullptr, nullptr, 0), row(1, nullptr, nullptr, nullptr, 1),
+         row(3, nullptr, nullptr, nullptr, 0), row(5, "Big", nullptr, nullptr, 0),
+         row(5, "Small", nullptr, nullptr, 0), row(6, nullptr, nullptr, "Big.Id", 0),
+         row(6, nullptr, nullptr, "Big.Name", 0), row(6, nullptr, nullptr, "Big.Amount", 0),
+         row(6, nullptr, nullptr, "Small.Label", 0),
+         row(7, "Big", "Small", "Big.Ref = Small.Id", 1),
+         row(8, nullptr, nullptr, "Small.Id < 10", 0), row(255, nullptr, nullptr, nullptr, 0)});
 }
 
 void writeEngineFile(const std::string& path, long rows) {
@@ -340,8 +344,10 @@ int main(int argc, char** argv) {
         double engineTime = 0, sqliteTime = 0;
         for (int i = 0; i < c.repeat; ++i) {
             const long id = 1 + (static_cast<long>(i) * 7919) % rows;
-            engineTime += seconds([&] { engineCount = engineRows(*engine, withNumber(c.engineSql, id)); });
-            sqliteTime += seconds([&] { sqliteCount = sqliteRows(lite, withNumber(c.sqliteSql, id)); });
+            engineTime +=
+                seconds([&] { engineCount = engineRows(*engine, withNumber(c.engineSql, id)); });
+            sqliteTime +=
+                seconds([&] { sqliteCount = sqliteRows(lite, withNumber(c.sqliteSql, id)); });
         }
         printLine(c.what, engineTime / c.repeat, sqliteTime / c.repeat, engineCount, sqliteCount);
     }

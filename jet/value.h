@@ -143,9 +143,9 @@ struct ErrorValue {
 
 class Value {
 public:
-    using Storage = std::variant<std::monostate, bool, int64_t, float, double, CurrencyValue,
-                                 Decimal, DateTimeValue, std::string, Blob, Guid, ExtDateTime,
-                                 ErrorValue>;
+    using Storage =
+        std::variant<std::monostate, bool, int64_t, float, double, CurrencyValue, Decimal,
+                     DateTimeValue, std::string, Blob, Guid, ExtDateTime, ErrorValue>;
 
     Value() = default;
     static Value null() { return Value(); }

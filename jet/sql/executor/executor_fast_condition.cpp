@@ -8,11 +8,17 @@
 namespace jet::sql::detail {
 namespace {
 
-bool isTrue(const Value& v) { return truthOf(v).value_or(false); }
+bool isTrue(const Value& v) {
+    return truthOf(v).value_or(false);
+}
 
-bool isColumn(const BoundExpr& e) { return e.kind == BoundKind::Column && e.depth == 0; }
+bool isColumn(const BoundExpr& e) {
+    return e.kind == BoundKind::Column && e.depth == 0;
+}
 
-bool isNumber(const Value& v) { return v.is<int64_t>() || v.is<double>() || v.is<float>(); }
+bool isNumber(const Value& v) {
+    return v.is<int64_t>() || v.is<double>() || v.is<float>();
+}
 
 double numberOf(const Value& v) {
     if (v.is<int64_t>()) return static_cast<double>(v.as<int64_t>());
@@ -22,36 +28,54 @@ double numberOf(const Value& v) {
 
 std::optional<CompareOp> compareOpOf(BinaryOp op) {
     switch (op) {
-        case BinaryOp::Equal: return CompareOp::Equal;
-        case BinaryOp::NotEqual: return CompareOp::NotEqual;
-        case BinaryOp::Less: return CompareOp::Less;
-        case BinaryOp::LessEqual: return CompareOp::LessEqual;
-        case BinaryOp::Greater: return CompareOp::Greater;
-        case BinaryOp::GreaterEqual: return CompareOp::GreaterEqual;
-        default: return std::nullopt;
+        case BinaryOp::Equal:
+            return CompareOp::Equal;
+        case BinaryOp::NotEqual:
+            return CompareOp::NotEqual;
+        case BinaryOp::Less:
+            return CompareOp::Less;
+        case BinaryOp::LessEqual:
+            return CompareOp::LessEqual;
+        case BinaryOp::Greater:
+            return CompareOp::Greater;
+        case BinaryOp::GreaterEqual:
+            return CompareOp::GreaterEqual;
+        default:
+            return std::nullopt;
     }
 }
 
 // `constant op column` read as `column op' constant`.
 CompareOp turned(CompareOp op) {
     switch (op) {
-        case CompareOp::Less: return CompareOp::Greater;
-        case CompareOp::LessEqual: return CompareOp::GreaterEqual;
-        case CompareOp::Greater: return CompareOp::Less;
-        case CompareOp::GreaterEqual: return CompareOp::LessEqual;
-        default: return op;
+        case CompareOp::Less:
+            return CompareOp::Greater;
+        case CompareOp::LessEqual:
+            return CompareOp::GreaterEqual;
+        case CompareOp::Greater:
+            return CompareOp::Less;
+        case CompareOp::GreaterEqual:
+            return CompareOp::LessEqual;
+        default:
+            return op;
     }
 }
 
 template <typename T>
 bool holds(CompareOp op, T a, T b) {
     switch (op) {
-        case CompareOp::Equal: return a == b;
-        case CompareOp::NotEqual: return a != b;
-        case CompareOp::Less: return a < b;
-        case CompareOp::LessEqual: return a <= b;
-        case CompareOp::Greater: return a > b;
-        case CompareOp::GreaterEqual: return a >= b;
+        case CompareOp::Equal:
+            return a == b;
+        case CompareOp::NotEqual:
+            return a != b;
+        case CompareOp::Less:
+            return a < b;
+        case CompareOp::LessEqual:
+            return a <= b;
+        case CompareOp::Greater:
+            return a > b;
+        case CompareOp::GreaterEqual:
+            return a >= b;
     }
     return false;
 }

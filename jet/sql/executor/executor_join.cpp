@@ -82,7 +82,6 @@ std::string keyOf(ExecContext& ctx, const std::vector<const BoundExpr*>& exprs, 
     return key;
 }
 
-
 // Joins two sides already read: equalities between them hashed, the rest
 // of ON tested pair by pair.
 std::vector<Tuple> hashJoin(ExecContext& ctx, const BoundSelect& select, const BoundJoin& node,
@@ -169,14 +168,13 @@ std::vector<Tuple> hashJoin(ExecContext& ctx, const BoundSelect& select, const B
     return out;
 }
 
-
 // An inner join side that may be sought through an index: a base table,
 // joined on an equality between a column of it that leads an index and an
 // expression of the other side.
 struct IndexJoinSide {
     bool innerIsRight = true;
-    size_t source = 0;          // the inner table's source
-    size_t column = 0;          // its join column, in its own columns
+    size_t source = 0;  // the inner table's source
+    size_t column = 0;  // its join column, in its own columns
     const IndexDef* index = nullptr;
     const BoundExpr* outerKey = nullptr;  // evaluated on the outer row
 };
@@ -271,7 +269,8 @@ std::vector<Tuple> indexJoin(ExecContext& ctx, const BoundSelect& select, const 
             v.isNull() ? std::nullopt : seekKeyFor(ctx.db, source, *side.index, side.column, v);
         if (key) {
             const std::vector<Value> seekKey{*key};
-            for (bool ok = cursor.seek(seekKey); ok && cursor.matches(seekKey); ok = cursor.next()) {
+            for (bool ok = cursor.seek(seekKey); ok && cursor.matches(seekKey);
+                 ok = cursor.next()) {
                 Tuple t = o;
                 const std::vector<Value>& values = cursor.values();
                 for (size_t c = 0; c < source.columns.size() && c < values.size(); ++c) {

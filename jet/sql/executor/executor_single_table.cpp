@@ -57,8 +57,7 @@ public:
           run_(run),
           idSlot_(run.slotOffset + source.rowIdOffset),
           preordered_(preordered),
-          bounded_(!preordered && run.order && !run.order->empty() &&
-                   run.orderedLimit != SIZE_MAX),
+          bounded_(!preordered && run.order && !run.order->empty() && run.orderedLimit != SIZE_MAX),
           distinct_(select.predicate == SelectPredicate::Distinct && run.withValues) {}
 
     // Whether the rows are cut to the n best by a sort: then gate() may
@@ -239,8 +238,7 @@ void TableRowReader::read(const TableAccess& access, const RowConsumer& consume)
         case AccessPath::IndexOrder: {
             const bool ordered = access.path == AccessPath::IndexOrder;
             count(ctx_, ordered ? &PlanStats::indexOrders : &PlanStats::indexLookups);
-            const IndexLookup* bounds =
-                !ordered || access.boundedWalk ? &*access.lookup : nullptr;
+            const IndexLookup* bounds = !ordered || access.boundedWalk ? &*access.lookup : nullptr;
             const IndexDef& index = ordered ? *access.orderIndex : *bounds->index;
             const size_t leading = ordered ? access.orderColumn : bounds->column;
             IndexCursor cursor(ctx_.db, source_.table, index);
@@ -288,8 +286,7 @@ std::vector<OrderedRow> runSingleTable(ExecContext& ctx, const BoundSelect& sele
     request.indexOrder = ctx.plan.indexOrder;
     request.orderedLimit = run.orderedLimit;
     request.byCost = ctx.plan.byCost;
-    const TableAccess access =
-        planTableAccess(ctx.db, select, source, select.where.get(), request);
+    const TableAccess access = planTableAccess(ctx.db, select, source, select.where.get(), request);
     preordered = access.path == AccessPath::IndexOrder;
 
     RowSink sink(ctx, select, source, run, preordered);
@@ -314,7 +311,8 @@ std::vector<Tuple> groupSingleTable(ExecContext& ctx, const BoundSelect& select,
     if (const std::optional<int64_t> n = countWithoutRows(ctx.db, select)) {
         Tuple group;
         group.values.resize(select.rowWidth);
-        for (size_t i = 0; i < select.aggregates.size(); ++i) group.values.push_back(Value::integer(*n));
+        for (size_t i = 0; i < select.aggregates.size(); ++i)
+            group.values.push_back(Value::integer(*n));
         group.rowIds.assign(select.rowIdWidth, kNoRow);
         std::vector<Tuple> out;
         out.push_back(std::move(group));

@@ -46,8 +46,8 @@ bool prefixesOf(const std::vector<OrderedRow>& rows, std::vector<Prefix>& out) {
             p.null = true;
             continue;
         }
-        const Kind k = v.is<Blob>() ? Kind::Bytes
-                       : v.is<double>() ? Kind::Real
+        const Kind k = v.is<Blob>()      ? Kind::Bytes
+                       : v.is<double>()  ? Kind::Real
                        : v.is<int64_t>() ? Kind::Integer
                                          : Kind::Unknown;
         if (k == Kind::Unknown || (kind != Kind::Unknown && k != kind)) return false;

@@ -94,7 +94,7 @@ struct Bounds {
     int column = -1;
     std::optional<Value> lower, upper;
     bool lowerStrict = false, upperStrict = false;
-    size_t used = 0;  // conjuncts taken into the bounds
+    size_t used = 0;    // conjuncts taken into the bounds
     bool exact = true;  // each side bounded at most once: the bounds are the condition
 };
 
@@ -119,9 +119,9 @@ std::optional<Comparison> comparisonOf(const BoundSource& source, const BoundExp
         // constant < column reads as column > constant.
         column = sourceColumn(source, *c.operands[1]);
         constant = c.operands[0].get();
-        op = op == BinaryOp::Less        ? BinaryOp::Greater
-             : op == BinaryOp::LessEqual ? BinaryOp::GreaterEqual
-             : op == BinaryOp::Greater   ? BinaryOp::Less
+        op = op == BinaryOp::Less           ? BinaryOp::Greater
+             : op == BinaryOp::LessEqual    ? BinaryOp::GreaterEqual
+             : op == BinaryOp::Greater      ? BinaryOp::Less
              : op == BinaryOp::GreaterEqual ? BinaryOp::LessEqual
                                             : op;
     }

@@ -3,9 +3,9 @@
 // Costs are in rows read in storage order: a row fetched through an index
 // costs a few of those (its page is read out of order, and the entry too),
 // so an index range pays only when it holds a small part of the table. The
-// entries of a range are counted from the index pages, and counting stops
-// once the range is too large to pay: the estimate never costs more than a
-// tenth of the walk it decides against.
+// entries of a range are counted from the index pages, without reading a
+// row, and counting stops once the range is too large to pay: the estimate
+// costs a small part of the scan it decides against.
 #include "jet/sql/planner/planner.h"
 #include "jet/table/index_cursor.h"
 
@@ -79,8 +79,7 @@ TableAccess planTableAccess(Database& db, const BoundSelect& select, const Bound
     if (where) lookup = planIndexLookup(db, source, *where);
 
     if (lookup && lookup->equal &&
-        (isUnique(def, *lookup->index) ||
-         entriesUpTo(*lookup) <= worthwhile)) {
+        (isUnique(def, *lookup->index) || entriesUpTo(*lookup) <= worthwhile)) {
         access.path = AccessPath::IndexEqual;
         access.lookup = lookup;
         return access;
@@ -105,8 +104,8 @@ TableAccess planTableAccess(Database& db, const BoundSelect& select, const Bound
         const bool bounded = lookup && !lookup->equal && lookup->column == leading &&
                              !(*request.order)[0].descending;
         const size_t walked = request.orderedLimit != SIZE_MAX ? request.orderedLimit
-                              : bounded && selectiveRange ? *inRange
-                                                         : rows;
+                              : bounded && selectiveRange      ? *inRange
+                                                               : rows;
         // Against it: the scan (or the range) and a sort, which costs about
         // as much again as reading the rows.
         const size_t otherCost = selectiveRange ? *inRange * kIndexRowCost * 2 : rows * 2;
@@ -144,11 +143,12 @@ std::optional<int64_t> countWithoutRows(Database& db, const BoundSelect& select)
 bool indexJoinPays(const BoundSource& inner, const IndexDef& index, size_t outerRows,
                    size_t sampleKeys, size_t sampleMatches) {
     const TableDef& def = *inner.table;
-    const double perKey = isUnique(def, index) || sampleKeys == 0
-                              ? 1.0
-                              : static_cast<double>(sampleMatches) / static_cast<double>(sampleKeys);
-    const double cost = static_cast<double>(outerRows) *
-                        (static_cast<double>(kSeekCost) + perKey * kIndexRowCost);
+    const double perKey =
+        isUnique(def, index) || sampleKeys == 0
+            ? 1.0
+            : static_cast<double>(sampleMatches) / static_cast<double>(sampleKeys);
+    const double cost =
+        static_cast<double>(outerRows) * (static_cast<double>(kSeekCost) + perKey * kIndexRowCost);
     return cost < static_cast<double>(def.rowCount);
 }
 

@@ -457,9 +457,21 @@ namespace {
 // from UTF-16, in every sort order and direction.
 TEST(TextKeyOfUtf8Test, EqualsTheKeyOfTheSameTextInUtf16) {
     const std::string texts[] = {
-        "",          "abc",        "ABC xyz",     "trailing   ", "   leading",  "a-b's c",
-        "line\nbreak", "tab\there", "Grüße",       "Nuß-Nougat",  "æble",       "日本語",
-        std::string(300, 'x'),     std::string(254, 'y') + "é",   "#$%&()*+,-./:;<=>?@[]^_`{|}~",
+        "",
+        "abc",
+        "ABC xyz",
+        "trailing   ",
+        "   leading",
+        "a-b's c",
+        "line\nbreak",
+        "tab\there",
+        "Grüße",
+        "Nuß-Nougat",
+        "æble",
+        "日本語",
+        std::string(300, 'x'),
+        std::string(254, 'y') + "é",
+        "#$%&()*+,-./:;<=>?@[]^_`{|}~",
     };
     for (SortOrderKind kind :
          {SortOrderKind::General97, SortOrderKind::GeneralLegacy, SortOrderKind::General2010}) {

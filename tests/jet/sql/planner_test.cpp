@@ -18,7 +18,9 @@ namespace {
 constexpr int kRows = 3000;
 constexpr int kGroups = 50;
 
-int groupOf(int id) { return (id * 7919) % kGroups; }
+int groupOf(int id) {
+    return (id * 7919) % kGroups;
+}
 
 // T(Id Long primary key, Grp Long indexed, Name Text): Grp spreads the rows
 // over 50 groups of 60, in an order unrelated to Id.
@@ -28,8 +30,7 @@ protected:
         path_ = (dir_.path() / "planner.mdb").string();
         TableSpec spec;
         spec.name = "T";
-        spec.columns = {testing_support::columnSpec("Id", 4),
-                        testing_support::columnSpec("Grp", 4),
+        spec.columns = {testing_support::columnSpec("Id", 4), testing_support::columnSpec("Grp", 4),
                         testing_support::columnSpec("Name", 10, 20)};
         IndexSpec primary;
         primary.name = "PrimaryKey";
@@ -75,7 +76,8 @@ TEST_F(PlannerTest, ChoosesTheIndexOnlyWhenItReadsFewRows) {
         // A unique equality, a narrow range (1%): the index.
         {"SELECT * FROM T WHERE Id = 17", "SELECT * FROM T WHERE Id + 0 = 17", 1, 0},
         {"SELECT * FROM T WHERE Id < 31", "SELECT * FROM T WHERE Id + 0 < 31", 1, 0},
-        {"SELECT * FROM T WHERE Id BETWEEN 100 AND 129", "SELECT * FROM T WHERE Id + 0 BETWEEN 100 AND 129", 1, 0},
+        {"SELECT * FROM T WHERE Id BETWEEN 100 AND 129",
+         "SELECT * FROM T WHERE Id + 0 BETWEEN 100 AND 129", 1, 0},
         // Most of the table: reading it in storage order costs less.
         {"SELECT * FROM T WHERE Id > 10", "SELECT * FROM T WHERE Id + 0 > 10", 0, 1},
         // One group in fifty (60 rows), through a non-unique index.
@@ -125,7 +127,8 @@ TEST_F(PlannerTest, CountsWithoutReadingRows) {
     PlanStats stats;
     const QueryResult result = run("SELECT Count(*) FROM T WHERE Id > 10 AND Name <> 'n1'", &stats);
     EXPECT_EQ(stats.tableScans, 1u);
-    EXPECT_EQ(rowLines(result), rowLines(run("SELECT Count(*) FROM T WHERE Id + 0 > 10 AND Name <> 'n1'")));
+    EXPECT_EQ(rowLines(result),
+              rowLines(run("SELECT Count(*) FROM T WHERE Id + 0 > 10 AND Name <> 'n1'")));
 }
 
 // TOP n with a sort keeps only the best rows while it reads; the result is
@@ -191,10 +194,14 @@ namespace {
 // kind, Nulls among them.
 TEST(FastCondition, KeepsTheRowsOfTheGeneralEvaluation) {
     const char* conditions[] = {
-        "C > 1",           "C = 0",           "2 <= C",         "F <= 444.555",
-        "F <> 0",          "H > 3",           "G > 30000",      "I = -1",
-        "A LIKE 'a*'",     "A NOT LIKE 'a*'", "C LIKE '2*'",    "A IS NULL",
-        "A IS NOT NULL",   "E >= 333333333 AND A LIKE '*g'",   "D < 1000.5",
+        "C > 1",         "C = 0",
+        "2 <= C",        "F <= 444.555",
+        "F <> 0",        "H > 3",
+        "G > 30000",     "I = -1",
+        "A LIKE 'a*'",   "A NOT LIKE 'a*'",
+        "C LIKE '2*'",   "A IS NULL",
+        "A IS NOT NULL", "E >= 333333333 AND A LIKE '*g'",
+        "D < 1000.5",
     };
     auto db = Database::open(testing_support::fixture("V2000/testV2000.mdb").string());
     size_t kept = 0;
