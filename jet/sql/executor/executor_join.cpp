@@ -179,8 +179,7 @@ struct IndexJoinSide {
     const BoundExpr* outerKey = nullptr;  // evaluated on the outer row
 };
 
-std::optional<IndexJoinSide> indexJoinSide(ExecContext& ctx, const BoundSelect& select,
-                                           const BoundJoin& node) {
+std::optional<IndexJoinSide> indexJoinSide(const BoundSelect& select, const BoundJoin& node) {
     if (node.cross || !node.condition) return std::nullopt;
     // The preserved side of an outer join drives; only the other is sought.
     const bool rightMay = node.type != JoinType::Right;
@@ -216,7 +215,6 @@ std::optional<IndexJoinSide> indexJoinSide(ExecContext& ctx, const BoundSelect& 
             }
         }
     };
-    (void)ctx;
     if (rightMay) consider(*node.right, *node.left, true);
     if (leftMay) consider(*node.left, *node.right, false);
     return best;
@@ -227,7 +225,6 @@ std::optional<IndexJoinSide> indexJoinSide(ExecContext& ctx, const BoundSelect& 
 // outer key must be one the index can be sought with.
 bool indexJoinWorthwhile(ExecContext& ctx, const BoundSelect& select, const IndexJoinSide& side,
                          const std::vector<Tuple>& outerRows, const Frame* outer) {
-    if (!ctx.plan.byCost && outerRows.empty()) return false;
     const BoundSource& source = select.sources[side.source];
     constexpr size_t kSample = 8;
     size_t sampled = 0, matches = 0;
@@ -313,7 +310,7 @@ std::vector<Tuple> executeJoin(ExecContext& ctx, const BoundSelect& select, cons
     const bool rightNullable = nullable || node.type == JoinType::Left;
     const bool leftOuter = node.cross ? nullable : leftNullable;
     const bool rightOuter = node.cross ? nullable : rightNullable;
-    if (const std::optional<IndexJoinSide> side = indexJoinSide(ctx, select, node)) {
+    if (const std::optional<IndexJoinSide> side = indexJoinSide(select, node)) {
         // The outer side first: its size decides whether seeking pays.
         const bool innerIsRight = side->innerIsRight;
         std::vector<Tuple> outerRows =
