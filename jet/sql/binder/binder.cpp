@@ -4,6 +4,7 @@
 
 #include <map>
 
+#include "jet/catalog/linked_table.h"
 #include "jet/catalog/stored_queries.h"
 #include "jet/sql/binder/binder_internal.h"
 #include "jet/sql/executor/executor.h"
@@ -98,6 +99,11 @@ void Binder::addNamedSource(const TableRef& ref, BoundSelect& select) {
         addDerivedSource(std::move(derived), name, select);
         return;
     }
+    if (object->type == static_cast<int16_t>(ObjectType::LinkedTable)) {
+        LinkedTable linked = openLinkedTable(db_, *object);
+        addTableSource(linked.table, name, select, linked.database);
+        return;
+    }
     if (object->type != static_cast<int16_t>(ObjectType::Table)) {
         throw Error(ErrorCode::Unsupported, "Linked table '" + object->name + "' cannot be read.");
     }
@@ -105,11 +111,12 @@ void Binder::addNamedSource(const TableRef& ref, BoundSelect& select) {
 }
 
 void Binder::addTableSource(std::shared_ptr<const TableDef> def, const std::string& name,
-                            BoundSelect& select) {
-    const bool jet3 = isJet3(db_.version());
+                            BoundSelect& select, std::shared_ptr<Database> linked) {
+    const bool jet3 = isJet3((linked ? *linked : db_).version());
     BoundSource source;
     source.name = name;
     source.table = def;
+    source.database = std::move(linked);
     source.columnOffset = select.rowWidth;
     source.rowIdOffset = select.rowIdWidth;
     source.rowIdCount = 1;

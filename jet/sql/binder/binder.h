@@ -91,6 +91,9 @@ struct SourceColumn {
 struct BoundSource {
     std::string name;                       // alias, else the table or query name
     std::shared_ptr<const TableDef> table;  // a base table, or
+    // A linked table's own file, held open while the query lives; null for a
+    // table of the database the query runs on.
+    std::shared_ptr<Database> database;
     std::shared_ptr<BoundQuery> derived;    // a subquery or stored query
     // A crosstab's columns depend on its data: it runs once while binding
     // and its rows are read from here.
@@ -165,6 +168,11 @@ struct BoundQuery {
     std::vector<std::string> rowIdTables;
     bool correlated = false;  // refers to a row of an enclosing query
 };
+
+// The file a source's table lives in: its own for a linked table, else `db`.
+inline Database& databaseOf(Database& db, const BoundSource& source) {
+    return source.database ? *source.database : db;
+}
 
 // Binds a SELECT (or UNION) of `db`.
 std::shared_ptr<BoundQuery> bindQuery(Database& db, const Query& query,

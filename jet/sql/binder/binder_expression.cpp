@@ -163,7 +163,7 @@ BoundExprPtr Binder::findMultiValue(const Expr& expr, Scope& scope) {
     const jet::ColumnDef& def =
         ownerSource->table->columns[column->column - ownerSource->columnOffset];
     if (def.type != DataType::Complex) return nullptr;
-    const ComplexColumnReader complex(db_, *ownerSource->table, def);
+    const ComplexColumnReader complex(databaseOf(db_, *ownerSource), *ownerSource->table, def);
     if (complex.info().kind != ComplexKind::MultiValue || complex.info().valueColumns.empty()) {
         return nullptr;
     }
@@ -172,9 +172,10 @@ BoundExprPtr Binder::findMultiValue(const Expr& expr, Scope& scope) {
     auto found = multiValueSlots_.find(key);
     if (found == multiValueSlots_.end()) {
         const std::shared_ptr<const TableDef>& flat = complex.flatTable();
+        const std::shared_ptr<Database> ownerDatabase = ownerSource->database;
         const std::string name = ownerSource->name + "." + def.name;
         const size_t index = select.sources.size();
-        addTableSource(flat, name, select);
+        addTableSource(flat, name, select, ownerDatabase);
         const BoundSource& values = select.sources[index];
         auto slotOf = [&](const std::string& columnName) {
             for (size_t c = 0; c < values.columns.size(); ++c) {

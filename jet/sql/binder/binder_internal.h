@@ -44,7 +44,7 @@ private:
     std::unique_ptr<BoundJoin> bindFrom(const TableRef& ref, BoundSelect& select, Scope& scope);
     void addNamedSource(const TableRef& ref, BoundSelect& select);
     void addTableSource(std::shared_ptr<const TableDef> def, const std::string& name,
-                        BoundSelect& select);
+                        BoundSelect& select, std::shared_ptr<Database> linked = nullptr);
     void addDerivedSource(std::shared_ptr<BoundQuery> derived, const std::string& name,
                           BoundSelect& select);
     // A name as a column of a source, else a parameter.

@@ -29,6 +29,8 @@ bool mayOmitValues(const BoundQuery& query) {
     if (query.parts.size() != 1 || query.crosstab || query.rowIdTables.size() != 1) return false;
     const BoundSelect& select = query.parts[0];
     if (!isSingleTableSelect(select) || select.predicate != SelectPredicate::All) return false;
+    // The caller reads omitted values from its own file by row id.
+    if (select.sources[static_cast<size_t>(select.from->source)].database) return false;
     for (const ResultColumn& column : query.columns) {
         if (column.rowIdSlot != 0 || column.baseColumn.empty()) return false;
         // A complex column shows its values, which the row does not hold.

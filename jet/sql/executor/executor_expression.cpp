@@ -102,7 +102,9 @@ const std::vector<ComplexColumnReader*>& ExecContext::outputReaders(const BoundS
             const jet::ColumnDef& column = source.table->columns[c];
             if (column.type != DataType::Complex) break;
             auto& reader = readers_[{source.table.get(), c}];
-            if (!reader) reader = std::make_unique<ComplexColumnReader>(db, *source.table, column);
+            if (!reader)
+                reader = std::make_unique<ComplexColumnReader>(databaseOf(db, source),
+                                                               *source.table, column);
             if (reader->info().kind == ComplexKind::MultiValue) readers[i] = reader.get();
             break;
         }

@@ -188,6 +188,7 @@ private:
     bool offer(const ValueOf& valueOf, RowPointer id, const RowConsumer& consume);
 
     ExecContext& ctx_;
+    Database& db_;  // the file the source's table lives in
     const BoundSelect& select_;
     const BoundSource& source_;
     const BoundExpr* condition_;

@@ -232,14 +232,15 @@ bool indexJoinWorthwhile(ExecContext& ctx, const BoundSelect& select, const Inde
         const Frame frame{&o.values, 0, outer};
         const Value v = ctx.evaluate(*side.outerKey, frame);
         if (v.isNull()) continue;
-        const std::optional<Value> key = seekKeyFor(ctx.db, source, *side.index, side.column, v);
+        const std::optional<Value> key =
+            seekKeyFor(databaseOf(ctx.db, source), source, *side.index, side.column, v);
         if (!key) return false;
         if (sampled < kSample) {
             IndexLookup lookup;
             lookup.index = side.index;
             lookup.column = side.column;
             lookup.equal = *key;
-            matches += countIndexEntries(ctx.db, source, lookup);
+            matches += countIndexEntries(databaseOf(ctx.db, source), source, lookup);
             ++sampled;
         }
     }
@@ -256,14 +257,15 @@ std::vector<Tuple> indexJoin(ExecContext& ctx, const BoundSelect& select, const 
     if (ctx.plan.stats) ++ctx.plan.stats->indexLookups;
     const BoundSource& source = select.sources[side.source];
     const bool preserves = node.type != JoinType::Inner;
-    IndexCursor cursor(ctx.db, source.table, *side.index);
+    Database& db = databaseOf(ctx.db, source);
+    IndexCursor cursor(db, source.table, *side.index);
     std::vector<Tuple> out;
     for (const Tuple& o : outerRows) {
         bool matched = false;
         const Frame outerFrame{&o.values, 0, outer};
         const Value v = ctx.evaluate(*side.outerKey, outerFrame);
         const std::optional<Value> key =
-            v.isNull() ? std::nullopt : seekKeyFor(ctx.db, source, *side.index, side.column, v);
+            v.isNull() ? std::nullopt : seekKeyFor(db, source, *side.index, side.column, v);
         if (key) {
             const std::vector<Value> seekKey{*key};
             for (bool ok = cursor.seek(seekKey); ok && cursor.matches(seekKey);

@@ -38,7 +38,8 @@ std::vector<Tuple> scanSource(ExecContext& ctx, const BoundSelect& select,
     // The index narrows the rows only; the join tests the terms itself.
     AccessRequest request;
     request.byCost = ctx.plan.byCost;
-    const TableAccess access = planTableAccess(ctx.db, select, source, where, request);
+    const TableAccess access =
+        planTableAccess(databaseOf(ctx.db, source), select, source, where, request);
     TableRowReader reader(ctx, select, source, nullptr, nullptr);
     reader.read(access, [&](const Tuple& t) {
         rows.push_back(t);

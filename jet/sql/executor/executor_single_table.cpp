@@ -175,7 +175,12 @@ private:
 TableRowReader::TableRowReader(ExecContext& ctx, const BoundSelect& select,
                                const BoundSource& source, const BoundExpr* condition,
                                const Frame* outer)
-    : ctx_(ctx), select_(select), source_(source), condition_(condition), outer_(outer) {
+    : ctx_(ctx),
+      db_(databaseOf(ctx.db, source)),
+      select_(select),
+      source_(source),
+      condition_(condition),
+      outer_(outer) {
     const ColumnUse* use = ctx.columnUseOf(select);
     for (size_t c = 0; c < source.columns.size(); ++c) {
         const size_t slot = source.columnOffset + c;
@@ -226,7 +231,7 @@ void TableRowReader::read(const TableAccess& access, const RowConsumer& consume)
     switch (access.path) {
         case AccessPath::IndexEqual: {
             count(ctx_, &PlanStats::indexLookups);
-            IndexCursor cursor(ctx_.db, source_.table, *access.lookup->index);
+            IndexCursor cursor(db_, source_.table, *access.lookup->index);
             const std::vector<Value> key{*access.lookup->equal};
             const auto valueOf = [&](size_t c) { return cursor.values()[c]; };
             for (bool ok = cursor.seek(key); ok && cursor.matches(key); ok = cursor.next()) {
@@ -241,7 +246,7 @@ void TableRowReader::read(const TableAccess& access, const RowConsumer& consume)
             const IndexLookup* bounds = !ordered || access.boundedWalk ? &*access.lookup : nullptr;
             const IndexDef& index = ordered ? *access.orderIndex : *bounds->index;
             const size_t leading = ordered ? access.orderColumn : bounds->column;
-            IndexCursor cursor(ctx_.db, source_.table, index);
+            IndexCursor cursor(db_, source_.table, index);
             const auto valueOf = [&](size_t c) { return cursor.values()[c]; };
             bool ok = bounds && bounds->lower ? cursor.seek({*bounds->lower}) : cursor.first();
             for (; ok; ok = cursor.next()) {
@@ -255,7 +260,7 @@ void TableRowReader::read(const TableAccess& access, const RowConsumer& consume)
         }
         case AccessPath::Scan: {
             count(ctx_, &PlanStats::tableScans);
-            TableScan scan(ctx_.db, source_.table);
+            TableScan scan(db_, source_.table);
             const auto valueOf = [&](size_t c) { return scan.value(c); };
             while (scan.next()) {
                 if (!offer(valueOf, scan.rowId(), consume)) return;
@@ -286,7 +291,8 @@ std::vector<OrderedRow> runSingleTable(ExecContext& ctx, const BoundSelect& sele
     request.indexOrder = ctx.plan.indexOrder;
     request.orderedLimit = run.orderedLimit;
     request.byCost = ctx.plan.byCost;
-    const TableAccess access = planTableAccess(ctx.db, select, source, select.where.get(), request);
+    const TableAccess access =
+        planTableAccess(databaseOf(ctx.db, source), select, source, select.where.get(), request);
     preordered = access.path == AccessPath::IndexOrder;
 
     RowSink sink(ctx, select, source, run, preordered);
@@ -321,7 +327,8 @@ std::vector<Tuple> groupSingleTable(ExecContext& ctx, const BoundSelect& select,
     const BoundSource& source = select.sources[static_cast<size_t>(select.from->source)];
     AccessRequest request;
     request.byCost = ctx.plan.byCost;
-    const TableAccess access = planTableAccess(ctx.db, select, source, select.where.get(), request);
+    const TableAccess access =
+        planTableAccess(databaseOf(ctx.db, source), select, source, select.where.get(), request);
     Grouper grouper(ctx, select, outer);
     TableRowReader reader(ctx, select, source, select.where.get(), outer);
     reader.read(access, [&](const Tuple& t) {

@@ -135,9 +135,10 @@ std::optional<int64_t> countWithoutRows(Database& db, const BoundSelect& select)
         if (a.kind != AggregateKind::CountRows) return std::nullopt;
     }
     if (!select.where) return static_cast<int64_t>(source.table->rowCount);
-    const std::optional<IndexLookup> lookup = planIndexLookup(db, source, *select.where);
+    Database& file = databaseOf(db, source);
+    const std::optional<IndexLookup> lookup = planIndexLookup(file, source, *select.where);
     if (!lookup || !lookup->coversWhere) return std::nullopt;
-    return static_cast<int64_t>(countIndexEntries(db, source, *lookup));
+    return static_cast<int64_t>(countIndexEntries(file, source, *lookup));
 }
 
 bool indexJoinPays(const BoundSource& inner, const IndexDef& index, size_t outerRows,
