@@ -1,9 +1,11 @@
 // A SELECT over one base table, read row by row through the path the
 // planner chose (planner.h); no row of all the table's columns is kept.
 //
-// Each row is decoded in two steps: the columns WHERE reads, then, for a
-// row that passes, the other columns the statement reads; columns nobody
-// reads are never decoded. Rows then go to a sink:
+// Each row is decoded in steps: the columns WHERE reads, then, for a row
+// that passes, the other columns the statement reads (for TOP n with a
+// sort, the ORDER BY columns first, and the rest only for a row that can be
+// among the n best); columns nobody reads are never decoded. Rows then go
+// to a sink:
 // - walked in ORDER BY order (an index), rows are kept as they come, and
 //   with TOP n the walk stops after n rows and those that tie with the
 //   last; ties are put back in storage order, as a sort leaves them;
