@@ -105,7 +105,10 @@ const std::vector<ComplexColumnReader*>& ExecContext::outputReaders(const BoundS
             if (!reader)
                 reader = std::make_unique<ComplexColumnReader>(databaseOf(db, source),
                                                                *source.table, column);
-            if (reader->info().kind == ComplexKind::MultiValue) readers[i] = reader.get();
+            const ComplexKind kind = reader->info().kind;
+            if (kind == ComplexKind::MultiValue || kind == ComplexKind::Attachment) {
+                readers[i] = reader.get();
+            }
             break;
         }
     }
@@ -121,10 +124,16 @@ Value ExecContext::outputValue(const BoundSelect& select, size_t i, const Frame&
     Value v = evaluateOutput(*select.outputs[i], frame);
     ComplexColumnReader* reader = outputReaders(select)[i];
     if (!reader || !v.is<int64_t>()) return v;
+    const auto key = static_cast<int32_t>(v.as<int64_t>());
     std::string joined;
-    for (const Value& item : reader->multiValues(static_cast<int32_t>(v.as<int64_t>()))) {
+    auto add = [&](const std::string& text) {
         if (!joined.empty()) joined += "; ";
-        joined += valueText(item);
+        joined += text;
+    };
+    if (reader->info().kind == ComplexKind::Attachment) {
+        for (const Attachment& a : reader->attachments(key, false)) add(a.fileName);
+    } else {
+        for (const Value& item : reader->multiValues(key)) add(valueText(item));
     }
     return Value::text(std::move(joined));
 }

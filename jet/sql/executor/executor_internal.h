@@ -49,9 +49,10 @@ public:
     // zero, a bad argument) gives the error value, and the row stays.
     Value evaluateOutput(const BoundExpr& expr, const Frame& frame);
     // Output `i` of `select` for the row in `frame`: evaluateOutput, and a
-    // multi-value column shows its values joined by "; " (it stores a key).
+    // multi-value column shows its values joined by "; ", an attachment
+    // column its file names (the row stores only a key).
     Value outputValue(const BoundSelect& select, size_t i, const Frame& frame);
-    // Whether output `i` of `select` is a multi-value column shown as text.
+    // Whether output `i` of `select` is a complex column shown as text.
     bool showsMultiValues(const BoundSelect& select, size_t i);
     // The value ORDER BY orders a row by: the expression's value, text as the
     // bytes of its key in the database's sort order (the order Access keeps
@@ -85,7 +86,7 @@ private:
 
     std::map<const BoundQuery*, std::shared_ptr<QueryResult>> cache_;
     std::map<const BoundSelect*, ColumnUse> columnUse_;
-    // Per SELECT, the reader of each output that is a multi-value column.
+    // Per SELECT, the reader of each output that is a complex column shown as text.
     std::map<const BoundSelect*, std::vector<ComplexColumnReader*>> outputReaders_;
     std::map<std::pair<const TableDef*, size_t>, std::unique_ptr<ComplexColumnReader>> readers_;
     const std::vector<ComplexColumnReader*>& outputReaders(const BoundSelect& select);
