@@ -123,8 +123,9 @@ void IndexCursor::push(uint32_t pageNumber) {
 std::shared_ptr<const IndexCursor::ParsedPage> IndexCursor::parsePage(uint32_t pageNumber) {
     // Seeks start at the root each time, and a join seeks once per row: the
     // pages near the root are parsed once and shared while their bytes are
-    // the ones parsed (a changed page comes back from the store as a new
-    // object, and the entry holds the old one, so its address is not reused).
+    // the ones parsed (a page changed by a transaction comes back from the
+    // store as another object, and the entry holds the old one, so its
+    // address is not reused).
     struct CachedPage {
         PageRef raw;
         std::shared_ptr<const ParsedPage> parsed;
@@ -134,8 +135,12 @@ std::shared_ptr<const IndexCursor::ParsedPage> IndexCursor::parsePage(uint32_t p
 
     PageStore& pages = db_.pages();
     PageRef raw = pages.page(pageNumber);
+    // Inside a transaction a changed page is one object changed in place,
+    // so nothing read there is kept.
+    const bool cacheable = !pages.inTransaction();
     const auto key = std::make_pair(static_cast<const PageStore*>(&pages), pageNumber);
-    if (auto found = cache.find(key); found != cache.end() && found->second.raw == raw) {
+    if (auto found = cache.find(key);
+        cacheable && found != cache.end() && found->second.raw == raw) {
         return found->second.parsed;
     }
     auto parsed = std::make_shared<ParsedPage>();
@@ -153,8 +158,10 @@ std::shared_ptr<const IndexCursor::ParsedPage> IndexCursor::parsePage(uint32_t p
             parsed->children.push_back(tail);
         }
         // Leaves are read once per walk; only the pages above them are kept.
-        if (cache.size() >= kCachedPages) cache.clear();
-        cache[key] = CachedPage{raw, parsed};
+        if (cacheable) {
+            if (cache.size() >= kCachedPages) cache.clear();
+            cache[key] = CachedPage{raw, parsed};
+        }
     }
     return parsed;
 }
