@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace jet {
@@ -44,6 +45,26 @@ struct IndexPage {
 
 // Parses one raw page of `page.size()` bytes (2048 for Jet 3, 4096 otherwise).
 IndexPage parseIndexPage(std::span<const uint8_t> page, bool jet3);
+
+// A page's header and where its entries lie, without the entries built: a
+// search decodes only the entries it stops on (a seek in a leaf of a few
+// hundred entries needs one). Refers to the page's bytes, which must
+// outlive it. The header and the entry bounds are checked as parseIndexPage
+// checks them; the order of entries is checked as they are built.
+struct IndexPageView {
+    IndexPage header;                               // entries left empty
+    std::span<const uint8_t> area;                  // the bytes after the entry mask
+    std::span<const uint8_t> prefix;                // shared by every entry after the first
+    std::vector<std::pair<size_t, size_t>> bounds;  // each entry's start and length in `area`
+};
+IndexPageView viewIndexPage(std::span<const uint8_t> page, bool jet3);
+// The number of the first entry whose key bytes are not before `key`
+// (bounds.size() when every one is).
+size_t firstEntryNotBefore(const IndexPageView& view, std::span<const uint8_t> key);
+// Builds entries [first, first + count) (fewer at the end of the page) onto
+// `out`, checking that each follows the one before it in `out` from this call.
+void appendIndexEntries(const IndexPageView& view, size_t first, size_t count,
+                        std::vector<IndexEntry>& out);
 
 // Orders entries as the index does: key bytes unsigned-lexicographically,
 // then data page, then row.

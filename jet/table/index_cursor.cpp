@@ -92,7 +92,7 @@ void IndexCursor::corrupt(uint32_t pageNumber, const std::string& what) const {
                  std::to_string(pageNumber) + ": " + what);
 }
 
-void IndexCursor::push(uint32_t pageNumber) {
+void IndexCursor::push(uint32_t pageNumber, const std::vector<uint8_t>* seekKey) {
     PageStore& pages = db_.pages();
     if (pageNumber == 0 || pageNumber >= pages.pageCount()) {
         corrupt(pageNumber, "the page is not in the file");
@@ -109,7 +109,7 @@ void IndexCursor::push(uint32_t pageNumber) {
 
     Level level;
     level.pageNumber = pageNumber;
-    level.parsed = parsePage(pageNumber);
+    parseInto(level, seekKey);
     if (level.page().tableDefPage != def_->tdefPage) {
         corrupt(pageNumber, "the page belongs to the table on page " +
                                 std::to_string(level.page().tableDefPage));
@@ -120,7 +120,7 @@ void IndexCursor::push(uint32_t pageNumber) {
     path_.push_back(std::move(level));
 }
 
-std::shared_ptr<const IndexCursor::ParsedPage> IndexCursor::parsePage(uint32_t pageNumber) {
+void IndexCursor::parseInto(Level& level, const std::vector<uint8_t>* seekKey) {
     // Seeks start at the root each time, and a join seeks once per row: the
     // pages near the root are parsed once and shared while their bytes are
     // the ones parsed (a page changed by a transaction comes back from the
@@ -133,6 +133,7 @@ std::shared_ptr<const IndexCursor::ParsedPage> IndexCursor::parsePage(uint32_t p
     constexpr size_t kCachedPages = 256;
     thread_local std::map<std::pair<const PageStore*, uint32_t>, CachedPage> cache;
 
+    const uint32_t pageNumber = level.pageNumber;
     PageStore& pages = db_.pages();
     PageRef raw = pages.page(pageNumber);
     // Inside a transaction a changed page is one object changed in place,
@@ -141,11 +142,35 @@ std::shared_ptr<const IndexCursor::ParsedPage> IndexCursor::parsePage(uint32_t p
     const auto key = std::make_pair(static_cast<const PageStore*>(&pages), pageNumber);
     if (auto found = cache.find(key);
         cacheable && found != cache.end() && found->second.raw == raw) {
-        return found->second.parsed;
+        level.parsed = found->second.parsed;
+        return;
+    }
+    IndexPageView view;
+    try {
+        view = viewIndexPage(*raw, isJet3(db_.version()));
+    } catch (const Error& e) {
+        if (e.code() != ErrorCode::Corrupt) throw;
+        corrupt(pageNumber, e.what());
+    }
+    if (view.header.leaf && seekKey) {
+        // A seek needs the entry it stops on and usually a few after it.
+        auto batches = std::make_shared<LeafBatches>();
+        batches->raw = raw;
+        batches->view = std::move(view);
+        batches->nextEntry = firstEntryNotBefore(batches->view, *seekKey);
+        batches->batchSize = 8;
+        auto none = std::make_shared<ParsedPage>();
+        none->page = batches->view.header;
+        level.parsed = std::move(none);
+        level.batches = std::move(batches);
+        nextBatch(level);
+        return;
     }
     auto parsed = std::make_shared<ParsedPage>();
     try {
-        parsed->page = parseIndexPage(*raw, isJet3(db_.version()));
+        parsed->page = view.header;
+        parsed->page.entries.reserve(view.bounds.size());
+        appendIndexEntries(view, 0, view.bounds.size(), parsed->page.entries);
     } catch (const Error& e) {
         if (e.code() != ErrorCode::Corrupt) throw;
         corrupt(pageNumber, e.what());
@@ -163,7 +188,30 @@ std::shared_ptr<const IndexCursor::ParsedPage> IndexCursor::parsePage(uint32_t p
             cache[key] = CachedPage{raw, parsed};
         }
     }
-    return parsed;
+    level.parsed = std::move(parsed);
+}
+
+bool IndexCursor::nextBatch(Level& level) {
+    LeafBatches& batches = *level.batches;
+    if (batches.nextEntry >= batches.view.bounds.size()) return false;
+    auto parsed = std::make_shared<ParsedPage>();
+    parsed->page = batches.view.header;
+    try {
+        appendIndexEntries(batches.view, batches.nextEntry, batches.batchSize,
+                           parsed->page.entries);
+    } catch (const Error& e) {
+        if (e.code() != ErrorCode::Corrupt) throw;
+        corrupt(level.pageNumber, e.what());
+    }
+    batches.nextEntry += parsed->page.entries.size();
+    // A walk that goes on is likely to go on further.
+    batches.batchSize = std::min<size_t>(batches.batchSize * 4, 1024);
+    // The first entry of a batch must follow the last of the one before,
+    // as across pages.
+    if (!level.parsed->page.entries.empty()) previous_ = level.parsed->page.entries.back();
+    level.parsed = std::move(parsed);
+    level.position = 0;
+    return true;
 }
 
 void IndexCursor::descendLeftmost(uint32_t pageNumber) {
@@ -196,6 +244,7 @@ bool IndexCursor::settle() {
     while (!path_.empty()) {
         Level& leaf = path_.back();
         if (leaf.position >= leaf.page().entries.size()) {
+            if (leaf.batches && nextBatch(leaf)) continue;
             if (!moveToNextLeaf()) break;
             continue;
         }
@@ -239,8 +288,10 @@ bool IndexCursor::seek(const std::vector<Value>& key) {
     reset();
     uint32_t pageNumber = rootPage_;
     for (;;) {
-        push(pageNumber);
+        push(pageNumber, &target);
         Level& level = path_.back();
+        // A leaf built in batches starts at the entry sought.
+        if (level.batches) break;
         const auto& entries = level.page().entries;
         // Intermediate entries hold the last entry of their child: the first
         // child whose last key is not before the target holds the first entry

@@ -132,17 +132,32 @@ private:
         IndexPage page;
         std::vector<uint32_t> children;
     };
+    // A leaf reached by a seek is built a batch of entries at a time, from
+    // the entry the seek stops on: `parsed` holds the batch, `nextEntry` the
+    // page's first entry after it.
+    struct LeafBatches {
+        PageRef raw;  // the bytes `view` refers to
+        IndexPageView view;
+        size_t nextEntry = 0;
+        size_t batchSize = 0;
+    };
     struct Level {
         uint32_t pageNumber = 0;
         std::shared_ptr<const ParsedPage> parsed;
         size_t position = 0;
+        std::shared_ptr<LeafBatches> batches;  // a leaf built in batches; null otherwise
         const IndexPage& page() const { return parsed->page; }
         const std::vector<uint32_t>& children() const { return parsed->children; }
     };
-    std::shared_ptr<const ParsedPage> parsePage(uint32_t pageNumber);
+    // The page parsed whole (shared while its bytes stay the same), or, for
+    // a leaf when `seekKey` is given, from the first entry not before it.
+    void parseInto(Level& level, const std::vector<uint8_t>* seekKey);
+    // Builds the next batch of a leaf built in batches; false when the page
+    // has no more entries.
+    bool nextBatch(Level& level);
 
     void reset();
-    void push(uint32_t pageNumber);
+    void push(uint32_t pageNumber, const std::vector<uint8_t>* seekKey = nullptr);
     void descendLeftmost(uint32_t pageNumber);
     bool settle();
     bool moveToNextLeaf();

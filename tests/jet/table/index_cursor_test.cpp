@@ -253,6 +253,37 @@ TEST_P(IndexCursorFixtureTest, SeekFindsTheFirstEntryNotBeforeTheKey) {
     EXPECT_GT(beyond, 0u);
 }
 
+// After a seek the walk goes on through the rest of the index exactly as a
+// walk from the start does: past the entries built with the seek, across
+// leaves, to the end.
+TEST_P(IndexCursorFixtureTest, WalkAfterASeekGoesOnInKeyOrder) {
+    const IndexFixture& c = GetParam();
+    auto db = Database::open(testing_support::fixture(c.file));
+    size_t steps = 0;
+    forEachIndex(*db, [&](const std::shared_ptr<const TableDef>& def, const IndexDef& index) {
+        SCOPED_TRACE(def->name + "." + index.name);
+        IndexCursor cursor(*db, def, index);
+        const std::vector<WalkedEntry> entries = walk(cursor);
+        for (size_t i = 0; i < entries.size(); i += 13) {
+            if (!tryEncode(cursor, entries[i].values)) return;
+            ASSERT_TRUE(cursor.seek(entries[i].values));
+            // The seek stops on the first of the entries with this key.
+            size_t j = i;
+            while (j > 0 && entries[j - 1].key == entries[i].key) --j;
+            const size_t end = std::min(entries.size(), j + 1500);
+            for (; j < end; ++j, ++steps) {
+                ASSERT_FALSE(cursor.atEnd()) << "entry " << j;
+                ASSERT_EQ(rowText(cursor.rowId()), rowText(entries[j].row)) << "entry " << j;
+                cursor.next();
+            }
+            if (end == entries.size()) {
+                EXPECT_TRUE(cursor.atEnd());
+            }
+        }
+    });
+    EXPECT_GT(steps, 0u);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     AccessFiles, IndexCursorFixtureTest,
     ::testing::Values(IndexFixture{"V1997/indexTestV1997.mdb", 19, 216},
