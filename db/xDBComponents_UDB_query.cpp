@@ -289,6 +289,23 @@ void TCustomQueryUDB::MoveBy(long distance) {
     scroll([this, distance] { recordset_.moveBy(distance); });
 }
 
+void TCustomQueryUDB::SetRecNo(size_t recNo) {
+    requireOpen();
+    const size_t count = recordset_.recordCount();
+    if (count == 0) return;
+    const size_t target = std::clamp<size_t>(recNo, 1, count);
+    if (recordset_.recNo() == target) return;
+    scroll([this, target] {
+        if (recordset_.recNo() == 0) recordset_.first();
+        recordset_.moveBy(static_cast<long>(target) - static_cast<long>(recordset_.recNo()));
+    });
+}
+
+const jet::Value& TCustomQueryUDB::RecordValue(size_t position, size_t field) const {
+    requireOpen();
+    return recordset_.valueAt(position, field);
+}
+
 bool TCustomQueryUDB::Locate(const QString& fields, const std::vector<jet::Value>& values,
                              const jet::LocateOptions& options) {
     bool found = false;

@@ -179,6 +179,14 @@ public:
     void Next();
     void Prior();
     void MoveBy(long distance);
+    // Makes the record at 1-based `recNo` current (clamped to the records);
+    // nothing happens when it already is.
+    void SetRecNo(size_t recNo);
+    // The value of field `field` of the record at 0-based `position`, in the
+    // current order and filter, without moving there and without events (a
+    // grid reads the rows it shows this way). Throws jet::Error for a
+    // position or field outside the result. Valid until the next call.
+    const jet::Value& RecordValue(size_t position, size_t field) const;
     // Goes to the first record (in the current order) whose fields, named in
     // `fields` joined by ";", hold `values`; false and no move when none.
     bool Locate(const QString& fields, const std::vector<jet::Value>& values,
