@@ -177,15 +177,17 @@ std::optional<QDate> ParseFilterDate(const QString& text) {
     static const QRegularExpression shape(QStringLiteral("^\\d+\\D+\\d+\\D+\\d+$"));
     if (!shape.match(t).hasMatch()) return std::nullopt;
     const QLocale locale;
-    for (QLocale::FormatType form : {QLocale::ShortFormat, QLocale::LongFormat}) {
+    // The short form as the grid shows it (four-digit year), then as the
+    // locale writes it (two-digit years read as 19xx by Qt are moved into
+    // this century's window), then the long form.
+    QString shortForm = locale.dateFormat(QLocale::ShortFormat);
+    QString fourDigits = shortForm;
+    if (!fourDigits.contains(QStringLiteral("yyyy"))) fourDigits.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
+    for (const QString& form : {fourDigits, shortForm, locale.dateFormat(QLocale::LongFormat)}) {
         QDate date = locale.toDate(t, form);
-        if (date.isValid()) {
-            // Two-digit years of the short form are read in 1900..1999;
-            // the user means the current century's window.
-            if (date.year() < 1930 && !t.contains(QString::number(date.year())))
-                date = date.addYears(100);
-            return date;
-        }
+        if (!date.isValid()) continue;
+        if (!form.contains(QStringLiteral("yyyy")) && date.year() < 1930) date = date.addYears(100);
+        return date;
     }
     const QDate iso = QDate::fromString(t, QStringLiteral("yyyy-M-d"));
     if (iso.isValid()) return iso;
