@@ -1,0 +1,72 @@
+// Copy: the quoting of values, CopyAllData and the cell copy compared with
+// the clipboard.
+#include <QClipboard>
+
+#include "grid/xDBGrid_copy.h"
+#include "grid_test_support.h"
+
+using namespace grid_test;
+
+namespace {
+
+TEST(CopyQuotingTest, ValuesThatWouldSplitACellAreQuoted) {
+    struct Case {
+        const char* value;
+        const char* copied;
+    };
+    const Case cases[] = {
+        {"plain", "plain"},
+        {" \"hi\"", "\" \"\"hi\"\"\""},
+        {"a\r\nb", "\"a\nb\""},
+        {"a\rb", "\"a\nb\""},  // a lone CR would end the line on paste
+        {"a\nb", "\"a\nb\""},
+        {"a\tb", "\"a\tb\""},
+        {"", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(QuoteCopyValue(c.value), c.copied) << c.value;
+    EXPECT_EQ(CopyLine({"1", "x\ty", ""}), "1\t\"x\ty\"\t\r\n");
+}
+
+const std::vector<ColumnDef> kColumns = {{"Id", Long}, {"Name", Text}, {"Note", Memo}, {"Ok", Bool}};
+
+TEST(GridCopyTest, CopyAllDataTakesTheViewInGridOrderWithTitles) {
+    GridOnTable t(kColumns, {{I(1), T("a\"b"), T("line1\r\nline2"), B(true)},
+                             {I(2), N(), T("x"), B(false)},
+                             {I(3), T("c"), N(), B(false)}});
+    TxDBGrid& grid = t.grid;
+    EXPECT_EQ(grid.CopyAllData(true, false),
+              "Id\tName\tNote\tOk\r\n"
+              "1\t\"a\"\"b\"\t\"line1\nline2\"\tTrue\r\n"
+              "2\t\tx\tFalse\r\n"
+              "3\tc\t\tFalse\r\n");
+    EXPECT_EQ(QApplication::clipboard()->text(), grid.CopyAllData(true, false));
+
+    // Moved and hidden columns: the grid's order, hidden ones only when asked;
+    // a filtered view copies only its records.
+    grid.gridHeader()->moveSection(2, 0);
+    grid.gridHeader()->hideSection(3);
+    grid.SetColumnTextFilter(1, "c");
+    EXPECT_EQ(grid.CopyAllData(true, false), "Note\tId\tName\r\n\t3\tc\r\n");
+    EXPECT_EQ(grid.CopyAllData(false, true), "\t3\tc\tFalse\r\n");
+    EXPECT_EQ(grid.CopyFieldsData({"name", "ID"}, true), "Id\tName\r\n3\tc\r\n");
+}
+
+TEST(GridCopyTest, AnEmptyViewCopiesOnlyTheTitleLine) {
+    GridOnTable t(kColumns, {});
+    EXPECT_EQ(t.grid.CopyAllData(true, false), "Id\tName\tNote\tOk\r\n");
+}
+
+TEST(GridCopyTest, CtrlCCopiesTheCurrentCell) {
+    GridOnTable t(kColumns, {{I(1), T("first"), T("a\nb"), B(true)}, {I(2), T("second"), N(), B(false)}});
+    TxDBGrid& grid = t.grid;
+    grid.setFocus();
+    grid.setCurrentIndex(grid.gridModel()->index(1, 1));
+    QTest::keyClick(&grid, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "second");
+    // A memo with a line break goes quoted, so that a paste keeps it one cell.
+    grid.setCurrentIndex(grid.gridModel()->index(0, 2));
+    QTest::keyClick(&grid, Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "\"a\nb\"");
+}
+
+}  // namespace
