@@ -64,7 +64,14 @@ TxDBGrid::TxDBGrid(QWidget* parent) : QTableView(parent) {
     searchHint_->hide();
 }
 
-TxDBGrid::~TxDBGrid() = default;
+TxDBGrid::~TxDBGrid() {
+    // The editor loses the focus while the widgets go; the grid must not
+    // hear of it any more.
+    filterCombo_->blockSignals(true);
+    filterTimer_->stop();
+    searchTimer_->stop();
+    model_->setDataSet(nullptr);
+}
 
 void TxDBGrid::SetDataSet(TCustomQueryUDB* dataSet) {
     closeFilterEdit(false);
