@@ -184,6 +184,13 @@ void TxDBGrid::focusOutEvent(QFocusEvent* event) {
     QTableView::focusOutEvent(event);
 }
 
+void TxDBGrid::mousePressEvent(QMouseEvent* event) {
+    // A click into the data leaves the bar's editor, as moving the focus does.
+    closeFilterEdit(true);
+    resetSearch();
+    QTableView::mousePressEvent(event);
+}
+
 void TxDBGrid::keyPressEvent(QKeyEvent* event) {
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
     if ((event->key() == Qt::Key_C && mods == Qt::ControlModifier) ||

@@ -76,7 +76,7 @@ public:
     TColumnWidth ColumnWidthAfterDblClick = cwDataLabelWidth;
     QColor ColorActiveRow;
     QColor FontColorFiltered = QColor(0, 0, 128);
-    QStringList FieldsAsBoolean;
+    // FieldsAsBoolean lives in the model (gridModel()->FieldsAsBoolean).
     QStringList FieldsFilterButton;
     QStringList FieldsFilterMapping;  // FIELD=OTHER
     QStringList FieldsFixedColumnWidth;
@@ -171,6 +171,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     friend class TxDBGridHeader;

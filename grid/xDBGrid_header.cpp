@@ -158,6 +158,7 @@ void TxDBGridHeader::paintSection(QPainter* painter, const QRect& rect, int logi
                                       : palette().color(QPalette::Base);
         painter->fillRect(bar, background);
         painter->setPen(QColor(150, 150, 150));
+        painter->setBrush(Qt::NoBrush);
         painter->drawRect(bar.adjusted(0, 0, -1, -1));
         QRect text = bar.adjusted(3, 0, -3, 0);
         const QRect clear = local(barClearRect(logicalIndex));

@@ -55,11 +55,20 @@ std::optional<TQueryField> TxDBGridModel::field(int column) const {
     return dataSet_->Fields(size_t(column));
 }
 
+std::optional<QString> TxDBGridModel::booleanTrueText(const QString& fieldName) const {
+    for (const QString& entry : FieldsAsBoolean) {
+        if (entry.section(u'=', 0, 0).trimmed().compare(fieldName, Qt::CaseInsensitive) != 0) continue;
+        const QString texts = entry.contains(u'=') ? entry.section(u'=', 1) : QStringLiteral("1;0");
+        return texts.section(u';', 0, 0);
+    }
+    return std::nullopt;
+}
+
 TxDBGridModel::CellKind TxDBGridModel::cellKind(int column) const {
     const std::optional<TQueryField> f = field(column);
     if (!f) return ckText;
     if (options_.Editors.BoolGlyphs &&
-        (f->DataType() == db::DataType::Boolean || FieldsAsBoolean.contains(f->FieldName().toUpper())))
+        (f->DataType() == db::DataType::Boolean || booleanTrueText(f->FieldName())))
         return ckBoolean;
     const bool longText = options_.Editors.TextAsMemoSize > 0 && f->DataType() == db::DataType::Text &&
                           f->Size() > options_.Editors.TextAsMemoSize;
@@ -122,12 +131,7 @@ QVariant TxDBGridModel::data(const QModelIndex& index, int role) const {
         if (f->DataType() == db::DataType::Boolean) {
             checked = cellVariant(row, column).toBool();
         } else {
-            // FieldsAsBoolean entries: NAME=TrueText;FalseText (default "1;0").
-            QString trueText = QStringLiteral("1");
-            for (const QString& entry : FieldsAsBoolean)
-                if (entry.section(u'=', 0, 0).compare(f->FieldName(), Qt::CaseInsensitive) == 0 &&
-                    entry.contains(u'='))
-                    trueText = entry.section(u'=', 1).section(u';', 0, 0);
+            const QString trueText = booleanTrueText(f->FieldName()).value_or(QStringLiteral("1"));
             checked = cellText(row, column).compare(trueText, Qt::CaseInsensitive) == 0;
         }
         return checked ? Qt::Checked : Qt::Unchecked;

@@ -50,9 +50,11 @@ public:
     QColor FontColorFiltered = QColor(0, 0, 128);
     QColor FontColorReadOnly;
     QColor ColorOddRow = QColor(192, 220, 192);
-    // Field names (upper case) drawn as check boxes besides Boolean fields,
-    // with their true text.
+    // Fields drawn as check boxes besides Boolean fields: entries of field
+    // name, "=", true text, ";", false text (default "1;0").
     QStringList FieldsAsBoolean;
+    // The true text of a field listed there; nothing when it is not listed.
+    std::optional<QString> booleanTrueText(const QString& fieldName) const;
 
 signals:
     void currentRecordMoved();

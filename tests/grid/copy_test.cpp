@@ -51,6 +51,26 @@ TEST(GridCopyTest, CopyAllDataTakesTheViewInGridOrderWithTitles) {
     EXPECT_EQ(grid.CopyFieldsData({"name", "ID"}, true), "Id\tName\r\n3\tc\r\n");
 }
 
+TEST(GridCellTest, BooleansAreCheckBoxesAndMemosGlyphs) {
+    GridOnTable t(kColumns, {{I(1), T("a"), T("memo text"), B(true)}, {I(2), N(), N(), B(false)}});
+    TxDBGridModel* model = t.grid.gridModel();
+    EXPECT_EQ(model->data(model->index(0, 3), Qt::CheckStateRole).toInt(), Qt::Checked);
+    EXPECT_EQ(model->data(model->index(1, 3), Qt::CheckStateRole).toInt(), Qt::Unchecked);
+    EXPECT_EQ(model->data(model->index(0, 3), Qt::DisplayRole).toString(), "");
+    EXPECT_EQ(model->data(model->index(0, 2), TxDBGridModel::CellKindRole).toInt(), TxDBGridModel::ckMemo);
+    // A memo shown as a glyph has no text in the cell, but copies its text.
+    EXPECT_EQ(model->data(model->index(0, 2), Qt::DisplayRole).toString(), "");
+    EXPECT_EQ(model->cellText(0, 2), "memo text");
+    t.grid.OptionsEx2.Editors.Memo = obtContent;
+    EXPECT_EQ(model->data(model->index(0, 2), Qt::DisplayRole).toString(), "memo text");
+    // A text field listed in FieldsAsBoolean is a check box ticked by its
+    // true text in any letter case.
+    model->FieldsAsBoolean = {"name=A;b"};
+    EXPECT_EQ(model->data(model->index(0, 1), TxDBGridModel::CellKindRole).toInt(), TxDBGridModel::ckBoolean);
+    EXPECT_EQ(model->data(model->index(0, 1), Qt::CheckStateRole).toInt(), Qt::Checked);
+    EXPECT_EQ(model->data(model->index(1, 1), Qt::CheckStateRole).toInt(), Qt::Unchecked);
+}
+
 TEST(GridCopyTest, AnEmptyViewCopiesOnlyTheTitleLine) {
     GridOnTable t(kColumns, {});
     EXPECT_EQ(t.grid.CopyAllData(true, false), "Id\tName\tNote\tOk\r\n");

@@ -3,6 +3,7 @@
 // once.
 #include <QLineEdit>
 
+#include "db/xdbtool_dataset.h"
 #include "grid/xDBGrid_filter_combo.h"
 #include "grid_test_support.h"
 
@@ -122,6 +123,27 @@ TEST_F(FilterBarTest, ResetFilterForgetsEveryColumn) {
     EXPECT_EQ(ids(), "1,2,3,4");
     EXPECT_EQ(grid.ColumnBarText(1), "");
     EXPECT_EQ(grid.FilteredFieldNames(), "");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FilterBarTest, FilterBySelectedCellFiltersOnTheCurrentValue) {
+    EXPECT_EQ(GetDataSetOf(&grid), &t.query);
+    EXPECT_EQ(GetDataSetOf(nullptr), nullptr);
+    EXPECT_FALSE(FilterBySelectedCell(nullptr, fsReplace));
+    grid.setCurrentIndex(grid.gridModel()->index(1, 2));  // banana, 50
+    ASSERT_TRUE(FilterBySelectedCell(&grid, fsReplace));
+    EXPECT_EQ(ids(), "2");
+    // The grid hears of a filter set from outside: the funnel glyph follows.
+    grid.RefreshFilteredFieldNames();
+    EXPECT_TRUE(grid.ColumnFiltered(2));
+    grid.setCurrentIndex(grid.gridModel()->index(0, 1));
+    t.query.SetFilterEx(QString(), false);
+    grid.setCurrentIndex(grid.gridModel()->index(3, 1));  // apricot
+    ASSERT_TRUE(FilterBySelectedCell(&grid, fsReplace));
+    EXPECT_EQ(ids(), "4");
 }
 
 }  // namespace
