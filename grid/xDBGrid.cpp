@@ -1,5 +1,6 @@
 #include "grid/xDBGrid.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
@@ -62,6 +63,13 @@ TxDBGrid::TxDBGrid(QWidget* parent) : QTableView(parent) {
     hintPalette.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::ToolTipText));
     searchHint_->setPalette(hintPalette);
     searchHint_->hide();
+
+    // The top-left cell is the grid's own button, not "select all".
+    if (auto* corner = findChild<QAbstractButton*>()) {
+        corner->disconnect();
+        connect(corner, &QAbstractButton::clicked, this, &TxDBGrid::TitleExClick);
+        corner->installEventFilter(this);
+    }
 }
 
 TxDBGrid::~TxDBGrid() {
@@ -204,6 +212,37 @@ void TxDBGrid::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+QString TxDBGrid::RecordCountHint() const {
+    if (!IsActive()) return {};
+    QString hint = QStringLiteral("Total count of records: %1").arg(DataSet()->RecordCount());
+    if (IsFiltered()) hint += QStringLiteral("\nFilter condition:\n") + DataSet()->Filter();
+    return hint;
+}
+
+void TxDBGrid::TitleExClick() {
+    if (!IsActive()) return;
+    if (OptionsEx2.Filters.TextBar) {
+        if (IsFiltered()) {
+            lastFilterText_ = DataSet()->Filter();
+            ResetFilter();
+        } else if (!lastFilterText_.isEmpty() && ApplyFilter(DataSet(), lastFilterText_, true)) {
+            FilterChangedNotification();
+        }
+    }
+    QToolTip::showText(mapToGlobal(QPoint(4, 4)), RecordCountHint(), this);
+}
+
+bool TxDBGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ToolTip && qobject_cast<QAbstractButton*>(watched) &&
+        OptionsEx2.FixedCell.TitleExBtnHintRecCount) {
+        QString hint = RecordCountHint();
+        if (IsFiltered() && OptionsEx2.Filters.TextBar) hint += QStringLiteral("\n\nClick: Clear current filter");
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), hint, this);
+        return true;
+    }
+    return QTableView::eventFilter(watched, event);
 }
 
 TCustomQueryUDB* GetDataSetOf(const TxDBGrid* grid) {

@@ -157,6 +157,14 @@ public:
     QString GetTextFilterLikeChar() const;
     QString GetTextFilterLikeOperator() const;
 
+    // ---- The top-left cell ----
+    // "Total count of records: %d", with the filter text when filtered.
+    QString RecordCountHint() const;
+    // A push of the top-left cell: the record-count hint at once; with the
+    // text filter bar, the filter switched: reset when filtered, else the
+    // last filter text applied again.
+    void TitleExClick();
+
     // ---- Incremental search ----
     QString SearchText() const { return searchText_; }
     QLabel* SearchHint() const { return searchHint_; }
@@ -172,6 +180,7 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void focusOutEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend class TxDBGridHeader;
@@ -217,6 +226,7 @@ private:
     QTimer* filterTimer_ = nullptr;
     TxDBGridFilterForm* filterForm_ = nullptr;
 
+    QString lastFilterText_;
     QString searchText_;
     QTimer* searchTimer_ = nullptr;
     QLabel* searchHint_ = nullptr;

@@ -1,6 +1,7 @@
 // The text filter bar driven as the user does: a click on the bar, typing,
 // the pause that applies the text, Enter, Esc, the "x" box and two bars at
 // once.
+#include <QAbstractButton>
 #include <QLineEdit>
 
 #include "db/xdbtool_dataset.h"
@@ -144,6 +145,22 @@ TEST_F(FilterBarTest, FilterBySelectedCellFiltersOnTheCurrentValue) {
     grid.setCurrentIndex(grid.gridModel()->index(3, 1));  // apricot
     ASSERT_TRUE(FilterBySelectedCell(&grid, fsReplace));
     EXPECT_EQ(ids(), "4");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FilterBarTest, TheTopLeftCellSwitchesTheFilterAndTellsTheCount) {
+    grid.SetColumnTextFilter(1, "ap");
+    EXPECT_EQ(grid.RecordCountHint(), "Total count of records: 2\nFilter condition:\n(Name LIKE '*ap*')");
+    auto* corner = grid.findChild<QAbstractButton*>();
+    ASSERT_NE(corner, nullptr);
+    corner->click();
+    EXPECT_EQ(ids(), "1,2,3,4");
+    EXPECT_EQ(grid.RecordCountHint(), "Total count of records: 4");
+    corner->click();
+    EXPECT_EQ(ids(), "1,4");
 }
 
 }  // namespace
