@@ -50,6 +50,22 @@ TxDBGrid::TxDBGrid(QWidget* parent) : QTableView(parent) {
     });
     connect(filterCombo_, &TxComboBoxExFilter::EscapePressed, this, [this] { closeFilterEdit(false); });
     connect(filterCombo_, &TxComboBoxExFilter::FocusLeft, this, [this] { closeFilterEdit(true); });
+    connect(filterCombo_, &TxComboBoxExFilter::MoveToBar, this, [this](int step) {
+        // The next (or previous) visible filterable column in the grid's
+        // order, wrapping around.
+        const int from = editColumn_;
+        if (from < 0) return;
+        const int count = header_->count();
+        int visual = header_->visualIndex(from);
+        for (int i = 0; i < count; ++i) {
+            visual = (visual + step + count) % count;
+            const int column = header_->logicalIndex(visual);
+            if (column != from && !header_->isSectionHidden(column) && IsColumnFilterable(column, true)) {
+                ShowTextFilter(column);
+                return;
+            }
+        }
+    });
 
     searchTimer_ = new QTimer(this);
     searchTimer_->setSingleShot(true);

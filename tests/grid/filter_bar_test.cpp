@@ -164,3 +164,20 @@ TEST_F(FilterBarTest, TheTopLeftCellSwitchesTheFilterAndTellsTheCount) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FilterBarTest, AltArrowsAndCtrlTabMoveBetweenTheBars) {
+    openBar(1);
+    type("a");
+    QTest::keyClick(grid.FilterCombo()->lineEdit(), Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(grid.FilterEditColumn(), 2);
+    EXPECT_EQ(grid.ColumnBarText(1), "a");  // leaving the bar applied its text
+    EXPECT_EQ(ids(), "1,2,4");
+    QTest::keyClick(grid.FilterCombo(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(grid.FilterEditColumn(), 0);  // wrapped around
+    QTest::keyClick(grid.FilterCombo()->lineEdit(), Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(grid.FilterEditColumn(), 2);
+}
+
+}  // namespace

@@ -75,3 +75,38 @@ TEST(GridWidthTest, DataAndTitleWidthStaysWithinItsBounds) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GridWidthTest, AutoWidthKeepsProportionsAndFillsTheGrid) {
+    GridOnTable t({{"A", Text}, {"B", Text}, {"C", Text}}, {{T("a"), T("b"), T("c")}});
+    TxDBGrid& grid = t.grid;
+    grid.setColumnWidth(0, 50);
+    grid.setColumnWidth(1, 100);
+    grid.setColumnWidth(2, 150);
+    grid.SetColumnWidth(cwAutoWidth);
+    const int a = grid.columnWidth(0), b = grid.columnWidth(1), c = grid.columnWidth(2);
+    EXPECT_NEAR(double(b) / a, 2.0, 0.05);
+    EXPECT_NEAR(double(c) / a, 3.0, 0.05);
+    EXPECT_NEAR(a + b + c, grid.viewport()->width() - 2, 3);
+    // The mode stays and follows the grid's width.
+    EXPECT_EQ(grid.ColumnWidth(), cwAutoWidth);
+    grid.resize(600, 400);
+    QApplication::processEvents();
+    EXPECT_NEAR(grid.columnWidth(0) + grid.columnWidth(1) + grid.columnWidth(2), grid.viewport()->width() - 2, 3);
+    // Same width: equal columns, never below the minimum.
+    grid.SetColumnWidth(cwSameWidth);
+    EXPECT_EQ(grid.columnWidth(0), grid.columnWidth(2));
+    EXPECT_GE(grid.columnWidth(0), 40);
+}
+
+TEST(GridWidthTest, ADoubleClickOnATitleBorderFitsTheColumnToItsData) {
+    GridOnTable t({{"Id", Long}, {"Name", Text}}, {{I(1), T("a rather long name for a narrow column")}});
+    TxDBGrid& grid = t.grid;
+    grid.setColumnWidth(1, 30);
+    emit grid.gridHeader()->sectionHandleDoubleClicked(1);
+    EXPECT_GT(grid.columnWidth(1), 150);
+    EXPECT_LE(grid.columnWidth(1), 200);
+}
+
+}  // namespace
