@@ -8,6 +8,7 @@
 #include <QWindowStateChangeEvent>
 
 #include "app/program_grid.h"
+#include "settings/settings_file.h"
 #include "db/xDBComponents_UDB_query.h"
 #include "db/xdbtool.h"
 #include "grid/xDBGrid.h"
@@ -24,8 +25,9 @@ QPushButton* bandButton(const QString& caption, const char* name, QWidget* paren
 
 }  // namespace
 
-TDta::TDta(TCustomConnectionUDB* connection, TxDBGridCustomSorter* sorter, QWidget* parent)
-    : QWidget(parent, Qt::Window), qData(std::make_unique<TQueryUDB>()) {
+TDta::TDta(TCustomConnectionUDB* connection, TxDBGridCustomSorter* sorter, SettingsFile* settings,
+           QWidget* parent)
+    : QWidget(parent, Qt::Window), qData(std::make_unique<TQueryUDB>()), settings_(settings) {
     setObjectName(QStringLiteral("Dta"));
     setAttribute(Qt::WA_DeleteOnClose);
     QFont tahoma(QStringLiteral("Tahoma"));
@@ -71,9 +73,11 @@ TDta::TDta(TCustomConnectionUDB* connection, TxDBGridCustomSorter* sorter, QWidg
     layout->addWidget(grData, 1);
     layout->addWidget(DBNavigator1);
     connect(btCopy, &QPushButton::clicked, this, &TDta::btCopyClick);
+    readBounds();
 }
 
 TDta::~TDta() {
+    saveBounds();
     grData->SetDataSet(nullptr);
     DBNavigator1->SetDataSet(nullptr);
 }
@@ -121,4 +125,33 @@ void TDta::changeEvent(QEvent* event) {
         setWindowState(windowState() & ~Qt::WindowMinimized);
         QTimer::singleShot(0, this, &QWidget::hide);
     }
+}
+
+QString TDta::xDBGridsPropSave1GetKeyString(const QObject* component) const {
+    return QStringLiteral("DataForm.") + (component ? component->objectName() : QString());
+}
+
+namespace {
+
+const QString kBounds = QStringLiteral("Dta_XY");
+
+}  // namespace
+
+void TDta::readBounds() {
+    if (!settings_ || !settings_->sectionExists(kBounds)) return;
+    const QRect current = geometry();
+    const int left = settings_->readInteger(kBounds, QStringLiteral("Left"), current.left());
+    const int top = settings_->readInteger(kBounds, QStringLiteral("Top"), current.top());
+    const int width = settings_->readInteger(kBounds, QStringLiteral("Width"), current.width());
+    const int height = settings_->readInteger(kBounds, QStringLiteral("Height"), current.height());
+    setGeometry(left, top, std::max(width, minimumWidth()), std::max(height, minimumHeight()));
+}
+
+void TDta::saveBounds() const {
+    if (!settings_) return;
+    const QRect bounds = geometry();
+    settings_->writeInteger(kBounds, QStringLiteral("Left"), bounds.left());
+    settings_->writeInteger(kBounds, QStringLiteral("Top"), bounds.top());
+    settings_->writeInteger(kBounds, QStringLiteral("Width"), bounds.width());
+    settings_->writeInteger(kBounds, QStringLiteral("Height"), bounds.height());
 }

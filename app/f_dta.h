@@ -10,12 +10,16 @@
 //   as db::Error; the window stays with an empty grid.
 // - CheckSameData compares the shown name without regard to letter case.
 // - Minimising hides the window; closing destroys it.
+// - With a settings file the window starts where the last data window was
+//   and stores its bounds under "Dta_XY" when it goes; the grid settings of
+//   every data window share the one section "DataForm.grData".
 #pragma once
 
 #include <QWidget>
 #include <memory>
 
 class QPushButton;
+class SettingsFile;
 class TCustomConnectionUDB;
 class TQueryUDB;
 class TxDBGridCustomSorter;
@@ -26,7 +30,9 @@ class TxGroupBox;
 class TDta : public QWidget {
     Q_OBJECT
 public:
-    TDta(TCustomConnectionUDB* connection, TxDBGridCustomSorter* sorter, QWidget* parent = nullptr);
+    // `settings` (not owned, may be null): where the window keeps its bounds.
+    TDta(TCustomConnectionUDB* connection, TxDBGridCustomSorter* sorter,
+         SettingsFile* settings = nullptr, QWidget* parent = nullptr);
     ~TDta() override;
 
     void OpenData(const QString& tableName);
@@ -48,10 +54,16 @@ public:
     TxDBNavigator* DBNavigator1 = nullptr;
 
     void btCopyClick();
+    // The settings section of a component of the window: "DataForm." and its
+    // name, whatever table the window shows.
+    QString xDBGridsPropSave1GetKeyString(const QObject* component) const;
 
 protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void readBounds();
+    void saveBounds() const;
     std::unique_ptr<TQueryUDB> qData;
+    SettingsFile* settings_ = nullptr;
 };

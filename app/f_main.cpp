@@ -117,11 +117,11 @@ TMain::TMain(const QString& settingsPath, QWidget* parent)
 }
 
 TMain::~TMain() {
-    if (settings_) saveSettings();
     // The data windows use the session's connection and this window's
-    // sorter; they end with the main window.
+    // sorter; they end with the main window (and store their bounds first).
     for (const QPointer<TDta>& window : FList) delete window.data();
     FList.clear();
+    if (settings_) saveSettings();
     // The tab's queries are on the session's connection, which goes first.
     structTab->setDatabase(nullptr, nullptr);
     session_.setEditors(nullptr);
@@ -452,7 +452,7 @@ int TMain::FindDataWindow(const QString& name) const {
 
 TDta* TMain::OpenDataWindow(const QString& name) {
     FList.removeAll(QPointer<TDta>());
-    auto* window = new TDta(&session_.DBCon(), sorter_.get());
+    auto* window = new TDta(&session_.DBCon(), sorter_.get(), settings_.get());
     FList.append(window);
     window->show();
     window->OpenData(name);

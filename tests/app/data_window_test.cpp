@@ -20,6 +20,7 @@
 #include "grid/xDBGrid_sorter.h"
 #include "kit/xImprovedComps.h"
 #include "kit/xdlg_scripted.h"
+#include "settings/settings_file.h"
 #include "structure_tree_test_support.h"
 
 namespace {
@@ -128,6 +129,24 @@ TEST_F(DataWindowTest, AnUnknownTableFailsAndLeavesAnEmptyWindow) {
     window = Main.FList.last();
     EXPECT_EQ(window->grData->gridModel()->rowCount(), 0);
     EXPECT_TRUE(window->isVisible());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DataWindowSettingsTest, TheWindowKeepsItsBoundsAndNamesItsGridSection) {
+    QTemporaryDir dir;
+    SettingsFile settings(dir.filePath("tabulon.ini"));
+    TConnectionUDB connection;
+    {
+        TDta window(&connection, nullptr, &settings);
+        EXPECT_EQ(window.xDBGridsPropSave1GetKeyString(window.grData), "DataForm.grData");
+        window.setGeometry(40, 50, 700, 400);
+    }
+    TDta again(&connection, nullptr, &settings);
+    EXPECT_EQ(again.geometry(), QRect(40, 50, 700, 400));
+    EXPECT_EQ(settings.readInteger("Dta_XY", "Width", 0), 700);
 }
 
 }  // namespace
