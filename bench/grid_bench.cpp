@@ -30,6 +30,7 @@
 #include "db/xDBComponents_UDB.h"
 #include "db/xDBComponents_UDB_query.h"
 #include "grid/xDBGrid.h"
+#include "grid/xDBGrid_funnel.h"
 #include "grid/xDBGrid_model.h"
 #include "grid/xDBGrid_sorter.h"
 #include "jet/compact/compactor.h"
@@ -216,6 +217,11 @@ int main(int argc, char** argv) {
         grid->TitleClick(2, Qt::NoModifier);
         paint();
     }, [&] { return grid->SortDirections().toStdString(); });
+    step("funnel list of City (all records)", [&] {
+        grid->ShowFunnelFilter(6);
+        paint();
+    }, [&] { return std::string(grid->FilterForm() && grid->FilterForm()->isVisible() ? "shown" : "not shown"); });
+    if (grid->FilterForm()) grid->FilterForm()->hide();
     const long open = residentMb();
     report("resident memory with the window open", 0,
            std::to_string(open - before) + " MB above the start, file " + std::to_string(fileMb) + " MB");

@@ -301,6 +301,12 @@ void TCustomQueryUDB::SetRecNo(size_t recNo) {
     });
 }
 
+void TCustomQueryUDB::ScanFieldValues(
+    size_t field, const std::function<bool(size_t position, const jet::Value& value)>& visit) const {
+    requireOpen();
+    recordset_.visitFieldValues(field, visit);
+}
+
 const jet::Value& TCustomQueryUDB::RecordValue(size_t position, size_t field) const {
     requireOpen();
     return recordset_.valueAt(position, field);

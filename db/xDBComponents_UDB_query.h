@@ -243,6 +243,13 @@ public:
     // Tells the linked controls that the data changed.
     void UpdateDatasetState();
 
+    // Calls `visit` with the position and the value of `field` for every
+    // record of the current view, in no particular order, reading that one
+    // column in one pass (what a list of a column's distinct values needs);
+    // `visit` returns false to stop. Nothing moves and nothing is reported.
+    void ScanFieldValues(size_t field,
+                         const std::function<bool(size_t position, const jet::Value& value)>& visit) const;
+
     // Visits every record from the first without scroll events or link
     // notices, then returns to the record that was current.
     void ScanRecords(const std::function<void()>& visit);

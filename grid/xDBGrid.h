@@ -94,6 +94,13 @@ public:
     void ScanGridRecords(const std::function<bool(int position)>& visit, TScanReason reason,
                          int maxCount, bool fromFirst, bool ignoreFilter);
 
+    // Calls `visit` with the position and the value of the column's field
+    // for every record of the view (of all records with `ignoreFilter`), in
+    // no particular order, reading that one column in one pass. `visit`
+    // returns false to stop.
+    void ScanColumnValues(int column, const std::function<bool(int position, const db::Value& value)>& visit,
+                          bool ignoreFilter);
+
     // ---- Column widths ----
     TColumnWidth ColumnWidth() const { return columnWidth_; }
     void SetColumnWidth(TColumnWidth mode, int additionalSpace = 0);
@@ -184,6 +191,10 @@ protected:
 
 private:
     friend class TxDBGridHeader;
+    // Runs `work` with the query's filter switched off when `ignoreFilter`
+    // and it is filtered, the screen quiet, and the filter and the current
+    // record restored afterwards, also when `work` throws.
+    void withFilterOff(bool ignoreFilter, const std::function<void()>& work);
     void syncToCurrentRecord();
     void dataSetReset();
     void applyColumnWidth(int column, int width);

@@ -27,9 +27,7 @@ QString CopyLine(const QStringList& values) {
 
 // ---- TxDBGrid: record scan and copy -------------------------------------------------
 
-void TxDBGrid::ScanGridRecords(const std::function<bool(int position)>& visit, TScanReason,
-                               int maxCount, bool fromFirst, bool ignoreFilter) {
-    if (!IsActive()) return;
+void TxDBGrid::withFilterOff(bool ignoreFilter, const std::function<void()>& work) {
     TCustomQueryUDB* dataSet = DataSet();
     const bool unfilter = ignoreFilter && IsFiltered();
     const auto mark = dataSet->Bookmark();
@@ -41,6 +39,19 @@ void TxDBGrid::ScanGridRecords(const std::function<bool(int position)>& visit, T
         if (mark) dataSet->GotoBookmark(*mark);
     };
     try {
+        work();
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore();
+}
+
+void TxDBGrid::ScanGridRecords(const std::function<bool(int position)>& visit, TScanReason,
+                               int maxCount, bool fromFirst, bool ignoreFilter) {
+    if (!IsActive()) return;
+    withFilterOff(ignoreFilter, [&] {
+        TCustomQueryUDB* dataSet = DataSet();
         const int count = model_->rowCount();
         if (fromFirst) {
             int visited = 0;
@@ -52,11 +63,18 @@ void TxDBGrid::ScanGridRecords(const std::function<bool(int position)>& visit, T
         } else if (dataSet->RecNo() > 0) {
             visit(int(dataSet->RecNo()) - 1);
         }
-    } catch (...) {
-        restore();
-        throw;
-    }
-    restore();
+    });
+}
+
+void TxDBGrid::ScanColumnValues(int column,
+                                const std::function<bool(int position, const db::Value& value)>& visit,
+                                bool ignoreFilter) {
+    if (!IsActive() || !ColumnField(column)) return;
+    withFilterOff(ignoreFilter, [&] {
+        DataSet()->ScanFieldValues(size_t(column), [&](size_t position, const db::Value& value) {
+            return visit(int(position), value);
+        });
+    });
 }
 
 QString TxDBGrid::copyText(const QList<int>& columns, bool includeTitles) {

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCollator>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QHash>
 #include <QHeaderView>
@@ -17,6 +18,7 @@
 #include "db/xdbtool.h"
 #include "db/xdbtool_dataset.h"
 #include "grid/xDBGrid.h"
+#include "grid/xDBGrid_cell_text.h"
 #include "grid/xDBGrid_model.h"
 #include "kit/xdlg.h"
 
@@ -45,32 +47,38 @@ QList<TFunnelItem> LoadFunnelItems(TxDBGrid* grid, int column, bool* secondPassA
     if (secondPassAdded) *secondPassAdded = false;
     const std::optional<TQueryField> field = grid->ColumnField(column);
     if (!field || !grid->IsActive()) return items;
-    TCustomQueryUDB* dataSet = grid->DataSet();
     TxDBGridModel* model = grid->gridModel();
     const bool memo = IsMemoField(field);
     QHash<QString, int> seen;  // "N" for null, "V" + exact text otherwise
     bool aborted = false;
+    const bool picture = model->cellKind(column) == TxDBGridModel::ckPicture;
     const auto pass = [&](bool second) {
-        const int total = int(dataSet->RecordCount());
+        const int total = int(grid->gridModel()->rowCount());
         const bool progress = total > 1000;
         int visited = 0;
-        grid->ScanGridRecords(
-            [&](int position) {
-                if (progress && ++visited % 100 == 0) {
-                    ShowProgress(QStringLiteral("Loading %1% of data...").arg(visited * 100 / std::max(1, total)),
-                                 grid, visited * 100 / std::max(1, total), [&] { aborted = true; });
+        QElapsedTimer shown;
+        shown.start();
+        grid->ScanColumnValues(
+            column,
+            [&](int, const db::Value& value) {
+                // Looked at every 100 records, but drawn at most ten times a
+                // second: each update repaints the window.
+                if (progress && ++visited % 100 == 0 && shown.elapsed() >= 100) {
+                    shown.restart();
+                    const int percent = int(qint64(visited) * 100 / std::max(1, total));
+                    ShowProgress(QStringLiteral("Loading %1% of data...").arg(percent), grid, percent,
+                                 [&] { aborted = true; });
                     if (aborted) return false;
                 }
-                const QVariant value = model->cellVariant(position, column);
-                const bool isNull = !value.isValid() || value.isNull();
-                const QString exact = isNull ? QString() : exactValueText(*field, value);
-                const QString k = isNull ? QStringLiteral("N") : u'V' + exact;
+                const bool isNull = value.isNull();
+                const QString k = isNull ? QStringLiteral("N") : u'V' + db::valueToText(value);
                 if (seen.contains(k)) return true;
+                const QVariant variant = db::valueToVariant(value);
                 TFunnelItem item;
                 item.IsNull = isNull;
-                item.ValueText = exact;
-                item.Value = value;
-                item.DisplayText = isNull ? kFunnelEmpty : model->cellText(position, column);
+                item.ValueText = isNull ? QString() : exactValueText(*field, variant);
+                item.Value = variant;
+                item.DisplayText = isNull ? kFunnelEmpty : CellDisplayText(*field, value, picture);
                 if (memo) item.DisplayText = item.DisplayText.left(200);
                 item.Checked = !second;
                 if (second && secondPassAdded) *secondPassAdded = true;
@@ -78,7 +86,7 @@ QList<TFunnelItem> LoadFunnelItems(TxDBGrid* grid, int column, bool* secondPassA
                 items.append(item);
                 return true;
             },
-            srFunnelList, 0, true, second);
+            second);
         if (progress) ShowProgress(QString());
     };
     pass(false);

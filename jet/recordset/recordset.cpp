@@ -232,6 +232,26 @@ void Recordset::visitRows(
     }
 }
 
+void Recordset::visitFieldValues(
+    size_t index, const std::function<bool(size_t position, const Value& value)>& visit) const {
+    if (index >= fields_.size()) {
+        throw Error(ErrorCode::NotFound,
+                    "Item cannot be found in the collection corresponding to the requested name "
+                    "or ordinal.");
+    }
+    // visitRows has no way to stop; a stop is carried out of it as this.
+    struct Stop {};
+    std::vector<bool> needed(fields_.size(), false);
+    needed[index] = true;
+    try {
+        visitRows(needed, [&](size_t resultRow, const std::vector<Value>& values) {
+            const std::optional<size_t> position = viewIndexOf(resultRow);
+            if (position && !visit(*position, values[index])) throw Stop{};
+        });
+    } catch (const Stop&) {
+    }
+}
+
 void Recordset::rebuildView(const std::optional<Bookmark>& keep) {
     view_.clear();
     if (!filter_ && sortKeys_.empty()) {

@@ -113,6 +113,13 @@ public:
     // reference is valid until the next call of valueAt.
     const Value& valueAt(size_t position, size_t index) const;
 
+    // Calls `visit` with the position (in view order) and the value of field
+    // `index` of every record of the view, in no particular order (rows read
+    // on demand come in one pass over the table, decoding that column only).
+    // `visit` returns false to stop. The current record does not move.
+    void visitFieldValues(size_t index,
+                          const std::function<bool(size_t position, const Value& value)>& visit) const;
+
     // ---- Bookmarks ----
     std::optional<Bookmark> bookmark() const;
     bool isBookmarkValid(const Bookmark& mark) const;
