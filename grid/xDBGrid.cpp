@@ -33,6 +33,7 @@ TxDBGrid::TxDBGrid(QWidget* parent) : QTableView(parent) {
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setMinimumWidth(11);
+    verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
     connect(model_, &TxDBGridModel::currentRecordMoved, this, &TxDBGrid::syncToCurrentRecord);
     connect(model_, &TxDBGridModel::dataSetReset, this, &TxDBGrid::dataSetReset);
     connect(header_, &QHeaderView::sectionHandleDoubleClicked, this,
@@ -259,6 +260,25 @@ bool TxDBGrid::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QTableView::eventFilter(watched, event);
+}
+
+bool TxDBGrid::viewportEvent(QEvent* event) {
+    // A cell's hint is its text, only when the cell does not show it whole.
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = indexAt(help->pos());
+        QString text = index.isValid() ? model_->cellText(index.row(), index.column()) : QString();
+        const bool fits = fontMetrics().horizontalAdvance(text) + 8 <= visualRect(index).width() &&
+                          !text.contains(u'\n') && !text.contains(u'\r');
+        if (text.isEmpty() || fits) {
+            QToolTip::hideText();
+        } else {
+            text.truncate(OptionsEx2.Appearance.HintMaxLength);
+            QToolTip::showText(help->globalPos(), text, viewport(), visualRect(index));
+        }
+        return true;
+    }
+    return QTableView::viewportEvent(event);
 }
 
 TCustomQueryUDB* GetDataSetOf(const TxDBGrid* grid) {

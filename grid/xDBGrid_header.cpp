@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QToolTip>
 
 #include "grid/xDBGrid.h"
 #include "grid/xDBGrid_filter_combo.h"
@@ -215,4 +216,24 @@ void TxDBGridHeader::mouseReleaseEvent(QMouseEvent* event) {
     if ((event->position().toPoint() - pressPos_).manhattanLength() > 8) return;
     if (!grid_->OptionsEx2.FixedCell.TitleBtn) return;
     grid_->TitleClick(column, pressedModifiers_);
+}
+
+bool TxDBGridHeader::viewportEvent(QEvent* event) {
+    // A title's hint is its caption when the caption does not fit.
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        int column = -1;
+        const Area area = areaAt(help->pos(), &column);
+        QString hint;
+        if (area == aTitle && column >= 0) {
+            const QString caption = grid_->GetTitleText(column);
+            if (fontMetrics().horizontalAdvance(caption) + 8 > sectionSize(column)) hint = caption;
+        }
+        if (hint.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), hint, viewport());
+        return true;
+    }
+    return QHeaderView::viewportEvent(event);
 }

@@ -31,6 +31,12 @@ void TxDBGridModel::setDataSet(TCustomQueryUDB* dataSet) {
 
 void TxDBGridModel::linkEvent(TDataLinkEvent event) {
     if (event == TDataLinkEvent::RecordMoved) {
+        // The indicator moves from the old current row to the new one.
+        const int now = currentRow();
+        if (indicatorRow_ >= 0 && indicatorRow_ < rowCount())
+            emit headerDataChanged(Qt::Vertical, indicatorRow_, indicatorRow_);
+        if (now >= 0) emit headerDataChanged(Qt::Vertical, now, now);
+        indicatorRow_ = now;
         emit currentRecordMoved();
         return;
     }
@@ -123,7 +129,6 @@ QVariant TxDBGridModel::data(const QModelIndex& index, int role) const {
         if (lineEnd >= 0) text = text.left(lineEnd) + QStringLiteral("\u2026");
         return text;
     }
-    case Qt::ToolTipRole: return cellText(row, column);
     case Qt::CheckStateRole: {
         if (cellKind(column) != ckBoolean) return {};
         const std::optional<TQueryField> f = field(column);
@@ -157,9 +162,15 @@ QVariant TxDBGridModel::data(const QModelIndex& index, int role) const {
     }
 }
 
+int TxDBGridModel::currentRow() const {
+    if (!dataSet_ || !dataSet_->Active() || dataSet_->RecNo() == 0) return -1;
+    return int(dataSet_->RecNo()) - 1;
+}
+
 QVariant TxDBGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole) return {};
-    if (orientation == Qt::Vertical) return {};
+    // The indicator column: the record-state glyph in the current row.
+    if (orientation == Qt::Vertical) return section == currentRow() ? QStringLiteral("\u25B8") : QString();
     const std::optional<TQueryField> f = field(section);
     return f ? f->FieldName() : QVariant();
 }

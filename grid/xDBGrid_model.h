@@ -44,6 +44,8 @@ public:
     // position; empty outside the data.
     QString cellText(int row, int column) const;
     bool cellIsNull(int row, int column) const;
+    // The row of the query's current record, -1 without one.
+    int currentRow() const;
     QVariant cellVariant(int row, int column) const;
 
     // Colours the model hands to the view.
@@ -64,4 +66,5 @@ private:
     void linkEvent(TDataLinkEvent event);
     const TOptionsEx2& options_;
     TCustomQueryUDB* dataSet_ = nullptr;
+    int indicatorRow_ = -1;
 };

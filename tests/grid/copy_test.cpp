@@ -71,6 +71,24 @@ TEST(GridCellTest, BooleansAreCheckBoxesAndMemosGlyphs) {
     EXPECT_EQ(model->data(model->index(1, 1), Qt::CheckStateRole).toInt(), Qt::Unchecked);
 }
 
+TEST(GridCellTest, TheIndicatorFollowsTheCurrentRecord) {
+    GridOnTable t(kColumns, {{I(1), T("a"), N(), B(true)}, {I(2), T("b"), N(), B(false)}, {I(3), T("c"), N(), B(false)}});
+    TxDBGridModel* model = t.grid.gridModel();
+    const auto indicators = [&] {
+        QString marks;
+        for (int r = 0; r < model->rowCount(); ++r)
+            marks += model->headerData(r, Qt::Vertical, Qt::DisplayRole).toString().isEmpty() ? u'.' : u'>';
+        return marks;
+    };
+    EXPECT_EQ(indicators(), ">..");
+    t.query.Last();
+    EXPECT_EQ(indicators(), "..>");
+    EXPECT_EQ(t.grid.currentIndex().row(), 2);
+    t.grid.setCurrentIndex(model->index(1, 0));
+    EXPECT_EQ(indicators(), ".>.");
+    EXPECT_EQ(t.query.FieldByName("Id").AsString(), "2");
+}
+
 TEST(GridCopyTest, AnEmptyViewCopiesOnlyTheTitleLine) {
     GridOnTable t(kColumns, {});
     EXPECT_EQ(t.grid.CopyAllData(true, false), "Id\tName\tNote\tOk\r\n");
