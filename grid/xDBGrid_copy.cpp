@@ -34,8 +34,11 @@ void TxDBGrid::withFilterOff(bool ignoreFilter, const std::function<void()>& wor
     // The screen must not follow the filter switched off for the scan.
     ScopedControlsOff quiet(*dataSet);
     if (unfilter) dataSet->SetFiltered(false);
+    // Only switching the filter moves the record; without it nothing moved,
+    // and a needless move would make the screen read everything again.
     const auto restore = [&] {
-        if (unfilter) dataSet->SetFiltered(true);
+        if (!unfilter) return;
+        dataSet->SetFiltered(true);
         if (mark) dataSet->GotoBookmark(*mark);
     };
     try {

@@ -150,3 +150,22 @@ TEST(DataWindowSettingsTest, TheWindowKeepsItsBoundsAndNamesItsGridSection) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DataWindowTest, ClosingTheDatabaseEmptiesTheWindowAndShowFillsItAgain) {
+    Main.ShowData("Customers");
+    TDta* window = Main.FList.last();
+    ASSERT_EQ(window->grData->gridModel()->rowCount(), 12);
+    Main.btDBClose->click();
+    EXPECT_FALSE(window->query().Active());
+    EXPECT_EQ(window->grData->gridModel()->rowCount(), 0);
+    EXPECT_EQ(liveWindows(), 1);
+    Main.btDBOpen->click();
+    ASSERT_TRUE(Main.session().DBOpened());
+    Main.ShowData("Customers");
+    EXPECT_EQ(liveWindows(), 1);
+    EXPECT_EQ(window->grData->gridModel()->rowCount(), 12);
+}
+
+}  // namespace

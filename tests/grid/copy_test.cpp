@@ -108,3 +108,25 @@ TEST(GridCopyTest, CtrlCCopiesTheCurrentCell) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GridScanTest, AScanLeavesTheViewAndTheRecordAlone) {
+    GridOnTable t(kColumns, {{I(1), T("a"), N(), B(true)}, {I(2), T("b"), N(), B(false)}, {I(3), T("c"), N(), B(false)}});
+    TxDBGrid& grid = t.grid;
+    grid.setCurrentIndex(grid.gridModel()->index(1, 1));
+    grid.CopyAllData(true, false);
+    EXPECT_EQ(grid.currentIndex(), grid.gridModel()->index(1, 1));
+    EXPECT_EQ(t.query.FieldByName("Id").AsString(), "2");
+    // With the filter switched off for the scan, the filter and the record
+    // come back.
+    grid.SetColumnTextFilter(1, "b|c");
+    grid.setCurrentIndex(grid.gridModel()->index(1, 1));
+    QStringList all;
+    grid.ScanGridRecords([&](int p) { all << grid.gridModel()->cellText(p, 0); return true; }, srOther, 0, true, true);
+    EXPECT_EQ(all.join(','), "1,2,3");
+    EXPECT_EQ(columnTexts(grid, 0), "2,3");
+    EXPECT_EQ(t.query.FieldByName("Id").AsString(), "3");
+}
+
+}  // namespace
