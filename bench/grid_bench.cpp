@@ -222,6 +222,11 @@ int main(int argc, char** argv) {
         paint();
     }, [&] { return std::string(grid->FilterForm() && grid->FilterForm()->isVisible() ? "shown" : "not shown"); });
     if (grid->FilterForm()) grid->FilterForm()->hide();
+    step("funnel list of Id (every value distinct)", [&] {
+        grid->ShowFunnelFilter(0);
+        paint();
+    });
+    if (grid->FilterForm()) grid->FilterForm()->hide();
     const long open = residentMb();
     report("resident memory with the window open", 0,
            std::to_string(open - before) + " MB above the start, file " + std::to_string(fileMb) + " MB");

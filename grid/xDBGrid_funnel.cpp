@@ -8,7 +8,8 @@
 #include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QListWidget>
+#include <QAbstractListModel>
+#include <QListView>
 #include <QPushButton>
 #include <QScreen>
 #include <QToolButton>
@@ -119,6 +120,76 @@ QString FunnelCondition(const std::optional<TQueryField>& field, const QList<TFu
     return JoinOr(parts);
 }
 
+// ---- The list --------------------------------------------------------------------
+
+// "(select all)" and the items, with their check boxes.
+class TFunnelListModel : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    void reset(QList<TFunnelItem> items, bool rightAligned) {
+        beginResetModel();
+        items_ = std::move(items);
+        rightAligned_ = rightAligned;
+        selectAll_ = true;
+        for (const TFunnelItem& item : items_) selectAll_ = selectAll_ && item.Checked;
+        endResetModel();
+    }
+    const QList<TFunnelItem>& items() const { return items_; }
+    bool selectAll() const { return selectAll_; }
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : int(items_.size()) + 1;
+    }
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsUserCheckable : Qt::NoItemFlags;
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid()) return {};
+        const int row = index.row();
+        const TFunnelItem* item = row > 0 ? &items_[row - 1] : nullptr;
+        switch (role) {
+        case Qt::DisplayRole: return item ? item->DisplayText : kFunnelSelectAll;
+        case Qt::CheckStateRole:
+            return (item ? item->Checked : selectAll_) ? Qt::Checked : Qt::Unchecked;
+        case Qt::FontRole:
+            if (!item) {
+                QFont bold;
+                bold.setBold(true);
+                return bold;
+            }
+            return {};
+        case Qt::TextAlignmentRole:
+            if (item && rightAligned_ && !item->IsNull) return int(Qt::AlignRight | Qt::AlignVCenter);
+            return {};
+        default: return {};
+        }
+    }
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override {
+        if (!index.isValid() || role != Qt::CheckStateRole) return false;
+        const bool checked = value.toInt() == Qt::Checked;
+        if (index.row() == 0) {
+            // "(select all)" checks or unchecks everything.
+            selectAll_ = checked;
+            for (TFunnelItem& item : items_) item.Checked = checked;
+            emit dataChanged(this->index(0), this->index(rowCount() - 1), {Qt::CheckStateRole});
+            return true;
+        }
+        items_[index.row() - 1].Checked = checked;
+        emit dataChanged(index, index, {Qt::CheckStateRole});
+        if (!checked && selectAll_) {
+            selectAll_ = false;
+            emit dataChanged(this->index(0), this->index(0), {Qt::CheckStateRole});
+        }
+        return true;
+    }
+
+private:
+    QList<TFunnelItem> items_;
+    bool rightAligned_ = false;
+    bool selectAll_ = true;
+};
+
 // ---- The window ------------------------------------------------------------------
 
 TxDBGridFilterForm::TxDBGridFilterForm(TxDBGrid* grid)
@@ -142,8 +213,11 @@ TxDBGridFilterForm::TxDBGridFilterForm(TxDBGrid* grid)
     tools->addStretch(1);
     tools->addWidget(btClear);
     layout->addLayout(tools);
-    List = new QListWidget(this);
+    List = new QListView(this);
     List->setObjectName(QStringLiteral("FunnelList"));
+    List->setUniformItemSizes(true);
+    model_ = new TFunnelListModel(this);
+    List->setModel(model_);
     layout->addWidget(List, 1);
     chAddToFilter = new QCheckBox(QStringLiteral("Add to act. filter"), this);
     layout->addWidget(chAddToFilter);
@@ -154,7 +228,6 @@ TxDBGridFilterForm::TxDBGridFilterForm(TxDBGrid* grid)
     buttons->addWidget(btOk);
     buttons->addWidget(btCancel);
     layout->addLayout(buttons);
-    connect(List, &QListWidget::itemChanged, this, &TxDBGridFilterForm::itemChanged);
     connect(btOk, &QPushButton::clicked, this, &TxDBGridFilterForm::Accept);
     connect(btCancel, &QPushButton::clicked, this, &QWidget::hide);
     connect(btClear, &QToolButton::clicked, this, [this] {
@@ -166,34 +239,44 @@ TxDBGridFilterForm::TxDBGridFilterForm(TxDBGrid* grid)
 
 void TxDBGridFilterForm::LoadList(int column) {
     column_ = column;
-    updating_ = true;
-    List->clear();
     bool secondPassAdded = false;
-    items_ = LoadFunnelItems(grid_, column, &secondPassAdded);
-    SortFunnelItems(items_);
+    QList<TFunnelItem> items = LoadFunnelItems(grid_, column, &secondPassAdded);
+    SortFunnelItems(items);
     if (!secondPassAdded)
-        for (TFunnelItem& item : items_) item.Checked = true;
-    bool all = true;
-    for (const TFunnelItem& item : items_) all = all && item.Checked;
-    auto* selectAll = new QListWidgetItem(kFunnelSelectAll, List);
-    QFont bold = selectAll->font();
-    bold.setBold(true);
-    selectAll->setFont(bold);
-    selectAll->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
-    selectAll->setCheckState(all ? Qt::Checked : Qt::Unchecked);
+        for (TFunnelItem& item : items) item.Checked = true;
     const std::optional<TQueryField> field = grid_->ColumnField(column);
-    const bool right = field && IsNumericField(field);
-    for (const TFunnelItem& item : items_) {
-        auto* entry = new QListWidgetItem(item.DisplayText, List);
-        entry->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
-        entry->setCheckState(item.Checked ? Qt::Checked : Qt::Unchecked);
-        if (right && !item.IsNull) entry->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    }
+    model_->reset(std::move(items), field && IsNumericField(field));
+    List->scrollToTop();
     chAddToFilter->setVisible(grid_->OptionsEx2.Filters.MultiFieldFilter);
     chAddToFilter->setChecked(false);
     btClear->setEnabled(grid_->IsFiltered());
-    updating_ = false;
     place(column);
+}
+
+int TxDBGridFilterForm::ItemCount() const {
+    return model_->rowCount();
+}
+
+QString TxDBGridFilterForm::ItemText(int row) const {
+    return model_->data(model_->index(row), Qt::DisplayRole).toString();
+}
+
+bool TxDBGridFilterForm::ItemChecked(int row) const {
+    return model_->data(model_->index(row), Qt::CheckStateRole).toInt() == Qt::Checked;
+}
+
+void TxDBGridFilterForm::SetItemChecked(int row, bool checked) {
+    model_->setData(model_->index(row), checked ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
+}
+
+int TxDBGridFilterForm::FindItem(const QString& text) const {
+    int found = -1;
+    for (int row = 0; row < ItemCount(); ++row) {
+        if (ItemText(row) != text) continue;
+        if (found >= 0) return -1;
+        found = row;
+    }
+    return found;
 }
 
 void TxDBGridFilterForm::place(int column) {
@@ -208,22 +291,10 @@ void TxDBGridFilterForm::place(int column) {
     }
     // Shrink, never grow, to the items.
     const int itemHeight = std::max(16, List->sizeHintForRow(0));
-    const int wanted = List->count() * itemHeight + 40 + btOk->sizeHint().height() + 18 +
+    const int wanted = std::min(ItemCount(), 1000) * itemHeight + 40 + btOk->sizeHint().height() + 18 +
                        (chAddToFilter->isVisible() ? chAddToFilter->sizeHint().height() : 0);
     height = std::min(height, std::max(minimumHeight(), wanted));
     setGeometry(at.x(), at.y(), width, height);
-}
-
-void TxDBGridFilterForm::itemChanged(QListWidgetItem* item) {
-    if (updating_) return;
-    updating_ = true;
-    const int row = List->row(item);
-    if (row == 0) {
-        for (int i = 1; i < List->count(); ++i) List->item(i)->setCheckState(item->checkState());
-    } else if (item->checkState() == Qt::Unchecked) {
-        List->item(0)->setCheckState(Qt::Unchecked);
-    }
-    updating_ = false;
 }
 
 void TxDBGridFilterForm::Accept() {
@@ -234,17 +305,15 @@ void TxDBGridFilterForm::Accept() {
         return;
     }
     QString condition;
-    if (List->count() > 0 && List->item(0)->checkState() != Qt::Checked) {
-        int checked = 0;
-        for (int i = 1; i < List->count(); ++i) {
-            items_[i - 1].Checked = List->item(i)->checkState() == Qt::Checked;
-            checked += items_[i - 1].Checked ? 1 : 0;
-        }
-        if (items_.size() > kMaxConditionValues && checked > kMaxConditionValues) {
+    if (!model_->selectAll()) {
+        const QList<TFunnelItem>& items = model_->items();
+        qsizetype checked = 0;
+        for (const TFunnelItem& item : items) checked += item.Checked ? 1 : 0;
+        if (items.size() > kMaxConditionValues && checked > kMaxConditionValues) {
             MsgWarning(QStringLiteral("It generates too complex filter condition. Change filter setting or use text filter instead."));
             return;
         }
-        condition = FunnelCondition(field, items_);
+        condition = FunnelCondition(field, items);
     }
     const bool multi = chAddToFilter->isVisible() && chAddToFilter->isChecked();
     hide();
@@ -253,6 +322,9 @@ void TxDBGridFilterForm::Accept() {
 
 void TxDBGridFilterForm::hideEvent(QHideEvent* event) {
     QFrame::hideEvent(event);
+    // A column of a million values is a list of a million items: it goes
+    // with the window instead of staying until the next list.
+    model_->reset({}, false);
 }
 
 void TxDBGridFilterForm::keyPressEvent(QKeyEvent* event) {

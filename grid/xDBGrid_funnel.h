@@ -21,8 +21,8 @@
 #include "db/xDBComponents_UDB_query.h"
 
 class QCheckBox;
-class QListWidget;
-class QListWidgetItem;
+class QListView;
+class TFunnelListModel;
 class QPushButton;
 class QToolButton;
 class TxDBGrid;
@@ -62,7 +62,18 @@ public:
     // checked) and hides the window.
     void Accept();
 
-    QListWidget* List = nullptr;
+    // The list's rows: 0 is "(select all)", then the values in their order.
+    int ItemCount() const;
+    QString ItemText(int row) const;
+    bool ItemChecked(int row) const;
+    // As a click on the row's check box does.
+    void SetItemChecked(int row, bool checked);
+    // The row showing `text`, -1 when none or several do.
+    int FindItem(const QString& text) const;
+
+    // A view over the items: a list of a million values costs no more than
+    // the rows it shows.
+    QListView* List = nullptr;
     QCheckBox* chAddToFilter = nullptr;
     QPushButton* btOk = nullptr;
     QPushButton* btCancel = nullptr;
@@ -74,10 +85,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void itemChanged(QListWidgetItem* item);
     void place(int column);
     TxDBGrid* grid_;
     int column_ = -1;
-    QList<TFunnelItem> items_;
-    bool updating_ = false;
+    TFunnelListModel* model_ = nullptr;
 };

@@ -1,7 +1,7 @@
 // The funnel value list: opened by its glyph, filled with the column's
 // distinct values, and "Ok" filtering on the checked ones.
 #include <QCheckBox>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 
 #include "grid/xDBGrid_funnel.h"
@@ -15,10 +15,8 @@ const std::vector<ColumnDef> kColumns = {{"Id", Long}, {"Name", Text}, {"Amount"
 
 QStringList listTexts(TxDBGridFilterForm* form) {
     QStringList texts;
-    for (int i = 0; i < form->List->count(); ++i) {
-        QListWidgetItem* item = form->List->item(i);
-        texts << (item->checkState() == Qt::Checked ? "[x] " : "[ ] ") + item->text();
-    }
+    for (int i = 0; i < form->ItemCount(); ++i)
+        texts << (form->ItemChecked(i) ? "[x] " : "[ ] ") + form->ItemText(i);
     return texts;
 }
 
@@ -31,9 +29,9 @@ TxDBGridFilterForm* openFunnel(TxDBGrid& grid, int column) {
 }
 
 void check(TxDBGridFilterForm* form, const QString& text, bool on) {
-    const auto found = form->List->findItems(text, Qt::MatchExactly);
-    ASSERT_EQ(found.size(), 1) << text.toStdString();
-    found.first()->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    const int row = form->FindItem(text);
+    ASSERT_GE(row, 0) << text.toStdString();
+    form->SetItemChecked(row, on);
 }
 
 TEST(FunnelTest, ListsDistinctValuesSortedAndFiltersOnTheChecked) {
@@ -48,12 +46,12 @@ TEST(FunnelTest, ListsDistinctValuesSortedAndFiltersOnTheChecked) {
     EXPECT_EQ(listTexts(form), QStringList({"[x] (select all)", "[x] (empty)", "[x] (empty)", "[x] Apple", "[x] pear"}));
     // Unchecking one item unchecks "(select all)"; checking it checks all.
     check(form, "pear", false);
-    EXPECT_EQ(form->List->item(0)->checkState(), Qt::Unchecked);
-    form->List->item(0)->setCheckState(Qt::Checked);
-    EXPECT_EQ(form->List->item(3)->checkState(), Qt::Checked);
-    form->List->item(0)->setCheckState(Qt::Unchecked);
-    form->List->item(1)->setCheckState(Qt::Checked);  // the null
-    form->List->item(4)->setCheckState(Qt::Checked);  // pear
+    EXPECT_FALSE(form->ItemChecked(0));
+    form->SetItemChecked(0, true);
+    EXPECT_TRUE(form->ItemChecked(3));
+    form->SetItemChecked(0, false);
+    form->SetItemChecked(1, true);  // the null
+    form->SetItemChecked(4, true);  // pear
     QTest::mouseClick(form->btOk, Qt::LeftButton);
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(columnTexts(grid, 0), "1,3,4");
@@ -70,9 +68,9 @@ TEST(FunnelTest, ListsDistinctValuesSortedAndFiltersOnTheChecked) {
 TEST(FunnelTest, TheTextItemEmptyIsNotTheNullItem) {
     GridOnTable t(kColumns, {{I(1), T("(empty)"), D(1), N()}, {I(2), N(), D(2), N()}, {I(3), T("x"), D(3), N()}});
     TxDBGridFilterForm* form = openFunnel(t.grid, 1);
-    ASSERT_EQ(form->List->count(), 4);
-    form->List->item(0)->setCheckState(Qt::Unchecked);
-    form->List->item(2)->setCheckState(Qt::Checked);  // the text "(empty)", after the null
+    ASSERT_EQ(form->ItemCount(), 4);
+    form->SetItemChecked(0, false);
+    form->SetItemChecked(2, true);  // the text "(empty)", after the null
     form->Accept();
     EXPECT_EQ(columnTexts(t.grid, 0), "1");
 }
@@ -84,9 +82,9 @@ TEST(FunnelTest, NumbersThatShowAlikeStayApartAndMatchExactly) {
     const char* expected[] = {"", "2", "1", "3"};
     for (int item = 1; item <= 3; ++item) {
         TxDBGridFilterForm* form = openFunnel(t.grid, 2);
-        ASSERT_EQ(form->List->count(), 4);
-        form->List->item(0)->setCheckState(Qt::Unchecked);
-        form->List->item(item)->setCheckState(Qt::Checked);
+        ASSERT_EQ(form->ItemCount(), 4);
+        form->SetItemChecked(0, false);
+        form->SetItemChecked(item, true);
         form->Accept();
         EXPECT_EQ(columnTexts(t.grid, 0), expected[item]) << t.query.Filter().toStdString();
         t.grid.ResetFilter();
@@ -102,8 +100,8 @@ TEST(FunnelTest, ValuesHiddenByAnotherColumnShowUnchecked) {
     TxDBGridFilterForm* form = openFunnel(grid, 1);
     EXPECT_EQ(listTexts(form), QStringList({"[ ] (select all)", "[x] a", "[ ] b", "[x] c"}));
     // Without "Add to act. filter" the funnel's condition replaces the others.
-    form->List->item(3)->setCheckState(Qt::Unchecked);
-    form->List->item(2)->setCheckState(Qt::Checked);
+    form->SetItemChecked(3, false);
+    form->SetItemChecked(2, true);
     form->Accept();
     EXPECT_EQ(columnTexts(grid, 0), "1,2");
     EXPECT_EQ(grid.ColumnBarText(2), "");
@@ -111,7 +109,7 @@ TEST(FunnelTest, ValuesHiddenByAnotherColumnShowUnchecked) {
     // Dates become the filter's fixed form, times included.
     form = openFunnel(grid, 3);
     EXPECT_EQ(listTexts(form).size(), 4);
-    form->List->item(1)->setCheckState(Qt::Unchecked);  // 2024-02-01, 2024-02-01 15:30 stays
+    form->SetItemChecked(1, false);  // 2024-02-01, 2024-02-01 15:30 stays
     form->Accept();
     EXPECT_EQ(t.query.Filter(), "(Born = '2024-02-01 15:30:00')");
     EXPECT_EQ(columnTexts(grid, 0), "2");
