@@ -205,10 +205,6 @@ void TxDBGrid::resizeEvent(QResizeEvent* event) {
     if (columnWidth_ == cwSameWidth || columnWidth_ == cwAutoWidth) SetColumnWidth(columnWidth_);
 }
 
-void TxDBGrid::focusOutEvent(QFocusEvent* event) {
-    QTableView::focusOutEvent(event);
-}
-
 void TxDBGrid::mousePressEvent(QMouseEvent* event) {
     // A click into the data leaves the bar's editor, as moving the focus does.
     closeFilterEdit(true);
