@@ -15,8 +15,11 @@
 #include <QVBoxLayout>
 
 #include "app/command_runner.h"
+#include "app/f_dta.h"
+#include "app/structure_data_pane.h"
 #include "app/structure_tree_widget.h"
 #include "db/xdbtool_MDB.h"
+#include "grid/xDBGrid_sorter.h"
 #include "kit/xHTMLLabel.h"
 #include "kit/xImprovedComps.h"
 #include "schema/f_createdbdlg.h"
@@ -80,7 +83,8 @@ private:
     TMain& main_;
 };
 
-TMain::TMain(const QString& settingsPath, QWidget* parent) : QMainWindow(parent) {
+TMain::TMain(const QString& settingsPath, QWidget* parent)
+    : QMainWindow(parent), sorter_(std::make_unique<TxDBGridSorter_UDB>()) {
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QStringLiteral("Tabulon"));
     setFont(mainFont());
@@ -113,6 +117,10 @@ TMain::TMain(const QString& settingsPath, QWidget* parent) : QMainWindow(parent)
 }
 
 TMain::~TMain() {
+    // The data windows use the session's connection and this window's
+    // sorter; they end with the main window (and store their bounds first).
+    for (const QPointer<TDta>& window : FList) delete window.data();
+    FList.clear();
     if (settings_) saveSettings();
     // The tab's queries are on the session's connection, which goes first.
     structTab->setDatabase(nullptr, nullptr);
@@ -229,6 +237,7 @@ void TMain::createPages() {
     auto* structLayout = new QVBoxLayout(tsStruct);
     structLayout->setContentsMargins(0, 0, 0, 0);
     structLayout->addWidget(structTab);
+    structTab->dataPane->setSorter(sorter_.get());
     // The tab's commands report their errors like every other command.
     const auto guard = [this](void (TStructureTab::*handler)()) {
         return [this, handler] {
@@ -431,4 +440,34 @@ void TMain::manageDatabase() {
         if (newPassword) session_.setDBPwd(choice.password.password);
     }
     session_.actDBOpenExecute();
+}
+
+// ---- Data windows ------------------------------------------------------------------
+
+int TMain::FindDataWindow(const QString& name) const {
+    for (qsizetype i = FList.size() - 1; i >= 0; --i)
+        if (FList[i] && FList[i]->CheckSameData(name)) return int(i);
+    return -1;
+}
+
+TDta* TMain::OpenDataWindow(const QString& name) {
+    FList.removeAll(QPointer<TDta>());
+    auto* window = new TDta(&session_.DBCon(), sorter_.get(), settings_.get());
+    FList.append(window);
+    window->show();
+    window->OpenData(name);
+    return window;
+}
+
+void TMain::ShowData(const QString& name) {
+    const int found = FindDataWindow(name);
+    if (found < 0) {
+        OpenDataWindow(name);
+        return;
+    }
+    TDta* window = FList[found];
+    window->showNormal();
+    window->raise();
+    window->activateWindow();
+    window->Ref();
 }

@@ -11,7 +11,9 @@
 // when it is destroyed.
 #pragma once
 
+#include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 #include <optional>
 
@@ -27,6 +29,8 @@ class SettingsFile;
 class TStructureTab;
 class TCreateDbDlg;
 class TManageDbDlg;
+class TDta;
+class TxDBGridSorter_UDB;
 
 class TMain : public QMainWindow {
     Q_OBJECT
@@ -66,6 +70,21 @@ public:
     // database closed, and the file (or the new file) opened again.
     void actDBManageExecute();
     TManageDbDlg* ManageDbDlg();
+
+    // ---- Data windows (behind the "Show" links) ----
+    // The window of the table or view (any letter case) is re-queried and
+    // brought to the screen; without one a new window opens. Failures of
+    // the load propagate as db::Error.
+    void ShowData(const QString& name);
+    // The position in FList of the window showing `name`, searched from the
+    // last opened; -1 when none.
+    int FindDataWindow(const QString& name) const;
+    TDta* OpenDataWindow(const QString& name);
+    // The data windows opened for tables and views; a closed window drops
+    // out by itself.
+    QList<QPointer<TDta>> FList;
+    // The sorter both grids of the program sort through.
+    TxDBGridSorter_UDB* Sorter() const { return sorter_.get(); }
 
     // Components.
     TxGroupBox* gbMDBFile = nullptr;
@@ -125,6 +144,7 @@ private:
     void restoreDialogPosition(QWidget* dialog) const;
 
     DatabaseSession session_;
+    std::unique_ptr<TxDBGridSorter_UDB> sorter_;
     std::unique_ptr<MainEditors> editors_;
     std::unique_ptr<SettingsFile> settings_;
     TCreateDbDlg* createDbDlg_ = nullptr;  // owned by the window

@@ -1,26 +1,30 @@
 // The "Data" tab of the structure page: the first records of the table or
-// view chosen in the structure tree, in a plain read-only grid over the
-// pane's query qData on the session's data connection.
+// view chosen in the structure tree, in the data grid (TxDBGrid_MS) over the
+// pane's query qData on the session's data connection, with the record
+// navigator under it.
 //
 // What callers rely on:
 // - loadData runs "SELECT TOP <maxRecords> * FROM <quoted name>"; on
 //   failure the query stays closed, the grid empty, and lblDataInfo shows
 //   "Error: Cannot open data.<BR>" and the escaped message. It never throws.
-// - The buttons are enabled exactly while the query is open.
+// - "Copy" is enabled exactly while the query is open (and no record is
+//   being edited); Find, Export, Import and Setting stay disabled until
+//   their dialogs exist.
+// - The pane does not size its columns after a load.
 #pragma once
 
 #include <QString>
 #include <QWidget>
 #include <memory>
 
-class QAbstractTableModel;
 class QPushButton;
-class QTableView;
 class TCustomConnectionUDB;
 class TQueryUDB;
+class TxDBGridCustomSorter;
+class TxDBGrid_MS;
+class TxDBNavigator;
 class TxGroupBox;
 class TxHTMLLabel;
-class DataPaneGridModel;
 
 class TStructDataPane : public QWidget {
     Q_OBJECT
@@ -30,6 +34,8 @@ public:
 
     // nullptr: no connection; the query is closed first.
     void setConnection(TCustomConnectionUDB* connection);
+    // The main window's sorter (not owned).
+    void setSorter(TxDBGridCustomSorter* sorter);
 
     // See the header comment; true when the data loaded.
     bool loadData(const QString& target, int maxRecords);
@@ -44,9 +50,8 @@ public:
     QString gridText(int row, int column) const;
     QString gridTitle(int column) const;
 
-    // Every row of the grid with its title line, tab-separated, rows ended
-    // by "\n" (what "Copy" puts on the clipboard).
-    QString copyText() const;
+    // What "Copy" puts on the clipboard: CopyAllData(true, false) of the grid.
+    QString copyText();
 
     // Components (names are the program's).
     TxGroupBox* gbFile = nullptr;
@@ -57,19 +62,14 @@ public:
     QPushButton* btExport = nullptr;
     QPushButton* btImport = nullptr;
     QPushButton* btSetting = nullptr;
-    QTableView* grData = nullptr;
-    QWidget* DBNavigator1 = nullptr;
+    TxDBGrid_MS* grData = nullptr;
+    TxDBNavigator* DBNavigator1 = nullptr;
 
 private:
-    void fillGrid();
     void updateButtons();
     void btCopyClick();
-    void navigate(int step);  // -2 first, -1 prior, 1 next, 2 last
-    void refresh();
     // Runs the query again; on failure closes it and shows the error.
     bool requery();
 
     std::unique_ptr<TQueryUDB> qData;
-    DataPaneGridModel* gridModel_ = nullptr;
-    QList<QPushButton*> navButtons_;
 };

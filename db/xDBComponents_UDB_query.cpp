@@ -289,6 +289,29 @@ void TCustomQueryUDB::MoveBy(long distance) {
     scroll([this, distance] { recordset_.moveBy(distance); });
 }
 
+void TCustomQueryUDB::SetRecNo(size_t recNo) {
+    requireOpen();
+    const size_t count = recordset_.recordCount();
+    if (count == 0) return;
+    const size_t target = std::clamp<size_t>(recNo, 1, count);
+    if (recordset_.recNo() == target) return;
+    scroll([this, target] {
+        if (recordset_.recNo() == 0) recordset_.first();
+        recordset_.moveBy(static_cast<long>(target) - static_cast<long>(recordset_.recNo()));
+    });
+}
+
+void TCustomQueryUDB::ScanFieldValues(
+    size_t field, const std::function<bool(size_t position, const jet::Value& value)>& visit) const {
+    requireOpen();
+    recordset_.visitFieldValues(field, visit);
+}
+
+const jet::Value& TCustomQueryUDB::RecordValue(size_t position, size_t field) const {
+    requireOpen();
+    return recordset_.valueAt(position, field);
+}
+
 bool TCustomQueryUDB::Locate(const QString& fields, const std::vector<jet::Value>& values,
                              const jet::LocateOptions& options) {
     bool found = false;

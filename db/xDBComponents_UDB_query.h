@@ -179,6 +179,14 @@ public:
     void Next();
     void Prior();
     void MoveBy(long distance);
+    // Makes the record at 1-based `recNo` current (clamped to the records);
+    // nothing happens when it already is.
+    void SetRecNo(size_t recNo);
+    // The value of field `field` of the record at 0-based `position`, in the
+    // current order and filter, without moving there and without events (a
+    // grid reads the rows it shows this way). Throws jet::Error for a
+    // position or field outside the result. Valid until the next call.
+    const jet::Value& RecordValue(size_t position, size_t field) const;
     // Goes to the first record (in the current order) whose fields, named in
     // `fields` joined by ";", hold `values`; false and no move when none.
     bool Locate(const QString& fields, const std::vector<jet::Value>& values,
@@ -234,6 +242,13 @@ public:
     bool ControlsDisabled() const { return controlsDisabled_ > 0; }
     // Tells the linked controls that the data changed.
     void UpdateDatasetState();
+
+    // Calls `visit` with the position and the value of `field` for every
+    // record of the current view, in no particular order, reading that one
+    // column in one pass (what a list of a column's distinct values needs);
+    // `visit` returns false to stop. Nothing moves and nothing is reported.
+    void ScanFieldValues(size_t field,
+                         const std::function<bool(size_t position, const jet::Value& value)>& visit) const;
 
     // Visits every record from the first without scroll events or link
     // notices, then returns to the record that was current.

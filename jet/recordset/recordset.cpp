@@ -109,6 +109,8 @@ void Recordset::execute(Database& db) {
     baseColumns_ = std::move(columns);
     cachedRow_ = static_cast<size_t>(-1);
     cachedValues_.clear();
+    peekRow_ = static_cast<size_t>(-1);
+    peekValues_.clear();
 }
 
 std::optional<std::vector<Value>> Recordset::decodeRow(size_t resultRow) const {
@@ -233,6 +235,26 @@ void Recordset::visitRows(
     }
 }
 
+void Recordset::visitFieldValues(
+    size_t index, const std::function<bool(size_t position, const Value& value)>& visit) const {
+    if (index >= fields_.size()) {
+        throw Error(ErrorCode::NotFound,
+                    "Item cannot be found in the collection corresponding to the requested name "
+                    "or ordinal.");
+    }
+    // visitRows has no way to stop; a stop is carried out of it as this.
+    struct Stop {};
+    std::vector<bool> needed(fields_.size(), false);
+    needed[index] = true;
+    try {
+        visitRows(needed, [&](size_t resultRow, const std::vector<Value>& values) {
+            const std::optional<size_t> position = viewIndexOf(resultRow);
+            if (position && !visit(*position, values[index])) throw Stop{};
+        });
+    } catch (const Stop&) {
+    }
+}
+
 void Recordset::rebuildView(const std::optional<Bookmark>& keep) {
     view_.clear();
     if (!filter_ && sortKeys_.empty()) {
@@ -316,6 +338,24 @@ const Value& Recordset::value(size_t index) const {
                     "or ordinal.");
     }
     return currentValues()[index];
+}
+
+const Value& Recordset::valueAt(size_t position, size_t index) const {
+    if (index >= fields_.size()) {
+        throw Error(ErrorCode::NotFound,
+                    "Item cannot be found in the collection corresponding to the requested name "
+                    "or ordinal.");
+    }
+    if (position >= view_.size()) throwNoCurrentRecord();
+    const size_t resultRow = view_[position];
+    if (!baseTable_) return result_.rows.at(resultRow).values.at(index);
+    if (peekRow_ != resultRow) {
+        std::optional<std::vector<Value>> values = decodeRow(resultRow);
+        if (!values) throwRecordDeleted();
+        peekValues_ = std::move(*values);
+        peekRow_ = resultRow;
+    }
+    return peekValues_.at(index);
 }
 
 const Value& Recordset::value(std::string_view name) const {

@@ -107,6 +107,18 @@ public:
     const Value& value(size_t index) const;
     const Value& value(std::string_view name) const;
     bool isNull(size_t index) const { return value(index).isNull(); }
+    // The value of the record at `position` (0-based, in view order) without
+    // moving there: what a grid asks for the rows it shows. Throws like
+    // value() for a position outside the view or a row that is gone. The
+    // reference is valid until the next call of valueAt.
+    const Value& valueAt(size_t position, size_t index) const;
+
+    // Calls `visit` with the position (in view order) and the value of field
+    // `index` of every record of the view, in no particular order (rows read
+    // on demand come in one pass over the table, decoding that column only).
+    // `visit` returns false to stop. The current record does not move.
+    void visitFieldValues(size_t index,
+                          const std::function<bool(size_t position, const Value& value)>& visit) const;
 
     // ---- Bookmarks ----
     std::optional<Bookmark> bookmark() const;
@@ -178,6 +190,11 @@ private:
     std::vector<size_t> baseColumns_;
     mutable size_t cachedRow_ = static_cast<size_t>(-1);
     mutable std::vector<Value> cachedValues_;
+    // The last row valueAt read, kept apart from the current record's so
+    // that a grid painting other rows leaves the current record's values
+    // (and references to them) alone.
+    mutable size_t peekRow_ = static_cast<size_t>(-1);
+    mutable std::vector<Value> peekValues_;
     std::vector<FieldInfo> fields_;
     // Bookmarks without a copy per row: which occurrence of its row ids each
     // result row is, and the result rows in bookmark order for lookups.

@@ -116,7 +116,8 @@ TEST_F(StructureTabTest, DataPaneLoadsTheSelectedTableUpToMaxRecords) {
     tab.tvStruct->setCurrentItem(itemAt(tab.tvStruct, {"Tables", "Order-Details"}));
     EXPECT_EQ(pane.query().SQL(), "SELECT TOP 5 * FROM [Order-Details]");
     EXPECT_EQ(pane.gridRowCount(), 3);
-    EXPECT_EQ(pane.copyText(), "OrderID\tCustomerID\tQty#\n101\t1\t10\n102\t2\t20\n103\t3\t30\n");
+    EXPECT_EQ(pane.copyText(),
+              "OrderID\tCustomerID\tQty#\r\n101\t1\t10\r\n102\t2\t20\r\n103\t3\t30\r\n");
 
     // The root designates nothing: the pane stays as it is.
     tab.tvStruct->setCurrentItem(itemAt(tab.tvStruct, {"Tables"}));

@@ -175,3 +175,43 @@ TEST(RecordsetOnDemand, LocateFindsTheFirstMatchInViewOrderPastTheFirstRecords) 
 
 }  // namespace
 }  // namespace jet
+
+namespace jet {
+namespace {
+
+// A grid reads the rows it shows by position and a column's values in one
+// pass, without moving the current record.
+TEST(RecordsetOnDemand, ValuesByPositionAndOneColumnLeaveTheCurrentRecord) {
+    auto db = Database::open(testing_support::fixture("V2000/indexTestV2000.mdb").string());
+    for (const char* sql : {"SELECT * FROM Table1", "SELECT id + 0 AS n, data FROM Table1"}) {
+        SCOPED_TRACE(sql);
+        Recordset rs;
+        rs.open(*db, sql);
+        rs.setSort("data DESC");
+        rs.first();
+        rs.moveBy(1);
+        const std::string current = cell(rs.value(1));
+        std::vector<std::string> byPosition;
+        for (size_t p = 0; p < rs.recordCount(); ++p) byPosition.push_back(cell(rs.valueAt(p, 1)));
+        EXPECT_EQ(cell(rs.value(1)), current);
+        EXPECT_EQ(rs.recNo(), 2u);
+        std::vector<std::string> visited(rs.recordCount());
+        size_t calls = 0;
+        rs.visitFieldValues(1, [&](size_t position, const Value& value) {
+            visited.at(position) = cell(value);
+            return ++calls > 0;
+        });
+        EXPECT_EQ(visited, byPosition);
+        std::vector<std::string> inOrder;
+        for (rs.first(); !rs.isEof(); rs.next()) inOrder.push_back(cell(rs.value(1)));
+        EXPECT_EQ(byPosition, inOrder);
+        // A stop ends the pass at once.
+        calls = 0;
+        rs.visitFieldValues(1, [&](size_t, const Value&) { return ++calls < 2; });
+        EXPECT_EQ(calls, 2u);
+        EXPECT_THROW(rs.valueAt(rs.recordCount(), 0), Error);
+    }
+}
+
+}  // namespace
+}  // namespace jet

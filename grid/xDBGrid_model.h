@@ -1,0 +1,70 @@
+// The grid's table model over a query: one row per record of the query's
+// current view (its filter and sort), one column per field. Nothing is
+// copied: each cell asks the query for the value of its record by position
+// (TCustomQueryUDB::RecordValue), so a table of a million rows costs no more
+// to show than the rows on the screen, and painting moves no record.
+//
+// What callers rely on:
+// - The model hears the query through a data link: an open, close, filter,
+//   sort or re-query resets it; a move of the current record is signalled
+//   as currentRecordMoved.
+// - Cells are read-only for now (the query cannot post); a value that can
+//   no longer be read shows as empty text.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <optional>
+
+#include "db/db_types.h"
+#include "db/xDBComponents_UDB_query.h"
+#include "grid/xDBGrid_options.h"
+
+class TxDBGridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Roles { CellKindRole = Qt::UserRole + 1 };
+    enum CellKind { ckText, ckBoolean, ckMemo, ckPicture };
+
+    TxDBGridModel(const TOptionsEx2& options, QObject* parent = nullptr);
+    ~TxDBGridModel() override;
+
+    void setDataSet(TCustomQueryUDB* dataSet);
+    TCustomQueryUDB* dataSet() const { return dataSet_; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    std::optional<TQueryField> field(int column) const;
+    CellKind cellKind(int column) const;
+    // The text a cell shows (memo fields: their whole text), by row
+    // position; empty outside the data.
+    QString cellText(int row, int column) const;
+    bool cellIsNull(int row, int column) const;
+    // The row of the query's current record, -1 without one.
+    int currentRow() const;
+    QVariant cellVariant(int row, int column) const;
+
+    // Colours the model hands to the view.
+    QColor FontColorFiltered = QColor(0, 0, 128);
+    QColor FontColorReadOnly;
+    QColor ColorOddRow = QColor(192, 220, 192);
+    // Fields drawn as check boxes besides Boolean fields: entries of field
+    // name, "=", true text, ";", false text (default "1;0").
+    QStringList FieldsAsBoolean;
+    // The true text of a field listed there; nothing when it is not listed.
+    std::optional<QString> booleanTrueText(const QString& fieldName) const;
+
+signals:
+    void currentRecordMoved();
+    void dataSetReset();
+
+private:
+    void linkEvent(TDataLinkEvent event);
+    const TOptionsEx2& options_;
+    TCustomQueryUDB* dataSet_ = nullptr;
+    int indicatorRow_ = -1;
+};
