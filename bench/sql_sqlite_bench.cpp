@@ -273,7 +273,7 @@ std::string withNumber(std::string sql, long i) {
 
 void printLine(const std::string& what, double engine, double sqlite, size_t engineCount,
                size_t sqliteCount) {
-    std::printf("%-58s %9.4f s %9.4f s %7.2fx  %zu rows%s\n", what.c_str(), engine, sqlite,
+    std::printf("%-58s %10.6f s %10.6f s %7.2fx  %zu rows%s\n", what.c_str(), engine, sqlite,
                 sqlite > 0 ? engine / sqlite : 0.0, engineCount,
                 engineCount == sqliteCount ? "" : "  (SQLite: different row count!)");
     std::fflush(stdout);
@@ -338,7 +338,7 @@ int main(int argc, char** argv) {
          "SELECT * FROM BigWithLabels"},
     };
 
-    std::printf("%-58s %11s %11s %8s\n", "statement", "engine", "SQLite", "ratio");
+    std::printf("%-58s %12s %12s %8s\n", "statement", "engine", "SQLite", "ratio");
     for (const Case& c : cases) {
         size_t engineCount = 0, sqliteCount = 0;
         double engineTime = 0, sqliteTime = 0;

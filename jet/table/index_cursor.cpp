@@ -152,12 +152,13 @@ void IndexCursor::parseInto(Level& level, const std::vector<uint8_t>* seekKey) {
         if (e.code() != ErrorCode::Corrupt) throw;
         corrupt(pageNumber, e.what());
     }
-    if (view.header.leaf && seekKey) {
-        // A seek needs the entry it stops on and usually a few after it.
+    if (view.header.leaf) {
+        // A seek needs the entry it stops on and usually a few after it, a
+        // TOP n walk from the start n entries: leaves are built in batches.
         auto batches = std::make_shared<LeafBatches>();
         batches->raw = raw;
         batches->view = std::move(view);
-        batches->nextEntry = firstEntryNotBefore(batches->view, *seekKey);
+        batches->nextEntry = seekKey ? firstEntryNotBefore(batches->view, *seekKey) : 0;
         batches->batchSize = 8;
         auto none = std::make_shared<ParsedPage>();
         none->page = batches->view.header;

@@ -132,8 +132,8 @@ private:
         IndexPage page;
         std::vector<uint32_t> children;
     };
-    // A leaf reached by a seek is built a batch of entries at a time, from
-    // the entry the seek stops on: `parsed` holds the batch, `nextEntry` the
+    // A leaf is built a batch of entries at a time, from its first entry or
+    // the one a seek stops on: `parsed` holds the batch, `nextEntry` the
     // page's first entry after it.
     struct LeafBatches {
         PageRef raw;  // the bytes `view` refers to
@@ -149,8 +149,9 @@ private:
         const IndexPage& page() const { return parsed->page; }
         const std::vector<uint32_t>& children() const { return parsed->children; }
     };
-    // The page parsed whole (shared while its bytes stay the same), or, for
-    // a leaf when `seekKey` is given, from the first entry not before it.
+    // An intermediate page parsed whole (shared while its bytes stay the
+    // same); a leaf's first batch, from the first entry not before `seekKey`
+    // when one is given.
     void parseInto(Level& level, const std::vector<uint8_t>* seekKey);
     // Builds the next batch of a leaf built in batches; false when the page
     // has no more entries.
