@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "app/f_dta.h"
+#include "bench/bench_support.h"
 #include "db/connection_string.h"
 #include "db/xDBComponents_UDB.h"
 #include "db/xDBComponents_UDB_query.h"
@@ -43,53 +44,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-double seconds(const std::function<void()>& step) {
-    const auto start = std::chrono::steady_clock::now();
-    step();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-long residentMb() {
-    malloc_trim(0);
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        if (key == "VmRSS:") {
-            long kb = 0;
-            status >> kb;
-            return kb / 1024;
-        }
-        std::getline(status, key);
-    }
-    return 0;
-}
-
-void report(const char* what, double s, const std::string& detail = {}) {
-    std::printf("%-44s %10.4f s  %6ld MB  %s\n", what, s, residentMb(), detail.c_str());
-    std::fflush(stdout);
-}
-
-// Times `work`, then reports it with the text `detail` gives afterwards.
-void step(const char* what, const std::function<void()>& work,
-          const std::function<std::string()>& detail = {}) {
-    const double s = seconds(work);
-    report(what, s, detail ? detail() : std::string());
-}
+using bench::column;
+using bench::report;
+using bench::residentMb;
+using bench::seconds;
+using bench::step;
 
 void writeTable(const std::string& path, long rows) {
     jet::createDatabase(*jet::posixFileSystem(), path, jet::CreateOptions{});
     jet::TableSpec spec;
     spec.name = "Big";
-    auto column = [](const char* name, int daoType, int size = 0) {
-        jet::ColumnSpec c;
-        c.name = name;
-        c.daoType = daoType;
-        c.size = size;
-        return c;
-    };
-    spec.columns = {column("Id", 4),       column("Name", 10, 40), column("Amount", 7),
-                    column("Category", 4), column("Created", 8),   column("Flag", 1),
-                    column("City", 10, 30), column("Qty", 4),      column("Price", 7),
+    spec.columns = {column("Id", 4),        column("Name", 10, 40), column("Amount", 7),
+                    column("Category", 4),  column("Created", 8),   column("Flag", 1),
+                    column("City", 10, 30), column("Qty", 4),       column("Price", 7),
                     column("Note", 10, 60)};
     static const char* cities[] = {"Praha", "Brno", "Ostrava", "Plzen", "Liberec", "Olomouc"};
     jet::CompactRequest request;
@@ -98,17 +65,12 @@ void writeTable(const std::string& path, long rows) {
     jet::compactDatabase(*jet::posixFileSystem(), request, [&](jet::DatabaseBuilder& builder) {
         jet::NewTablesWriter writer(builder, {jet::NewTable{spec, ""}});
         writer.beginTable("Big");
-        unsigned long x = 2463534242ul;
+        bench::RandomRows random;
         std::vector<jet::Value> values(10);
         for (long i = 1; i <= rows; ++i) {
-            x = x * 6364136223846793005ul + 1442695040888963407ul;
-            const unsigned r = static_cast<unsigned>(x >> 33);
-            std::string name(8 + r % 12, 'a');
-            unsigned y = r;
-            for (char& c : name) {
-                c = static_cast<char>('a' + y % 26);
-                y = y / 26 + static_cast<unsigned>(i);
-            }
+            random.next(i);
+            const unsigned r = random.r;
+            const std::string& name = random.name;
             values[0] = jet::Value::integer(i);
             values[1] = jet::Value::text(name);
             values[2] = jet::Value::real(static_cast<double>(r % 10000000) / 100.0);
@@ -148,7 +110,8 @@ int main(int argc, char** argv) {
     if (!fs::exists(path)) {
         const double written = seconds([&] { writeTable(path, rows); });
         report("write the table", written,
-               std::to_string(rows) + " rows, " + std::to_string(fs::file_size(path) / (1024 * 1024)) + " MB file");
+               std::to_string(rows) + " rows, " +
+                   std::to_string(fs::file_size(path) / (1024 * 1024)) + " MB file");
     }
     const long fileMb = long(fs::file_size(path) / (1024 * 1024));
     const long before = residentMb();
@@ -161,15 +124,17 @@ int main(int argc, char** argv) {
         TQueryUDB alone;
         alone.SetConnection(&connection);
         alone.SetSQL(QStringLiteral("SELECT * FROM\nBig\nWHERE 1=1"));
-        step("the window's query alone (open)", [&] { alone.Open(); },
-             [&] { return std::to_string(alone.RecordCount()) + " rows"; });
+        step(
+            "the window's query alone (open)", [&] { alone.Open(); },
+            [&] { return std::to_string(alone.RecordCount()) + " rows"; });
     }
     {
         TQueryUDB plain;
         plain.SetConnection(&connection);
         plain.SetSQL(QStringLiteral("SELECT * FROM Big"));
-        step("the same without WHERE 1=1 (open)", [&] { plain.Open(); },
-             [&] { return std::to_string(plain.RecordCount()) + " rows"; });
+        step(
+            "the same without WHERE 1=1 (open)", [&] { plain.Open(); },
+            [&] { return std::to_string(plain.RecordCount()) + " rows"; });
     }
     TxDBGridSorter_UDB sorter;
     auto* window = new TDta(&connection, &sorter);
@@ -178,11 +143,14 @@ int main(int argc, char** argv) {
         window->repaint();
         QApplication::processEvents();
     };
-    step("open the data window to its first paint", [&] {
-        window->show();
-        window->OpenData("Big");
-        paint();
-    }, [&] { return std::to_string(grid->gridModel()->rowCount()) + " rows"; });
+    step(
+        "open the data window to its first paint",
+        [&] {
+            window->show();
+            window->OpenData("Big");
+            paint();
+        },
+        [&] { return std::to_string(grid->gridModel()->rowCount()) + " rows"; });
 
     grid->setFocus();
     grid->setCurrentIndex(grid->gridModel()->index(0, 1));
@@ -195,32 +163,51 @@ int main(int argc, char** argv) {
         worst = std::max(worst, s);
         total += s;
     }
-    report("page down (mean of 100)", total / 100, "worst " + std::to_string(worst) + " s, record " +
-                                                        std::to_string(window->query().RecNo()));
-    step("jump to the last record (Ctrl+End)", [&] {
-        pressKey(grid, Qt::Key_End, Qt::ControlModifier);
-        paint();
-    }, [&] { return "record " + std::to_string(window->query().RecNo()); });
-    step("quick filter Name 'abc' to the shown result", [&] {
-        grid->SetColumnTextFilter(1, "abc");
-        paint();
-    }, [&] { return std::to_string(grid->gridModel()->rowCount()) + " rows"; });
+    report(
+        "page down (mean of 100)", total / 100,
+        "worst " + std::to_string(worst) + " s, record " + std::to_string(window->query().RecNo()));
+    step(
+        "jump to the last record (Ctrl+End)",
+        [&] {
+            pressKey(grid, Qt::Key_End, Qt::ControlModifier);
+            paint();
+        },
+        [&] { return "record " + std::to_string(window->query().RecNo()); });
+    step(
+        "quick filter Name 'abc' to the shown result",
+        [&] {
+            grid->SetColumnTextFilter(1, "abc");
+            paint();
+        },
+        [&] { return std::to_string(grid->gridModel()->rowCount()) + " rows"; });
     step("clear the filter", [&] {
         grid->SetColumnTextFilter(1, QString());
         paint();
     });
-    step("title-click sort on Amount", [&] {
-        grid->TitleClick(2, Qt::NoModifier);
-        paint();
-    }, [&] { return grid->SortFieldName().toStdString(); });
-    step("title-click sort on Amount again (descending)", [&] {
-        grid->TitleClick(2, Qt::NoModifier);
-        paint();
-    }, [&] { return grid->SortDirections().toStdString(); });
-    step("funnel list of City (all records)", [&] {
-        grid->ShowFunnelFilter(6);
-        paint();
-    }, [&] { return std::string(grid->FilterForm() && grid->FilterForm()->isVisible() ? "shown" : "not shown"); });
+    step(
+        "title-click sort on Amount",
+        [&] {
+            grid->TitleClick(2, Qt::NoModifier);
+            paint();
+        },
+        [&] { return grid->SortFieldName().toStdString(); });
+    step(
+        "title-click sort on Amount again (descending)",
+        [&] {
+            grid->TitleClick(2, Qt::NoModifier);
+            paint();
+        },
+        [&] { return grid->SortDirections().toStdString(); });
+    step(
+        "funnel list of City (all records)",
+        [&] {
+            grid->ShowFunnelFilter(6);
+            paint();
+        },
+        [&] {
+            return std::string(grid->FilterForm() && grid->FilterForm()->isVisible() ? "shown"
+                                                                                     : "not shown");
+        });
     if (grid->FilterForm()) grid->FilterForm()->hide();
     step("funnel list of Id (every value distinct)", [&] {
         grid->ShowFunnelFilter(0);
@@ -229,7 +216,8 @@ int main(int argc, char** argv) {
     if (grid->FilterForm()) grid->FilterForm()->hide();
     const long open = residentMb();
     report("resident memory with the window open", 0,
-           std::to_string(open - before) + " MB above the start, file " + std::to_string(fileMb) + " MB");
+           std::to_string(open - before) + " MB above the start, file " + std::to_string(fileMb) +
+               " MB");
     delete window;
     return 0;
 }

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "jet/catalog/database.h"
 #include "jet/compact/compactor.h"
 #include "jet/file/file.h"
@@ -36,40 +37,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-double seconds(const std::function<void()>& step) {
-    const auto start = std::chrono::steady_clock::now();
-    step();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// Resident memory in MB (VmRSS of /proc/self/status), 0 when unknown; freed
-// heap is handed back first so the figure is what the step still holds.
-long residentMb() {
-    malloc_trim(0);
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        if (key == "VmRSS:") {
-            long kb = 0;
-            status >> kb;
-            return kb / 1024;
-        }
-        std::getline(status, key);
-    }
-    return 0;
-}
-
-void report(const char* what, double s, const std::string& detail = {}) {
-    std::printf("%-64s %10.4f s  %6ld MB  %s\n", what, s, residentMb(), detail.c_str());
-    std::fflush(stdout);
-}
-
-// Times `work`, then reports it with the text `detail` gives afterwards.
-void step(const char* what, const std::function<void()>& work,
-          const std::function<std::string()>& detail = {}) {
-    const double s = seconds(work);
-    report(what, s, detail ? detail() : std::string());
-}
+using bench::column;
+using bench::report;
+using bench::residentMb;
+using bench::seconds;
+using bench::step;
 
 // Deterministic rows: names of random letters (so '*abc*' matches about one
 // in 600), amounts spread over 0..99999.99, 100 categories, dates over ten
@@ -78,13 +50,6 @@ void writeTable(const std::string& path, long rows) {
     jet::createDatabase(*jet::posixFileSystem(), path, jet::CreateOptions{});
     jet::TableSpec spec;
     spec.name = "Big";
-    auto column = [](const char* name, int daoType, int size = 0) {
-        jet::ColumnSpec c;
-        c.name = name;
-        c.daoType = daoType;
-        c.size = size;
-        return c;
-    };
     spec.columns = {column("Id", 4), column("Name", 10, 40), column("Amount", 7),
                     column("Category", 4), column("Created", 8)};
     jet::IndexSpec primary;
@@ -102,17 +67,12 @@ void writeTable(const std::string& path, long rows) {
     jet::compactDatabase(*jet::posixFileSystem(), request, [&](jet::DatabaseBuilder& builder) {
         jet::NewTablesWriter writer(builder, {jet::NewTable{spec, ""}});
         writer.beginTable("Big");
-        unsigned long x = 2463534242ul;
+        bench::RandomRows random;
         std::vector<jet::Value> values(5);
         for (long i = 1; i <= rows; ++i) {
-            x = x * 6364136223846793005ul + 1442695040888963407ul;
-            const unsigned r = static_cast<unsigned>(x >> 33);
-            std::string name(8 + r % 12, 'a');
-            unsigned y = r;
-            for (char& c : name) {
-                c = static_cast<char>('a' + y % 26);
-                y = y / 26 + static_cast<unsigned>(i);
-            }
+            random.next(i);
+            const unsigned r = random.r;
+            const std::string& name = random.name;
             values[0] = jet::Value::integer(i);
             values[1] = jet::Value::text(name);
             values[2] = jet::Value::real(static_cast<double>(r % 10000000) / 100.0);

@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "jet/catalog/database.h"
 #include "jet/compact/compactor.h"
 #include "jet/file/file.h"
@@ -38,13 +39,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr long kSmallRows = 10000;
+using bench::column;
+using bench::seconds;
 
-double seconds(const std::function<void()>& step) {
-    const auto start = std::chrono::steady_clock::now();
-    step();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+constexpr long kSmallRows = 10000;
 
 // One row of Big, the same on both sides: names of random letters (so
 // '*abc*' matches about one in 600), amounts over 0..99999.99, 100
@@ -62,16 +60,10 @@ class BigRows {
 public:
     BigRow next() {
         ++i_;
-        x_ = x_ * 6364136223846793005ul + 1442695040888963407ul;
-        const unsigned r = static_cast<unsigned>(x_ >> 33);
-        std::string name(8 + r % 12, 'a');
-        unsigned y = r;
-        for (char& c : name) {
-            c = static_cast<char>('a' + y % 26);
-            y = y / 26 + static_cast<unsigned>(i_);
-        }
+        random_.next(i_);
+        const unsigned r = random_.r;
         return BigRow{i_,
-                      name,
+                      random_.name,
                       static_cast<double>(r % 10000000) / 100.0,
                       r % 100,
                       40000.0 + static_cast<double>(r % 3650),
@@ -80,19 +72,11 @@ public:
 
 private:
     long i_ = 0;
-    unsigned long x_ = 2463534242ul;
+    bench::RandomRows random_;
 };
 
 std::string labelOf(long id) {
     return "Label " + std::to_string(id % 977) + "-" + std::to_string(id);
-}
-
-jet::ColumnSpec column(const char* name, int daoType, int size = 0) {
-    jet::ColumnSpec c;
-    c.name = name;
-    c.daoType = daoType;
-    c.size = size;
-    return c;
 }
 
 jet::IndexSpec index(const char* name, const char* columnName, bool primary) {

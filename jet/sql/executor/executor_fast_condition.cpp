@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "jet/sql/functions/binary_ops.h"
 #include "jet/sql/like.h"
 #include "jet/sql/planner/planner.h"
 
@@ -26,23 +27,8 @@ double numberOf(const Value& v) {
     return v.as<float>();
 }
 
-std::optional<CompareOp> compareOpOf(BinaryOp op) {
-    switch (op) {
-        case BinaryOp::Equal:
-            return CompareOp::Equal;
-        case BinaryOp::NotEqual:
-            return CompareOp::NotEqual;
-        case BinaryOp::Less:
-            return CompareOp::Less;
-        case BinaryOp::LessEqual:
-            return CompareOp::LessEqual;
-        case BinaryOp::Greater:
-            return CompareOp::Greater;
-        case BinaryOp::GreaterEqual:
-            return CompareOp::GreaterEqual;
-        default:
-            return std::nullopt;
-    }
+bool isComparison(BinaryOp op) {
+    return op >= BinaryOp::Equal && op <= BinaryOp::GreaterEqual;
 }
 
 // `constant op column` read as `column op' constant`.
@@ -88,7 +74,7 @@ std::unique_ptr<FastCondition> FastCondition::compile(const BoundExpr& condition
     auto fast = std::make_unique<FastCondition>();
     for (const BoundExpr* c : conjuncts) {
         Term term;
-        if (c->kind == BoundKind::Binary && compareOpOf(c->binaryOp)) {
+        if (c->kind == BoundKind::Binary && isComparison(c->binaryOp)) {
             const BoundExpr& a = *c->operands[0];
             const BoundExpr& b = *c->operands[1];
             const bool columnFirst = isColumn(a) && b.kind == BoundKind::Literal;
@@ -99,7 +85,7 @@ std::unique_ptr<FastCondition> FastCondition::compile(const BoundExpr& condition
             if (!isNumber(constant.value)) return nullptr;
             term.kind = Term::Kind::Compare;
             term.slot = column.column;
-            term.op = columnFirst ? *compareOpOf(c->binaryOp) : turned(*compareOpOf(c->binaryOp));
+            term.op = columnFirst ? compareOpOf(c->binaryOp) : turned(compareOpOf(c->binaryOp));
             term.constant = &constant.value;
             term.number = numberOf(constant.value);
         } else if (c->kind == BoundKind::Like && c->pattern && isColumn(*c->operands[0])) {
