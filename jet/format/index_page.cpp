@@ -71,6 +71,11 @@ IndexPageView viewIndexPage(std::span<const uint8_t> page, bool jet3) {
     view.area = page.subspan(layout.entryMask + layout.entryMaskSize);
     size_t entryStart = 0;
     for (size_t bit = 0; bit < mask.size() * 8; ++bit) {
+        // Most of the mask is zero bytes: a whole byte is passed at once.
+        if (bit % 8 == 0 && mask[bit / 8] == 0) {
+            bit += 7;
+            continue;
+        }
         if (!(mask[bit / 8] & (1u << (bit % 8)))) continue;
         // A set bit marks the end of an entry (the first starts at offset 0).
         if (bit <= entryStart) throwCorrupt("An index entry has no bytes");
