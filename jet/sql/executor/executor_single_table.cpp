@@ -92,9 +92,14 @@ public:
         if (bounded_ && cutoff_ && compareDirected(valueOrder_, keys, *cutoff_, *run_.order) > 0) {
             return true;
         }
-        OrderedRow row = makeRow(t, frame, std::move(keys));
-        if (distinct_ && !seen_.insert(rowKey(row.row.values)).second) return true;
-        rows_.push_back(std::move(row));
+        if (distinct_) {
+            // The outputs first: a duplicate is dropped before a row is made.
+            std::vector<Value> values = outputs(frame);
+            if (!seen_.insert(rowKey(values)).second) return true;
+            rows_.push_back(makeRow(t, std::move(values), std::move(keys)));
+        } else {
+            rows_.push_back(makeRow(t, frame, std::move(keys)));
+        }
         if (bounded_) {
             if (rows_.size() >= std::max<size_t>(4 * run_.orderedLimit, 256)) prune();
             return true;
@@ -114,13 +119,22 @@ private:
         return keys;
     }
 
+    std::vector<Value> outputs(const Frame& frame) {
+        std::vector<Value> values;
+        if (!run_.withValues) return values;
+        values.reserve(select_.outputs.size());
+        for (size_t i = 0; i < select_.outputs.size(); ++i)
+            values.push_back(ctx_.outputValue(select_, i, frame));
+        return values;
+    }
+
     OrderedRow makeRow(const Tuple& t, const Frame& frame, std::vector<Value> keys) {
+        return makeRow(t, outputs(frame), std::move(keys));
+    }
+
+    OrderedRow makeRow(const Tuple& t, std::vector<Value> values, std::vector<Value> keys) {
         OrderedRow r;
-        if (run_.withValues) {
-            r.row.values.reserve(select_.outputs.size());
-            for (size_t i = 0; i < select_.outputs.size(); ++i)
-                r.row.values.push_back(ctx_.outputValue(select_, i, frame));
-        }
+        r.row.values = std::move(values);
         r.keys = std::move(keys);
         r.row.rowIds.assign(run_.slotWidth, kNoRow);
         for (size_t s = 0; s < t.rowIds.size() && run_.slotOffset + s < run_.slotWidth; ++s) {
