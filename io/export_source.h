@@ -8,7 +8,8 @@
 //   running index from 1 while the current record is the visited one, until
 //   the end or until `visit` returns false; afterwards the source is back on
 //   the record it was on. It returns false when `visit` stopped it.
-// - value() reads the current record's value of a column of columns().
+// - value() reads the current record's value of a column of columns(); the
+//   reference holds until the walk moves to another record.
 //
 // Use from the thread that owns the source's dataset.
 #pragma once
@@ -43,5 +44,5 @@ public:
     virtual std::vector<ExportColumn> columns() const = 0;
     virtual size_t recordCount() const = 0;
     virtual bool scan(bool useDisableControl, const std::function<bool(size_t recIdx)>& visit) = 0;
-    virtual db::Value value(int columnIndex) const = 0;
+    virtual const db::Value& value(int columnIndex) const = 0;
 };

@@ -52,6 +52,6 @@ bool DatasetExportSource::scan(bool useDisableControl,
     return true;
 }
 
-db::Value DatasetExportSource::value(int columnIndex) const {
+const db::Value& DatasetExportSource::value(int columnIndex) const {
     return query_.Fields(static_cast<size_t>(columnIndex)).Value();
 }

@@ -14,7 +14,7 @@ public:
     std::vector<ExportColumn> columns() const override;
     size_t recordCount() const override { return query_.RecordCount(); }
     bool scan(bool useDisableControl, const std::function<bool(size_t recIdx)>& visit) override;
-    db::Value value(int columnIndex) const override;
+    const db::Value& value(int columnIndex) const override;
 
 private:
     TCustomQueryUDB& query_;

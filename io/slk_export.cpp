@@ -143,7 +143,7 @@ bool TSLKExport::Execute(ExportSource& source) {
             ExportLine(QStringLiteral("; Row"));
             ExportLine(position(startCol, y));
             for (size_t i = 0; i < columns.size(); ++i) {
-                const db::Value value = source.value(sourceColumns[i].index);
+                const db::Value& value = source.value(sourceColumns[i].index);
                 if (value.isNull()) continue;
                 QString formatLine;
                 const QString k = cellValue(columns[i], value, &formatLine, startCol + int(i));

@@ -115,7 +115,7 @@ bool TTXTExport::Execute(ExportSource& source) {
             QString line;
             for (size_t i = 0; i < columns.size(); ++i) {
                 const ExportColumn& c = columns[i];
-                const db::Value value = source.value(c.index);
+                const db::Value& value = source.value(c.index);
                 QString text = prepare(db::valueToText(value));
                 if (!value.isNull() && (ExportAllAsText || isQuotedType(c.type))) text = quote(text);
                 join(line, align(text, exportDisplayWidth(c), int(exportAlignment(c))), i == 0);

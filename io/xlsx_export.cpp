@@ -206,7 +206,7 @@ bool TxXLSExport::ExportDBTable(ExportSource& source) {
             int lines = 1;
             for (size_t i = 0; i < columns.size(); ++i) {
                 const ExportColumn& c = columns[i];
-                const db::Value value = source.value(c.index);
+                const db::Value& value = source.value(c.index);
                 Cell& cell = buffer[i];
                 cell = Cell{};
                 const db::ValueKind kind = db::valueKind(value);

@@ -42,7 +42,7 @@ public:
             if (!visit(current_ + 1)) return false;
         return true;
     }
-    db::Value value(int column) const override { return rows_[current_][size_t(column)]; }
+    const db::Value& value(int column) const override { return rows_[current_][size_t(column)]; }
 
 private:
     std::vector<ExportColumn> columns_;
