@@ -13,7 +13,7 @@ QString exportErrorText(const QString& detail) {
 
 QString TTXTExport::prepare(QString value) const {
     if (TrimData) value = value.trimmed();
-    if (ExportMemoFields && ReplaceLineBreaks) {
+    if (ExportMemoFields && ReplaceLineBreaks && value.contains(u'\r')) {
         value.replace(QStringLiteral("\r\n"), MemoEOLString);
         value.replace(u'\r', MemoEOLString);
     }
@@ -22,9 +22,10 @@ QString TTXTExport::prepare(QString value) const {
 
 QString TTXTExport::quote(const QString& value) const {
     if (TextApostrophe.isEmpty()) return value;
-    QString inner = value;
     // A quote inside the value is doubled, or the reader would end the
     // value there.
+    if (!value.contains(TextApostrophe)) return TextApostrophe + value + TextApostrophe;
+    QString inner = value;
     inner.replace(TextApostrophe, TextApostrophe + TextApostrophe);
     return TextApostrophe + inner + TextApostrophe;
 }
@@ -111,8 +112,9 @@ bool TTXTExport::Execute(ExportSource& source) {
     }
 
     if (!ExportStructureOnly) {
+        QString line;
         const bool completed = source.scan(UseDisableControl, [&](size_t recIdx) {
-            QString line;
+            line.resize(0);  // keeps its capacity for the next record
             for (size_t i = 0; i < columns.size(); ++i) {
                 const ExportColumn& c = columns[i];
                 const db::Value& value = source.value(c.index);
