@@ -20,7 +20,7 @@ root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
 # here may not be included by anyone.
 declare -A allowed=(
     [jet]=""
-    [tools]="jet"
+    [tools]="jet db io"
     [fuzz]="jet tools"
     [bench]="jet tools config kit settings db grid io schema app"
     [config]=""

@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev
     zlib1g-dev libssl-dev libicu-dev
     mdbtools sqlite3 libsqlite3-dev
+    libxlsxwriter-dev libreoffice-calc-nogui
 )
 
 missing=()

@@ -4,14 +4,18 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSaveFile>
 #include <QTextStream>
 #include <algorithm>
 
 namespace {
 
-const QString kTab = QStringLiteral("\t");
 const QString kTabCode = QStringLiteral("_#9_");
+const QString kCrCode = QStringLiteral("_#13_");
+const QString kLfCode = QStringLiteral("_#10_");
+const QString kDateTimeForm = QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz");
+constexpr qsizetype kChunk = 4096;
 
 bool sameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -47,15 +51,19 @@ void SettingsFile::load() {
     setLines(content);
 }
 
-bool SettingsFile::save() const {
+bool SettingsFile::save(const SettingsChunkWriter& writer) const {
     if (path_.isEmpty()) return false;
     QDir().mkpath(QFileInfo(path_).absolutePath());
     QSaveFile file(path_);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) return false;
     const QByteArray text = (lines().join(u'\n') + u'\n').toUtf8();
-    if (file.write(text) != text.size()) {
-        file.cancelWriting();
-        return false;
+    for (qsizetype at = 0; at < text.size(); at += kChunk) {
+        const QByteArray chunk = text.mid(at, kChunk);
+        const qint64 written = writer ? writer(file, chunk) : file.write(chunk);
+        if (written != chunk.size()) {
+            file.cancelWriting();  // the old file stays as it was
+            return false;
+        }
     }
     return file.commit();
 }
@@ -81,9 +89,12 @@ void SettingsFile::setLines(const QStringList& content) {
             continue;
         }
         if (!current) continue;  // a key before any section belongs nowhere
-        const qsizetype eq = line.indexOf(u'=');
-        const QString key = eq < 0 ? line : line.left(eq).trimmed();
-        const QString value = eq < 0 ? QString() : line.mid(eq + 1);
+        // The value is taken from the line as written: blanks at its end
+        // belong to it.
+        const qsizetype eq = raw.indexOf(u'=');
+        const QString key = eq < 0 ? line : raw.left(eq).trimmed();
+        QString value = eq < 0 ? QString() : raw.mid(eq + 1);
+        if (value.endsWith(u'\r')) value.chop(1);
         writeRaw(*current, key, value);
     }
 }
@@ -144,14 +155,55 @@ QString SettingsFile::readString(const QString& section, const QString& key,
     const QString* raw = findRaw(section, key);
     if (!raw) return defaultValue;
     QString value = *raw;
-    return value.replace(kTabCode, kTab);
+    return value.replace(kTabCode, QStringLiteral("\t"))
+        .replace(kCrCode, QStringLiteral("\r"))
+        .replace(kLfCode, QStringLiteral("\n"));
 }
 
 void SettingsFile::writeString(const QString& section, const QString& key, const QString& value) {
     QString stored = value;
-    // Line breaks would split the entry; they are kept out of one value.
-    stored.replace(kTab, kTabCode).replace(u'\n', u' ').remove(u'\r');
+    // A line break would end the entry in the file: both are written as
+    // codes, like the tab.
+    stored.replace(u'\t', kTabCode).replace(u'\r', kCrCode).replace(u'\n', kLfCode);
     writeRaw(section, key, stored);
+}
+
+double SettingsFile::readFloat(const QString& section, const QString& key,
+                               double defaultValue) const {
+    const QString* raw = findRaw(section, key);
+    if (!raw) return defaultValue;
+    const QString text = raw->trimmed();
+    bool ok = false;
+    double value = QLocale::c().toDouble(text, &ok);
+    // Older versions wrote the user's locale form ("1,5", "1.234,5").
+    if (!ok) value = QLocale::system().toDouble(text, &ok);
+    if (!ok) value = QLocale::c().toDouble(QString(text).replace(u',', u'.'), &ok);
+    return ok ? value : defaultValue;
+}
+
+void SettingsFile::writeFloat(const QString& section, const QString& key, double value) {
+    writeRaw(section, key, QString::number(value, 'g', QLocale::FloatingPointShortest));
+}
+
+QDateTime SettingsFile::readDateTime(const QString& section, const QString& key,
+                                     const QDateTime& defaultValue) const {
+    const QString* raw = findRaw(section, key);
+    if (!raw) return defaultValue;
+    const QString text = raw->trimmed();
+    QDateTime value = QDateTime::fromString(text, kDateTimeForm);
+    if (!value.isValid()) value = QDateTime::fromString(text, Qt::ISODate);
+    // Older versions wrote the user's locale form.
+    const QLocale locale = QLocale::system();
+    for (auto form : {QLocale::ShortFormat, QLocale::LongFormat}) {
+        if (!value.isValid()) value = locale.toDateTime(text, form);
+        if (!value.isValid()) value = QDateTime(locale.toDate(text, form), QTime(0, 0));
+    }
+    return value.isValid() ? value : defaultValue;
+}
+
+void SettingsFile::writeDateTime(const QString& section, const QString& key,
+                                 const QDateTime& value) {
+    writeRaw(section, key, value.toString(kDateTimeForm));
 }
 
 int SettingsFile::readInteger(const QString& section, const QString& key, int defaultValue) const {

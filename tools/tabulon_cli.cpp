@@ -1,6 +1,7 @@
 // tabulon-cli: the engine without windows. Reads Access files and prints
 // what they hold; exit 0 on success, 1 with the message on stderr on failure.
 #include <cstring>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -17,6 +18,9 @@
 #include "tools/cli_parameters.h"
 #include "tools/cli_write_commands.h"
 #include "tools/csv_format.h"
+#ifdef TABULON_CLI_WRITERS
+#include "tools/cli_export_formats.h"
+#endif
 
 namespace {
 
@@ -27,7 +31,10 @@ const char* kUsage =
     "  tables FILE [--system] table names, one a line, in catalogue order\n"
     "  schema FILE [TABLE]    columns, indexes and relations\n"
     "  count FILE TABLE       number of rows\n"
-    "  export FILE TABLE      rows as CSV with a header line\n"
+    "  export FILE TABLE [--format csv|text|sylk|xlsx] [--output OUT]\n"
+    "                         rows of a table or stored query: CSV with a header line\n"
+    "                         (to OUT or standard output), or a text, SYLK or Excel\n"
+    "                         workbook file (OUT) as the export dialog writes it\n"
     "  queries FILE           stored queries and their kinds\n"
     "  query-sql FILE NAME    SQL text of a stored query\n"
     "  index-walk FILE TABLE INDEX  rows as CSV in the order of an index\n"
@@ -53,6 +60,8 @@ struct Args {
     std::vector<std::string> rest;
     bool system = false;
     jet::sql::QueryParameters parameters;  // --param NAME=VALUE (sql)
+    std::string format = "csv";            // export --format
+    std::string output;                    // export --output
 };
 
 void printInfo(jet::Database& db) {
@@ -146,14 +155,45 @@ void printSchema(jet::Database& db, const Args& a) {
     }
 }
 
-void exportTable(jet::Database& db, const std::string& name) {
-    auto def = db.table(name);
-    for (size_t i = 0; i < def->columns.size(); ++i) {
-        const std::string& n = def->columns[i].name;
+void printCsvHeader(std::ostream& out, const std::vector<std::string>& names) {
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::string& n = names[i];
         bool quote = n.find_first_of(",\"\r\n") != std::string::npos;
-        std::cout << (i ? "," : "") << (quote ? tools::csvQuote(n) : n);
+        out << (i ? "," : "") << (quote ? tools::csvQuote(n) : n);
     }
-    std::cout << "\n";
+    out << "\n";
+}
+
+void printCsvResult(std::ostream& out, const jet::sql::QueryResult& result) {
+    std::vector<std::string> names;
+    for (const auto& c : result.columns) names.push_back(c.name);
+    printCsvHeader(out, names);
+    for (const auto& row : result.rows) {
+        std::string line;
+        for (size_t i = 0; i < row.values.size(); ++i) {
+            line += (i ? "," : "") + tools::csvField(row.values[i]);
+        }
+        out << line << "\n";
+    }
+}
+
+void exportTable(jet::Database& db, const std::string& name, std::ostream& out) {
+    std::shared_ptr<const jet::TableDef> def;
+    try {
+        def = db.table(name);
+    } catch (const jet::Error& e) {
+        if (e.code() != jet::ErrorCode::NotFound) throw;
+        // Not a table: a stored query of that name gives its rows.
+        jet::readStoredQuery(db, name);  // throws when there is none either
+        std::string quoted = name;
+        for (size_t at = quoted.find(']'); at != std::string::npos; at = quoted.find(']', at + 2))
+            quoted.insert(at, "]");
+        printCsvResult(out, jet::sql::executeSelect(db, "SELECT * FROM [" + quoted + "]", {}));
+        return;
+    }
+    std::vector<std::string> names;
+    for (const auto& c : def->columns) names.push_back(c.name);
+    printCsvHeader(out, names);
 
     // A complex column stores only a key into a hidden table. Multi-value
     // fields show their values and attachment fields their file names, each
@@ -199,7 +239,7 @@ void exportTable(jet::Database& db, const std::string& name) {
                                : tools::csvField(scan.value(i));
         }
         line += '\n';
-        std::cout << line;
+        out << line;
     }
 }
 
@@ -250,7 +290,30 @@ int run(const Args& a) {
         while (scan.next()) ++n;
         std::cout << n << "\n";
     } else if (cmd == "export") {
-        exportTable(*db, needArg(1));
+        if (a.format == "csv") {
+            if (a.output.empty()) {
+                exportTable(*db, needArg(1), std::cout);
+            } else {
+                std::ofstream out(a.output, std::ios::binary | std::ios::trunc);
+                if (!out) throw std::runtime_error("cannot write " + a.output);
+                exportTable(*db, needArg(1), out);
+                out.close();
+                if (!out) throw std::runtime_error("cannot write " + a.output);
+            }
+            return 0;
+        }
+#ifdef TABULON_CLI_WRITERS
+        if (tools::isWriterFormat(a.format)) {
+            if (a.output.empty()) throw std::invalid_argument("--format " + a.format + " needs --output OUT");
+            db.reset();  // the writers open the file through the data surface
+            return tools::exportWithWriter(a.rest[0], a.password, needArg(1), a.format, a.output);
+        }
+        throw std::invalid_argument("unknown export format '" + a.format +
+                                    "' (csv, text, sylk or xlsx)");
+#else
+        throw std::invalid_argument("this tabulon-cli is an engine-only build: --format " +
+                                    a.format + " needs the full build (only csv here)");
+#endif
     } else if (cmd == "queries") {
         for (const auto& q : jet::readStoredQueries(*db)) {
             std::cout << q.name << "\t" << jet::queryKindName(q.query.kind) << "\n";
@@ -344,6 +407,10 @@ int main(int argc, char** argv) {
                 a.write.indexes.push_back(value());
             } else if (s == "--system") {
                 a.system = true;
+            } else if (s == "--format") {
+                a.format = value();
+            } else if (s == "--output") {
+                a.output = value();
             } else if (s == "--param") {
                 a.parameters.named.insert(tools::parseParameterArgument(value()));
             } else if (s == "--help" || s == "-h") {
