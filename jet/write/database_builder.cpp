@@ -10,7 +10,7 @@
 #include "jet/error.h"
 #include "jet/format/index_key.h"
 #include "jet/table/index_cursor.h"
-#include "jet/write/data_page_builder.h"
+#include "jet/format/data_page_builder.h"
 #include "jet/write/header_writer.h"
 #include "jet/write/index_builder.h"
 #include "jet/write/index_key_collector.h"
@@ -19,7 +19,7 @@
 #include "jet/write/table_def_writer.h"
 #include "jet/write/table_writer_calculated.h"
 #include "jet/write/usage_map_writer.h"
-#include "jet/write/value_encoder.h"
+#include "jet/format/value_encoder.h"
 
 namespace jet {
 
