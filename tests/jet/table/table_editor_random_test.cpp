@@ -17,6 +17,7 @@
 #include "jet/catalog/consistency_check.h"
 #include "jet/catalog/database.h"
 #include "jet/error.h"
+#include "jet/format/index_page.h"
 #include "jet/table/row_rules.h"
 #include "jet/table/table_editor.h"
 #include "jet/table/table_scan.h"
@@ -42,7 +43,8 @@ std::string joined(const std::vector<std::string>& lines, size_t most = 20) {
 // class (inline, one long-value row, a chain).
 class RowSource {
 public:
-    explicit RowSource(uint32_t seed) : random_(seed) {}
+    explicit RowSource(uint32_t seed, size_t namePadding = 0)
+        : random_(seed), padding_(namePadding, 'n') {}
 
     std::vector<Value> row() {
         std::vector<Value> r;
@@ -61,7 +63,7 @@ private:
     std::string name() {
         static const char* const stems[] = {"Alpha", "Beta", "Gamma", "Delta", "Straße", "Øre",
                                             "Ζήτα", "naïve", "ZULU", "x"};
-        return std::string(stems[pick(10)]) + " " + std::to_string(pick(600));
+        return std::string(stems[pick(10)]) + " " + padding_ + std::to_string(pick(600));
     }
     Value memo() {
         switch (pick(6)) {
@@ -79,6 +81,7 @@ private:
         return s;
     }
     std::mt19937 random_;
+    std::string padding_;
 };
 
 // What a random run needs to know of its table: how to make a row, which
@@ -104,7 +107,7 @@ std::string folded(const Value& v) {
 // `path`, `batch` at a time, checking after each batch. The model starts
 // with the rows the table holds.
 void runRandomOperations(const std::string& path, const Scenario& scenario, uint32_t seed,
-                         int operations, int batch) {
+                         int operations, int batch, size_t namePadding = 0) {
     OpenOptions writable;
     writable.writable = true;
     std::shared_ptr<Database> db = Database::open(path, writable);
@@ -114,7 +117,7 @@ void runRandomOperations(const std::string& path, const Scenario& scenario, uint
         while (scan.next()) model[scan.rowId().packed()] = scan.values();
     }
     TableEditor editor(*db, scenario.table);
-    RowSource source(seed);
+    RowSource source(seed, namePadding);
     std::vector<uint32_t> ids;
     for (const auto& [id, row] : model) ids.push_back(id);
     auto duplicates = [&](const std::vector<Value>& values, std::optional<uint32_t> except) {
@@ -218,6 +221,29 @@ TEST_P(RandomEditsOfNewFile, RowsIndexesAndCheckerAgreeWithTheModel) {
         const std::vector<std::string> differences = testing_support::differencesWithMdbtools(path);
         EXPECT_TRUE(differences.empty()) << joined(differences);
     }
+}
+
+// Names of some 200 characters sharing a long prefix: a few entries fill an
+// index page, so the name index grows three levels deep and its pages are
+// prefix-compressed, splitting intermediate pages and the root.
+TEST_P(RandomEditsOfNewFile, DeepTreesOfLongKeys) {
+    testing_support::TempDir dir;
+    const std::string path = (dir.path() / "deep").string();
+    TableSpec spec = testing_support::editorTableSpec();
+    spec.columns[1].size = 255;
+    testing_support::writeEmptyTableFile(path, GetParam(), spec);
+    runRandomOperations(path, newTableScenario(), 3u, 1500, 500, 200);
+    std::shared_ptr<Database> db = Database::open(path);
+    std::shared_ptr<const TableDef> def = db->table("T");
+    const IndexDef* name = nullptr;
+    for (const IndexDef& index : def->indexes)
+        if (index.name == "NameUnique") name = &index;
+    ASSERT_TRUE(name);
+    const bool jet3 = isJet3(db->version());
+    IndexPage root = parseIndexPage(*db->pages().page(def->realIndexOf(*name).rootPage), jet3);
+    ASSERT_FALSE(root.leaf);
+    const uint32_t child = root.entries.empty() ? root.tailPage : root.entries.front().childPage;
+    EXPECT_FALSE(parseIndexPage(*db->pages().page(child), jet3).leaf) << "the tree is not three levels deep";
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, RandomEditsOfNewFile,
