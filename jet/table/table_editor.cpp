@@ -65,6 +65,16 @@ TableEditor::TableEditor(Database& db, std::string_view table) : db_(db), alloca
                             c.name + "' is calculated");
     }
 
+    // Referential integrity is not checked here yet; a table on either side
+    // of an enforced relationship is left alone rather than given rows
+    // Access would refuse.
+    for (const IndexDef& index : def.indexes)
+        if (index.relatedTablePage != 0)
+            throw Error(ErrorCode::Unsupported,
+                        "the rows of table '" + def.name +
+                            "' cannot be changed in place: index '" + index.name +
+                            "' belongs to a relationship whose integrity is enforced");
+
     PropertyBlob props;
     for (const CatalogObject* o : db.tables(true))
         if (o->tdefPage() == def.tdefPage && !o->properties.empty())

@@ -27,7 +27,8 @@
 //
 // The database must be open for writing (OpenOptions::writable). Refused with
 // jet::Error (Unsupported) at construction: Jet 3 files, tables with
-// attachment, multi-value or calculated columns (named), indexes whose text
+// attachment, multi-value or calculated columns (named), tables on either
+// side of a relationship with enforced integrity, indexes whose text
 // keys the engine cannot build, definitions it cannot write back.
 // Within a transaction the caller has opened on db.pages(), operations join
 // it: a refused operation has written nothing, and any other failure leaves
