@@ -5,6 +5,8 @@
 // and whether the file still passes the checker.
 //
 //   edit_bench [--rows N] [--version 64|256]   (default 100,000 rows, 4.0)
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>

@@ -91,9 +91,8 @@ std::vector<IndexTreeEditor::Step> IndexTreeEditor::descend(const IndexEntry& en
             return path;
         }
         std::vector<IndexEntry>& entries = step.page.entries;
-        auto at = std::find_if(entries.begin(), entries.end(), [&](const IndexEntry& e) {
-            return !indexEntryLess(e, entry);
-        });
+        // The first child whose entry is not below `entry`; entries ascend.
+        auto at = std::lower_bound(entries.begin(), entries.end(), entry, indexEntryLess);
         step.position = static_cast<size_t>(at - entries.begin());
         if (at != entries.end()) {
             number = at->childPage;
@@ -231,13 +230,17 @@ void IndexTreeEditor::remove(const IndexEntry& entry) {
         releasePage(step.number);
         Step& parent = path[level - 1];
         std::vector<IndexEntry>& above = parent.page.entries;
-        if (parent.position < above.size()) {
+        if (parent.position < above.size())
             above.erase(above.begin() + static_cast<std::ptrdiff_t>(parent.position));
-        } else if (!above.empty()) {
-            parent.page.tailPage = above.back().childPage;
-            above.pop_back();
-        } else {
-            parent.page.tailPage = 0;
+        // A tail that goes (Access sometimes lists its tail among the
+        // entries too) hands its place to the last listed child.
+        if (parent.page.tailPage == step.number) {
+            if (above.empty()) {
+                parent.page.tailPage = 0;
+            } else {
+                parent.page.tailPage = above.back().childPage;
+                above.pop_back();
+            }
         }
     }
     Step& top = path[level];
@@ -275,8 +278,7 @@ bool IndexTreeEditor::containsKey(const std::vector<uint8_t>& key, std::optional
         if (depth > kMaxDepth) throwCorrupt("an index tree is impossibly deep");
         page = read(number);
         if (page.leaf) break;
-        auto at = std::find_if(page.entries.begin(), page.entries.end(),
-                               [&](const IndexEntry& e) { return !indexEntryLess(e, probe); });
+        auto at = std::lower_bound(page.entries.begin(), page.entries.end(), probe, indexEntryLess);
         if (at != page.entries.end())
             number = at->childPage;
         else if (page.tailPage != 0)
