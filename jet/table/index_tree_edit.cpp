@@ -140,6 +140,33 @@ void IndexTreeEditor::insert(const IndexEntry& entry) {
     }
 }
 
+// Where to cut a page's entries in two: as near the middle of their bytes
+// as both halves fit. A half's shared prefix is what its own first and last
+// entries share, which is not always more than the whole page shares (a
+// key may be the start of a longer one, so whole entries do not sort like
+// keys), so the middle itself may not do.
+size_t IndexTreeEditor::splitPoint(const IndexPage& page, std::optional<size_t> preferred) const {
+    const std::vector<IndexEntry>& entries = page.entries;
+    size_t total = 0;
+    for (const IndexEntry& e : entries) total += indexEntrySize(e, page.leaf);
+    size_t middle = 1, sum = indexEntrySize(entries[0], page.leaf);
+    while (middle + 1 < entries.size() && sum + indexEntrySize(entries[middle], page.leaf) <= total / 2)
+        sum += indexEntrySize(entries[middle++], page.leaf);
+    auto bothFit = [&](size_t cut) {
+        IndexPage left, right;
+        left.leaf = right.leaf = page.leaf;
+        left.entries.assign(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(cut));
+        right.entries.assign(entries.begin() + static_cast<std::ptrdiff_t>(cut), entries.end());
+        return fits(left) && fits(right);
+    };
+    if (preferred && bothFit(*preferred)) return *preferred;
+    for (size_t distance = 0; distance < entries.size(); ++distance) {
+        if (middle + distance < entries.size() && bothFit(middle + distance)) return middle + distance;
+        if (distance > 0 && middle > distance && bothFit(middle - distance)) return middle - distance;
+    }
+    throwCorrupt("index entries too long to split a page");
+}
+
 // Splits path[level], which no longer fits, and records both halves in the
 // parent (or a new root).
 void IndexTreeEditor::split(std::vector<Step>& path, size_t level) {
@@ -149,17 +176,10 @@ void IndexTreeEditor::split(std::vector<Step>& path, size_t level) {
     std::vector<IndexEntry>& entries = page.entries;
     if (entries.size() < 2) throwCorrupt("an index entry is too long for a page");
 
-    size_t cut = entries.size() - 1;
-    if (!step.appendedAtEnd) {
-        size_t total = 0;
-        for (const IndexEntry& e : entries) total += indexEntrySize(e, leaf);
-        size_t sum = 0;
-        cut = 0;
-        while (cut + 1 < entries.size() && sum + indexEntrySize(entries[cut], leaf) <= total / 2)
-            sum += indexEntrySize(entries[cut++], leaf);
-        cut = std::max<size_t>(cut, 1);
-    }
-
+    // An entry appended at the end of its level moves alone, as when Access
+    // fills an index in key order.
+    const size_t cut = splitPoint(page, step.appendedAtEnd ? std::optional<size_t>(entries.size() - 1)
+                                                           : std::nullopt);
     const uint32_t rightNumber = newPage();
     IndexPage right;
     right.leaf = leaf;

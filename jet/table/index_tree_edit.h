@@ -59,6 +59,7 @@ private:
     void write(uint32_t number, const IndexPage& page);
     bool fits(const IndexPage& page) const;
     std::vector<Step> descend(const IndexEntry& entry, bool raise);
+    size_t splitPoint(const IndexPage& page, std::optional<size_t> preferred) const;
     void split(std::vector<Step>& path, size_t level);
     uint32_t newPage();
     void releasePage(uint32_t number);

@@ -4,9 +4,9 @@
 // long-value page, else a chain of rows filling a page each with the last,
 // shorter part on a page with room. Rows go on the page last used or the
 // last page of the column's usage map when they fit there, else on a new
-// page recorded in that map. Files whose long-value pages are in no map
-// (Jet 4 files Access made) get new pages listed nowhere, as Access lists
-// them.
+// page recorded in that map. Columns whose long-value pages are in no map
+// (Jet 3 files, Jet 4 files Access made) get new pages listed nowhere, as
+// Access lists them.
 #pragma once
 
 #include <cstdint>

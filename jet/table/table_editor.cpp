@@ -49,11 +49,6 @@ TableEditor::TableEditor(Database& db, std::string_view table) : db_(db), alloca
     def_ = db.table(table);
     const TableDef& def = *def_;
     const JetVersion v = db.version();
-    if (isJet3(v))
-        throw Error(ErrorCode::Unsupported,
-                    "the rows of table '" + def.name +
-                        "' cannot be changed in place: Jet 3 (Access 97) files are not "
-                        "written in place yet");
     for (const ColumnDef& c : def.columns) {
         if (c.type == DataType::Complex)
             throw Error(ErrorCode::Unsupported,
@@ -78,7 +73,7 @@ TableEditor::TableEditor(Database& db, std::string_view table) : db_(db), alloca
     PropertyBlob props;
     for (const CatalogObject* o : db.tables(true))
         if (o->tdefPage() == def.tdefPage && !o->properties.empty())
-            props = parsePropertyBlob(o->properties, false, db.codePage());
+            props = parsePropertyBlob(o->properties, isJet3(v), db.codePage());
     rules_ = columnRulesFromProperties(def, props);
 
     const IndexKeyForms forms = indexKeyForms(db.header().sortOrder, v);

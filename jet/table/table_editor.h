@@ -25,9 +25,9 @@
 //     (index_tree_edit.h); the definition's row count and next auto-number
 //     follow.
 //
-// The database must be open for writing (OpenOptions::writable). Refused with
-// jet::Error (Unsupported) at construction: Jet 3 files, tables with
-// attachment, multi-value or calculated columns (named), tables on either
+// Jet 3, Jet 4 and ACE files. The database must be open for writing
+// (OpenOptions::writable). Refused with jet::Error (Unsupported) at
+// construction: tables with attachment, multi-value or calculated columns (named), tables on either
 // side of a relationship with enforced integrity, indexes whose text
 // keys the engine cannot build, definitions it cannot write back.
 // Within a transaction the caller has opened on db.pages(), operations join
