@@ -100,6 +100,10 @@ public:
     std::shared_ptr<const TableDef> table(std::string_view name);
     std::shared_ptr<const TableDef> tableAt(uint32_t tdefPage, const std::string& name);
 
+    // Drops the definition read from `tdefPage`, so that the next table()
+    // reads it again: for writers that changed it in place.
+    void forgetTableDef(uint32_t tdefPage) { tableDefs_.erase(tdefPage); }
+
     std::vector<Relation> relations();
 
 private:

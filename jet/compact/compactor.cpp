@@ -156,27 +156,6 @@ TableDef adaptDefinition(const TableDef& source, JetVersion from, JetVersion to,
     return def;
 }
 
-// Column rules come from the column properties Required and AllowZeroLength.
-std::vector<ColumnRule> columnRules(const TableDef& def, const PropertyBlob& props) {
-    std::vector<ColumnRule> rules;
-    for (const ColumnDef& c : def.columns) {
-        ColumnRule rule;
-        if (const PropertyMap* map = props.forObject(c.name)) {
-            auto flag = [&](const char* name, bool fallback) {
-                const Property* p = map->find(name);
-                if (!p || p->value.isNull()) return fallback;
-                if (p->value.is<bool>()) return p->value.as<bool>();
-                if (p->value.is<int64_t>()) return p->value.as<int64_t>() != 0;
-                return fallback;
-            };
-            rule.required = flag("Required", false);
-            rule.allowZeroLength = flag("AllowZeroLength", true);
-        }
-        rules.push_back(rule);
-    }
-    return rules;
-}
-
 Blob convertProperties(const Blob& blob, JetVersion from, JetVersion to, uint16_t fromCodePage,
                        uint16_t toCodePage) {
     if (blob.empty() || isJet3(from) == isJet3(to)) return blob;
@@ -300,7 +279,7 @@ void compactDatabase(FileSystem& fs, const CompactRequest& request,
                     ? PropertyBlob{}
                     : parsePropertyBlob(t->properties, isJet3(from), db->codePage());
             TableBuilder& out =
-                builder.beginTable(def, columnRules(*source, props),
+                builder.beginTable(def, columnRulesFromProperties(*source, props),
                                    convertProperties(t->properties, from, to.version,
                                                      db->codePage(), options.codePage),
                                    t->flags);

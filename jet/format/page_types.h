@@ -2,8 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace jet {
+
+// The plain bytes of one whole page.
+using PageBytes = std::vector<uint8_t>;
 
 constexpr uint8_t kPageHeader = 0x00;
 constexpr uint8_t kPageData = 0x01;

@@ -6,11 +6,11 @@
 #include <optional>
 #include <unordered_set>
 
-#include "jet/crypt/office_agile_writer.h"
 #include "jet/error.h"
 #include "jet/format/index_key.h"
 #include "jet/table/index_cursor.h"
-#include "jet/write/data_page_builder.h"
+#include "jet/table/row_rules.h"
+#include "jet/format/data_page_builder.h"
 #include "jet/write/header_writer.h"
 #include "jet/write/index_builder.h"
 #include "jet/write/index_key_collector.h"
@@ -19,7 +19,7 @@
 #include "jet/write/table_def_writer.h"
 #include "jet/write/table_writer_calculated.h"
 #include "jet/write/usage_map_writer.h"
-#include "jet/write/value_encoder.h"
+#include "jet/format/value_encoder.h"
 
 namespace jet {
 
@@ -34,20 +34,6 @@ double accessNow() {
     // Whole seconds: Access shows and compares creation dates to the second.
     return std::floor(seconds) / 86400.0 + 25569.0;
 }
-
-Guid randomGuid() {
-    Guid g;
-    office::secureRandomBytes(g.bytes);
-    g.bytes[7] = static_cast<uint8_t>((g.bytes[7] & 0x0F) | 0x40);  // version 4
-    g.bytes[8] = static_cast<uint8_t>((g.bytes[8] & 0x3F) | 0x80);
-    return g;
-}
-
-const char* kDuplicateKeyMessage =
-    "The changes you requested to the table were not successful because they would create "
-    "duplicate values in the index, primary key, or relationship. Change the data in the field or "
-    "fields that contain duplicate data, remove the index, or redefine the index to permit "
-    "duplicate entries and try again.";
 
 }  // namespace
 
@@ -192,32 +178,8 @@ private:
     }
 
     Value prepare(size_t i, const Value& given) {
-        const ColumnDef& c = def_.columns[i];
-        const ColumnRule& rule = rules_[i];
-        // A calculated Decimal carries its own scale in each value; the
-        // column's scale would round it.
-        const bool ownScale = c.calculated && c.type == DataType::Numeric && given.is<Decimal>();
-        Value v = ownScale
-                      ? given
-                      : convertForColumn(given, c, owner_.version(), owner_.options().codePage);
-        if (c.isAutoLong()) {
-            if (v.isNull()) {
-                v = Value::integer(def_.nextAutoNumber++);
-            } else if (v.is<int64_t>() && v.as<int64_t>() >= def_.nextAutoNumber) {
-                def_.nextAutoNumber = static_cast<uint32_t>(v.as<int64_t>() + 1);
-            }
-        } else if (c.isAutoGuid() && v.isNull()) {
-            v = Value::guid(randomGuid());
-        }
-        if (c.type == DataType::Boolean && v.isNull()) v = Value::boolean(false);
-        if (v.isNull() && rule.required)
-            throw Error(ErrorCode::Constraint,
-                        "You must enter a value in the '" + def_.name + "." + c.name + "' field.");
-        if (!rule.allowZeroLength && isTextType(c.type) && v.is<std::string>() &&
-            v.as<std::string>().empty())
-            throw Error(ErrorCode::Constraint,
-                        "Field '" + def_.name + "." + c.name + "' cannot be a zero-length string.");
-        return v;
+        return prepareColumnValue(def_.name, def_.columns[i], rules_[i], given, owner_.version(),
+                                  owner_.options().codePage, def_.nextAutoNumber);
     }
 
     void addKey(KeyPlan& plan, RowPointer where) {
@@ -228,7 +190,7 @@ private:
             allNull = allNull && isNull;
         }
         if (anyNull && plan.required)
-            throw Error(ErrorCode::Constraint, "Index or primary key cannot contain a Null value.");
+            throw Error(ErrorCode::Constraint, kNullInRequiredIndexMessage);
         if (allNull && plan.ignoreNulls) return;
         if (anyNull && plan.unique) plan.rowsWithNull.insert(where.packed());
         key_.clear();

@@ -24,6 +24,7 @@
 #include "jet/file/jet_version.h"
 #include "jet/format/page_types.h"
 #include "jet/format/table_def.h"
+#include "jet/table/row_rules.h"
 #include "jet/value.h"
 #include "jet/write/page_sink.h"
 #include "jet/write/system_catalog.h"
@@ -36,13 +37,6 @@ struct NewDatabaseOptions {
     uint16_t codePage = 1252;
     std::string password;  // "" = none
     double created = 0;    // Access day number of the creation; 0 = now
-};
-
-// What Access checks of a value beyond its type when a row is written: the
-// Required and AllowZeroLength properties of the column.
-struct ColumnRule {
-    bool required = false;
-    bool allowZeroLength = true;
 };
 
 class DatabaseBuilder;

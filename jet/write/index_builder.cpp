@@ -6,7 +6,7 @@
 
 #include "jet/error.h"
 #include "jet/format/index_page.h"
-#include "jet/write/index_page_writer.h"
+#include "jet/format/index_page_writer.h"
 
 namespace jet {
 namespace {

@@ -19,13 +19,14 @@
 #include <vector>
 
 #include "jet/file/jet_version.h"
+#include "jet/format/long_value.h"
 #include "jet/format/page_types.h"
-#include "jet/write/data_page_builder.h"
+#include "jet/format/data_page_builder.h"
 #include "jet/write/page_sink.h"
 
 namespace jet {
 
-class LongValueWriter {
+class LongValueWriter : public LongValueSink {
 public:
     LongValueWriter(PageSink& sink, JetVersion v);
 
@@ -33,18 +34,18 @@ public:
     // data itself when it goes inline (at most maxInlineSize(v) bytes and
     // 12 + size within `inlineRoom`); otherwise the data is written to a
     // long-value page (one row) or a chain of rows on several pages.
-    std::vector<uint8_t> store(std::span<const uint8_t> data, size_t inlineRoom);
+    std::vector<uint8_t> store(std::span<const uint8_t> data, size_t inlineRoom) override;
     // Writes the open long-value page, if any. store() may be called again
     // afterwards; it then starts a new page.
     void finish();
     // Every long-value page written or opened, in allocation order.
     const std::vector<uint32_t>& pages() const { return pages_; }
 
-    static constexpr size_t kReferenceSize = 12;
-    static size_t maxInlineSize(JetVersion v) { return isJet3(v) ? 32 : 64; }
+    static constexpr size_t kReferenceSize = kLongValueHeaderSize;
+    static size_t maxInlineSize(JetVersion v) { return maxInlineLongValue(v); }
     // Whether store() puts `size` bytes inline given `inlineRoom`.
     static bool goesInline(JetVersion v, size_t size, size_t inlineRoom) {
-        return size <= maxInlineSize(v) && kReferenceSize + size <= inlineRoom;
+        return longValueGoesInline(v, size, inlineRoom);
     }
     // The most data one long-value row carries.
     static size_t maxRowData(JetVersion v);

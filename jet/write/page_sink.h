@@ -13,10 +13,9 @@
 
 #include "jet/file/file.h"
 #include "jet/file/page_cipher.h"
+#include "jet/format/page_types.h"
 
 namespace jet {
-
-using PageBytes = std::vector<uint8_t>;
 
 class PageSink {
 public:

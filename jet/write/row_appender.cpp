@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "jet/write/row_encoder.h"
+#include "jet/format/row_encoder.h"
 
 namespace jet {
 
@@ -16,6 +16,7 @@ RowAppender::RowAppender(PageSink& sink, const TableDef& def, JetVersion v, uint
             writer = longValueWriters_.back().get();
         }
         longValuesByColumn_.push_back(writer);
+        sinksByColumn_.push_back(writer);
     }
 }
 
@@ -48,7 +49,7 @@ void RowAppender::writeOpenPage() {
 }
 
 RowPointer RowAppender::append(std::span<const Value> values) {
-    std::vector<uint8_t> row = encodeRow(def_, values, version_, codePage_, longValuesByColumn_);
+    std::vector<uint8_t> row = encodeRow(def_, values, version_, codePage_, sinksByColumn_);
     if (openPage_ && !open_.fits(row.size())) {
         fullPages_.push_back(*openPage_);
         writeOpenPage();

@@ -15,7 +15,7 @@
 #include "jet/format/page_types.h"
 #include "jet/format/table_def.h"
 #include "jet/value.h"
-#include "jet/write/data_page_builder.h"
+#include "jet/format/data_page_builder.h"
 #include "jet/write/long_value_writer.h"
 #include "jet/write/page_sink.h"
 
@@ -55,6 +55,8 @@ private:
     uint16_t codePage_;
     std::vector<std::unique_ptr<LongValueWriter>> longValueWriters_;
     std::vector<LongValueWriter*> longValuesByColumn_;
+    // The same writers as the row encoder takes them.
+    std::vector<LongValueSink*> sinksByColumn_;
     std::vector<uint32_t> fullPages_;  // data pages closed because a row did not fit
     DataPageBuilder open_;
     std::optional<uint32_t> openPage_;

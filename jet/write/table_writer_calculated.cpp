@@ -4,7 +4,7 @@
 
 #include "jet/error.h"
 #include "jet/format/calculated_value.h"
-#include "jet/write/value_encoder.h"
+#include "jet/format/value_encoder.h"
 
 namespace jet {
 namespace {

@@ -18,7 +18,7 @@
 #include "jet/format/usage_map.h"
 #include "jet/table/table_scan.h"
 #include "jet/util/bytes.h"
-#include "jet/write/index_page_writer.h"
+#include "jet/format/index_page_writer.h"
 #include "support/fixtures.h"
 
 namespace {

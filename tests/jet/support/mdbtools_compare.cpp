@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -69,6 +70,18 @@ std::string hexToText(const std::string& hex) {
     return out;
 }
 
+// mdbtools' text of a number; nothing for a cell that holds none (an empty
+// cell met while rows in another order are paired with the wrong partner).
+std::optional<double> numberIn(const std::string& t) {
+    try {
+        size_t used = 0;
+        double d = std::stod(t, &used);
+        if (used == t.size()) return d;
+    } catch (const std::exception&) {
+    }
+    return std::nullopt;
+}
+
 // Both sides of one cell turned into the same canonical text, or "*" where
 // mdbtools is known to print something lossy (dates before 1900, characters
 // its code-page conversion cannot map).
@@ -87,19 +100,23 @@ std::pair<std::string, std::string> canonical(const Value& ours, const CsvCell& 
         case DataType::Complex:
             return {std::to_string(ours.as<int64_t>()), t};
         case DataType::Currency: {
-            double theirsValue = std::stod(t);
+            std::optional<double> theirsValue = numberIn(t);
             return {formatCurrency(ours.as<CurrencyValue>().tenThousandths),
-                    formatCurrency(std::llround(theirsValue * 10000))};
+                    theirsValue ? formatCurrency(std::llround(*theirsValue * 10000)) : t};
         }
         case DataType::Single:
         case DataType::Double: {
             double a = ours.is<float>() ? ours.as<float>() : ours.as<double>();
-            double b = std::stod(t);
+            std::optional<double> theirsValue = numberIn(t);
+            if (!theirsValue) return {formatDouble(a), t};
+            double b = *theirsValue;
             bool close = std::fabs(a - b) <= 1e-6 * std::max(1.0, std::fabs(a));
             return {close ? "same" : formatDouble(a), close ? "same" : t};
         }
         case DataType::Numeric: {
-            double a = std::stod(ours.as<Decimal>().toString()), b = std::stod(t);
+            std::optional<double> theirsValue = numberIn(t);
+            if (!theirsValue) return {ours.as<Decimal>().toString(), t};
+            double a = std::stod(ours.as<Decimal>().toString()), b = *theirsValue;
             bool close = std::fabs(a - b) <= 1e-9 * std::max(1.0, std::fabs(a));
             return {close ? "same" : ours.as<Decimal>().toString(), close ? "same" : t};
         }

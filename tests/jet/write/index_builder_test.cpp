@@ -15,7 +15,7 @@
 #include "jet/error.h"
 #include "jet/format/index_key.h"
 #include "jet/format/page_types.h"
-#include "jet/write/index_page_writer.h"
+#include "jet/format/index_page_writer.h"
 #include "support/fixtures.h"
 
 namespace jet {

@@ -1,6 +1,6 @@
 // Index page encoding: every index page Access wrote in the test files comes
 // back byte for byte from its parsed form, and bad input is refused.
-#include "jet/write/index_page_writer.h"
+#include "jet/format/index_page_writer.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include "jet/catalog/database.h"
 #include "jet/format/data_page.h"
 #include "jet/format/page_types.h"
-#include "jet/write/data_page_builder.h"
+#include "jet/format/data_page_builder.h"
 #include "support/fixtures.h"
 
 using namespace jet;

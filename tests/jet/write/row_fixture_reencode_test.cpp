@@ -32,7 +32,7 @@
 #include "jet/format/row_codec.h"
 #include "jet/table/table_scan.h"
 #include "jet/write/long_value_writer.h"
-#include "jet/write/row_encoder.h"
+#include "jet/format/row_encoder.h"
 #include "support/fixtures.h"
 
 using namespace jet;

@@ -14,10 +14,10 @@
 #include "jet/catalog/database.h"
 #include "jet/file/file.h"
 #include "jet/table/table_scan.h"
-#include "jet/write/data_page_builder.h"
+#include "jet/format/data_page_builder.h"
 #include "jet/write/long_value_writer.h"
-#include "jet/write/row_encoder.h"
-#include "jet/write/value_encoder.h"
+#include "jet/format/row_encoder.h"
+#include "jet/format/value_encoder.h"
 #include "support/fixtures.h"
 
 using namespace jet;

@@ -15,8 +15,8 @@
 #include "jet/format/row_codec.h"
 #include "jet/format/value_codec.h"
 #include "jet/write/row_appender.h"
-#include "jet/write/row_encoder.h"
-#include "jet/write/value_encoder.h"
+#include "jet/format/row_encoder.h"
+#include "jet/format/value_encoder.h"
 
 using namespace jet;
 

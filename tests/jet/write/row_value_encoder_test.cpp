@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "jet/error.h"
-#include "jet/write/value_encoder.h"
+#include "jet/format/value_encoder.h"
 
 using namespace jet;
 

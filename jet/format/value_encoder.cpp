@@ -1,4 +1,4 @@
-#include "jet/write/value_encoder.h"
+#include "jet/format/value_encoder.h"
 
 #include <cfloat>
 #include <cmath>

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "jet/file/jet_version.h"
-#include "jet/write/page_sink.h"
+#include "jet/format/page_types.h"
 
 namespace jet {
 

@@ -1,4 +1,4 @@
-#include "jet/write/index_page_writer.h"
+#include "jet/format/index_page_writer.h"
 
 #include <algorithm>
 #include <string>

@@ -18,7 +18,7 @@
 #include "jet/file/jet_version.h"
 #include "jet/format/table_def.h"
 #include "jet/value.h"
-#include "jet/write/long_value_writer.h"
+#include "jet/format/long_value.h"
 
 namespace jet {
 
@@ -29,23 +29,23 @@ namespace jet {
 // match the definition and jet::Error(Constraint) "Record is too large."
 // when the row exceeds DataPageBuilder::maxRowSize.
 std::vector<uint8_t> encodeRow(const TableDef& def, std::span<const Value> values, JetVersion v,
-                               uint16_t codePage, LongValueWriter& longValues);
+                               uint16_t codePage, LongValueSink& longValues);
 // The same with a writer per column (`longValuesByColumn[i]` for
 // def.columns[i]; only long-value columns' entries are used), for files
 // that keep each long-value column's pages apart.
 std::vector<uint8_t> encodeRow(const TableDef& def, std::span<const Value> values, JetVersion v,
                                uint16_t codePage,
-                               std::span<LongValueWriter* const> longValuesByColumn);
+                               std::span<LongValueSink* const> longValuesByColumn);
 
 // Stores Memo text the way Access does and returns the row's bytes for it
-// (see LongValueWriter::store). Whether the text goes inline is decided on
+// (see LongValueSink::store). Whether the text goes inline is decided on
 // its plain size (UTF-16 from Jet 4 on, code-page bytes in Jet 3); inline
 // text is then compressed when it is compressible, whatever the column's
 // compression flag says, while text stored out of line stays plain UTF-16.
 // Every Memo value of the Access-made files follows this: compressed ones
 // inline, of at most 32 characters; out-of-line ones never compressed.
 std::vector<uint8_t> storeMemoText(std::string_view utf8, JetVersion v, uint16_t codePage,
-                                   size_t inlineRoom, LongValueWriter& longValues);
+                                   size_t inlineRoom, LongValueSink& longValues);
 
 // The number of Jet 3 jump-table entries for a row of `rowSize` bytes: one
 // for each full 256-byte step the row's last byte lies past.

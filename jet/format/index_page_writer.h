@@ -31,7 +31,7 @@
 
 #include "jet/file/jet_version.h"
 #include "jet/format/index_page.h"
-#include "jet/write/page_sink.h"
+#include "jet/format/page_types.h"
 
 namespace jet {
 

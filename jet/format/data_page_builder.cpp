@@ -1,4 +1,4 @@
-#include "jet/write/data_page_builder.h"
+#include "jet/format/data_page_builder.h"
 
 #include <algorithm>
 #include <string>

@@ -1,4 +1,4 @@
-#include "jet/write/row_encoder.h"
+#include "jet/format/row_encoder.h"
 
 #include <algorithm>
 #include <string>
@@ -6,8 +6,8 @@
 #include "jet/error.h"
 #include "jet/format/text_codec.h"
 #include "jet/util/bytes.h"
-#include "jet/write/data_page_builder.h"
-#include "jet/write/value_encoder.h"
+#include "jet/format/data_page_builder.h"
+#include "jet/format/value_encoder.h"
 
 namespace jet {
 namespace {
@@ -37,7 +37,7 @@ bool isStoredNonNull(const ColumnDef& c, const Value& v) {
 }
 
 std::vector<uint8_t> storeLongValue(const ColumnDef& c, const Value& v, JetVersion ver,
-                                    uint16_t codePage, size_t room, LongValueWriter& longValues) {
+                                    uint16_t codePage, size_t room, LongValueSink& longValues) {
     if (c.type == DataType::Memo) {
         if (!v.is<std::string>()) {
             throw Error(ErrorCode::InvalidArgument,
@@ -78,7 +78,7 @@ void appendJet3Trailer(std::vector<uint8_t>& row, const std::vector<uint16_t>& o
 }  // namespace
 
 std::vector<uint8_t> storeMemoText(std::string_view utf8, JetVersion v, uint16_t codePage,
-                                   size_t inlineRoom, LongValueWriter& longValues) {
+                                   size_t inlineRoom, LongValueSink& longValues) {
     if (isJet3(v)) {
         ColumnDef memo;
         memo.name = "Memo";
@@ -86,7 +86,7 @@ std::vector<uint8_t> storeMemoText(std::string_view utf8, JetVersion v, uint16_t
     }
     std::u16string units = utf8ToUtf16(utf8);
     std::vector<uint8_t> plain = utf16TextBytes(units);
-    if (LongValueWriter::goesInline(v, plain.size(), inlineRoom) && isCompressibleText(units)) {
+    if (longValueGoesInline(v, plain.size(), inlineRoom) && isCompressibleText(units)) {
         return longValues.store(compressedTextBytes(units), inlineRoom);
     }
     return longValues.store(plain, inlineRoom);
@@ -97,14 +97,14 @@ size_t jet3JumpCount(size_t rowSize) {
 }
 
 std::vector<uint8_t> encodeRow(const TableDef& def, std::span<const Value> values, JetVersion v,
-                               uint16_t codePage, LongValueWriter& longValues) {
-    std::vector<LongValueWriter*> writers(def.columns.size(), &longValues);
+                               uint16_t codePage, LongValueSink& longValues) {
+    std::vector<LongValueSink*> writers(def.columns.size(), &longValues);
     return encodeRow(def, values, v, codePage, writers);
 }
 
 std::vector<uint8_t> encodeRow(const TableDef& def, std::span<const Value> values, JetVersion v,
                                uint16_t codePage,
-                               std::span<LongValueWriter* const> longValuesByColumn) {
+                               std::span<LongValueSink* const> longValuesByColumn) {
     if (values.size() != def.columns.size() || longValuesByColumn.size() != def.columns.size()) {
         throw Error(ErrorCode::InvalidArgument, "a row of the table '" + def.name + "' needs " +
                                                     std::to_string(def.columns.size()) +
@@ -178,7 +178,7 @@ std::vector<uint8_t> encodeRow(const TableDef& def, std::span<const Value> value
         std::vector<uint8_t> bytes;
         if (isLongValueType(c.type)) {
             --laterLongValues;
-            size_t used = row.size() + trailer + LongValueWriter::kReferenceSize * laterLongValues;
+            size_t used = row.size() + trailer + kLongValueHeaderSize * laterLongValues;
             size_t limit = DataPageBuilder::maxRowSize(v);
             size_t room = used < limit ? limit - used : 0;
             if (!longValuesByColumn[i])

@@ -1,0 +1,123 @@
+// Changes the rows of one table of an open file in place, as Access does:
+//
+//   jet::TableEditor editor(*db, "Customers");
+//   jet::RowPointer id = editor.insert(values);  // values in column order
+//   editor.update(id, values);
+//   editor.remove(id);
+//
+// Each operation is one page transaction (jet/file/page_store.h): it applies
+// completely or not at all. Everything that can refuse it is checked before
+// a page is written: values converted and checked as the bulk writer checks
+// them (jet/table/row_rules.h), auto-numbers assigned, a null in a required
+// index and duplicate keys of a unique index refused in Access's words.
+//
+//   - insert places the row on a data page of the table with room (the last
+//     one used, then those of its free-space map), or on a new page from the
+//     free-page map or the end of the file, recorded in the table's maps;
+//     long values go where the bulk writer puts them (long_value_store.h);
+//   - remove flags the row's slot deleted, as Access does, and gives back its
+//     bytes and its long values;
+//   - update rewrites the row on its page when the page still holds it, else
+//     moves it to another page and leaves in its slot a pointer to the new
+//     place (flagged as Access flags an overflow row), so that its row id,
+//     and with it every index entry and bookmark, stays valid;
+//   - every index of the table gets its entries inserted and removed
+//     (index_tree_edit.h); the definition's row count and next auto-number
+//     follow.
+//
+// Jet 3, Jet 4 and ACE files. The database must be open for writing
+// (OpenOptions::writable). Refused with jet::Error (Unsupported) at
+// construction: tables with attachment, multi-value or calculated columns (named), tables on either
+// side of a relationship with enforced integrity, indexes whose text
+// keys the engine cannot build, definitions it cannot write back.
+// Within a transaction the caller has opened on db.pages(), operations join
+// it: a refused operation has written nothing, and any other failure leaves
+// the caller to roll back.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "jet/catalog/database.h"
+#include "jet/format/page_types.h"
+#include "jet/format/index_key.h"
+#include "jet/format/sort_order.h"
+#include "jet/table/long_value_store.h"
+#include "jet/table/page_allocator.h"
+#include "jet/table/row_rules.h"
+#include "jet/value.h"
+
+namespace jet {
+
+class TableEditor {
+public:
+    // Throws jet::Error: NotFound for an unknown table, Io for a database
+    // open read-only, Unsupported as above.
+    TableEditor(Database& db, std::string_view table);
+    ~TableEditor();
+    TableEditor(const TableEditor&) = delete;
+    TableEditor& operator=(const TableEditor&) = delete;
+
+    // Adds a row (one value per column, in column order; null takes an
+    // auto-number or stays null) and returns its row id.
+    RowPointer insert(std::span<const Value> values);
+    // Replaces the values of row `id`; a null auto-number keeps its number.
+    // Throws jet::Error (NotFound) when the row does not exist.
+    void update(RowPointer id, std::span<const Value> values);
+    // Deletes row `id`. Throws jet::Error (NotFound) when it does not exist.
+    void remove(RowPointer id);
+
+    // The definition as it stands after the last operation.
+    const TableDef& def() const { return *def_; }
+
+private:
+    struct KeyColumn {
+        size_t valueIndex;
+        DataType type;
+        bool ascending;
+        SortOrderKind textOrder;
+    };
+    struct IndexPlan {
+        size_t realIndex;
+        std::string name;
+        std::vector<KeyColumn> columns;
+        bool unique = false, ignoreNulls = false, required = false;
+    };
+    // An index entry a row should have (none when the index skips it).
+    struct RowKey {
+        std::optional<std::vector<uint8_t>> key;
+        bool anyNull = false;
+    };
+
+    template <typename F>
+    void inTransaction(F&& change);
+    std::vector<Value> prepare(std::span<const Value> values, const std::vector<Value>* old,
+                               uint32_t& nextAutoNumber) const;
+    RowKey keyOf(const IndexPlan& plan, const std::vector<Value>& row) const;
+    std::vector<RowKey> keysOf(const std::vector<Value>& row) const;
+    void checkKeys(TableDef& raw, const std::vector<RowKey>& keys, std::optional<RowPointer> self);
+    std::vector<uint8_t> encode(const std::vector<Value>& row);
+    RowPointer placeRow(TableDef& raw, std::vector<uint8_t> bytes, uint16_t flags,
+                        std::optional<uint32_t> avoid);
+    uint32_t newDataPage(TableDef& raw);
+    void releaseLongValues(Bytes rowBytes);
+    void addEntries(TableDef& raw, const std::vector<RowKey>& keys, RowPointer id);
+    void removeEntries(TableDef& raw, const std::vector<RowKey>& keys, RowPointer id);
+    std::vector<Value> existingRow(RowPointer id) const;
+
+    Database& db_;
+    std::shared_ptr<const TableDef> def_;
+    std::vector<ColumnRule> rules_;
+    std::vector<IndexPlan> indexes_;
+    NumericKeyForm numericForm_ = NumericKeyForm::Jet;
+    PageAllocator allocator_;
+    std::vector<std::unique_ptr<LongValueStore>> longValues_;  // by column, null for others
+    std::vector<LongValueSink*> sinks_;
+    std::optional<uint32_t> lastDataPage_;
+};
+
+}  // namespace jet
