@@ -9,8 +9,15 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "jet/compact/compactor.h"
+#include "jet/file/file.h"
+#include "jet/value.h"
+#include "jet/write/create_database.h"
+#include "jet/write/database_builder.h"
 #include "jet/write/table_layout.h"
+#include "jet/write/table_writer.h"
 
 namespace bench {
 
@@ -79,5 +86,27 @@ public:
 private:
     unsigned long x_ = 2463534242ul;
 };
+
+// A new Jet 4 file at `path` holding table `spec` with `rows` rows, written
+// by the engine's own writer; `fill` sets the values of row i (from 1), in
+// the table's column order.
+inline void writeTableFile(const std::string& path, const jet::TableSpec& spec, long rows,
+                           const std::function<void(long, std::vector<jet::Value>&)>& fill) {
+    jet::createDatabase(*jet::posixFileSystem(), path, jet::CreateOptions{});
+    jet::CompactRequest request;
+    request.source = path;
+    request.destination = path;
+    jet::compactDatabase(*jet::posixFileSystem(), request, [&](jet::DatabaseBuilder& builder) {
+        jet::NewTablesWriter writer(builder, {jet::NewTable{spec, ""}});
+        writer.beginTable(spec.name);
+        std::vector<jet::Value> values(spec.columns.size());
+        for (long i = 1; i <= rows; ++i) {
+            fill(i, values);
+            writer.addRow(values);
+        }
+        writer.endTable();
+        writer.finish();
+    });
+}
 
 }  // namespace bench

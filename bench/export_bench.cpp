@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "db/connection_string.h"
 #include "db/xDBComponents_UDB_query.h"
 #include "io/export_source_dataset.h"
@@ -41,53 +42,32 @@ namespace fs = std::filesystem;
 
 namespace {
 
-double seconds(const std::function<void()>& step) {
-    const auto start = std::chrono::steady_clock::now();
-    step();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-jet::ColumnSpec column(const char* name, int daoType, int size = 0) {
-    jet::ColumnSpec c;
-    c.name = name;
-    c.daoType = daoType;
-    c.size = size;
-    return c;
-}
+using bench::column;
+using bench::seconds;
 
 void writeDatabase(const std::string& path, long rows) {
-    jet::createDatabase(*jet::posixFileSystem(), path, jet::CreateOptions{});
     jet::TableSpec table;
     table.name = "Rows";
-    table.columns = {column("Id", 4),      column("Name", 10, 40), column("Amount", 7),
-                     column("Qty", 4),     column("Price", 5),     column("Created", 8),
-                     column("Code", 10, 10), column("Flag", 1),    column("Ratio", 6),
+    table.columns = {column("Id", 4),        column("Name", 10, 40), column("Amount", 7),
+                     column("Qty", 4),       column("Price", 5),     column("Created", 8),
+                     column("Code", 10, 10), column("Flag", 1),      column("Ratio", 6),
                      column("Notes", 10, 80)};
-    jet::CompactRequest request;
-    request.source = path;
-    request.destination = path;
-    jet::compactDatabase(*jet::posixFileSystem(), request, [&](jet::DatabaseBuilder& builder) {
-        jet::NewTablesWriter writer(builder, {jet::NewTable{table, ""}});
-        writer.beginTable("Rows");
-        std::vector<jet::Value> v(10);
-        uint64_t r = 88172645463325252ull;
-        for (long i = 0; i < rows; ++i) {
-            r ^= r << 13, r ^= r >> 7, r ^= r << 17;
-            std::string name = "Name " + std::to_string(r % 1000003);
-            v[0] = jet::Value::integer(i + 1);
-            v[1] = jet::Value::text(name);
-            v[2] = jet::Value::real(static_cast<double>(r % 10000000) / 100.0);
-            v[3] = jet::Value::integer(static_cast<int64_t>(r % 1000));
-            v[4] = jet::Value::currency(static_cast<int64_t>(r % 100000000));
-            v[5] = jet::Value::dateTime(40000.0 + static_cast<double>(r % 3650) + 0.25);
-            v[6] = jet::Value::text("C" + std::to_string(r % 99991));
-            v[7] = jet::Value::boolean((r & 1) != 0);
-            v[8] = jet::Value::single(static_cast<float>(r % 1000) / 8.0f);
-            v[9] = (i % 10 == 0) ? jet::Value() : jet::Value::text("note \"" + name + "\", row " + std::to_string(i));
-            writer.addRow(v);
-        }
-        writer.endTable();
-        writer.finish();
+    uint64_t r = 88172645463325252ull;
+    bench::writeTableFile(path, table, rows, [&](long i, std::vector<jet::Value>& v) {
+        const long k = i - 1;  // counted from 0: every tenth row from the first has no note
+        r ^= r << 13, r ^= r >> 7, r ^= r << 17;
+        std::string name = "Name " + std::to_string(r % 1000003);
+        v[0] = jet::Value::integer(i);
+        v[1] = jet::Value::text(name);
+        v[2] = jet::Value::real(static_cast<double>(r % 10000000) / 100.0);
+        v[3] = jet::Value::integer(static_cast<int64_t>(r % 1000));
+        v[4] = jet::Value::currency(static_cast<int64_t>(r % 100000000));
+        v[5] = jet::Value::dateTime(40000.0 + static_cast<double>(r % 3650) + 0.25);
+        v[6] = jet::Value::text("C" + std::to_string(r % 99991));
+        v[7] = jet::Value::boolean((r & 1) != 0);
+        v[8] = jet::Value::single(static_cast<float>(r % 1000) / 8.0f);
+        v[9] = (k % 10 == 0) ? jet::Value()
+                             : jet::Value::text("note \"" + name + "\", row " + std::to_string(k));
     });
 }
 
@@ -137,7 +117,8 @@ int main(int argc, char** argv) {
     fs::create_directories(dir);
     const std::string path = (dir / ("rows" + std::to_string(rows) + ".mdb")).string();
     if (!fs::exists(path)) {
-        std::printf("writing %ld rows: %.2f s\n", rows, seconds([&] { writeDatabase(path, rows); }));
+        std::printf("writing %ld rows: %.2f s\n", rows,
+                    seconds([&] { writeDatabase(path, rows); }));
     }
 
     const std::string csv = (dir / "rows.txt").string();
@@ -154,11 +135,14 @@ int main(int argc, char** argv) {
         ours = seconds([&] { ok = text.Execute(source); });
         if (!ok) std::printf("text export failed: %s\n", text.ErrorText().toStdString().c_str());
     }
-    const std::string command = "mdb-export '" + path + "' Rows > '" + (dir / "mdb.csv").string() + "'";
+    const std::string command =
+        "mdb-export '" + path + "' Rows > '" + (dir / "mdb.csv").string() + "'";
     int mdbStatus = 0;
     const double theirs = seconds([&] { mdbStatus = std::system(command.c_str()); });
-    std::printf("%-44s %9.3f s\n", ("text export, " + std::to_string(rows) + " rows").c_str(), ours);
-    std::printf("%-44s %9.3f s%s\n", "mdb-export, same table", theirs, mdbStatus == 0 ? "" : "  FAILED");
+    std::printf("%-44s %9.3f s\n", ("text export, " + std::to_string(rows) + " rows").c_str(),
+                ours);
+    std::printf("%-44s %9.3f s%s\n", "mdb-export, same table", theirs,
+                mdbStatus == 0 ? "" : "  FAILED");
     std::printf("%-44s %9.2fx\n", "mdb-export time / ours", theirs / ours);
 
     for (long n : {std::min(rows, 100000L), rows}) {

@@ -51,7 +51,6 @@ using bench::seconds;
 using bench::step;
 
 void writeTable(const std::string& path, long rows) {
-    jet::createDatabase(*jet::posixFileSystem(), path, jet::CreateOptions{});
     jet::TableSpec spec;
     spec.name = "Big";
     spec.columns = {column("Id", 4),        column("Name", 10, 40), column("Amount", 7),
@@ -59,32 +58,21 @@ void writeTable(const std::string& path, long rows) {
                     column("City", 10, 30), column("Qty", 4),       column("Price", 7),
                     column("Note", 10, 60)};
     static const char* cities[] = {"Praha", "Brno", "Ostrava", "Plzen", "Liberec", "Olomouc"};
-    jet::CompactRequest request;
-    request.source = path;
-    request.destination = path;
-    jet::compactDatabase(*jet::posixFileSystem(), request, [&](jet::DatabaseBuilder& builder) {
-        jet::NewTablesWriter writer(builder, {jet::NewTable{spec, ""}});
-        writer.beginTable("Big");
-        bench::RandomRows random;
-        std::vector<jet::Value> values(10);
-        for (long i = 1; i <= rows; ++i) {
-            random.next(i);
-            const unsigned r = random.r;
-            const std::string& name = random.name;
-            values[0] = jet::Value::integer(i);
-            values[1] = jet::Value::text(name);
-            values[2] = jet::Value::real(static_cast<double>(r % 10000000) / 100.0);
-            values[3] = jet::Value::integer(r % 100);
-            values[4] = jet::Value::dateTime(40000.0 + static_cast<double>(r % 3650));
-            values[5] = jet::Value::boolean(r % 3 == 0);
-            values[6] = jet::Value::text(cities[r % 6]);
-            values[7] = jet::Value::integer(r % 1000);
-            values[8] = jet::Value::real(static_cast<double>(r % 100000) / 10.0);
-            values[9] = jet::Value::text("note " + std::to_string(r % 100000));
-            writer.addRow(values);
-        }
-        writer.endTable();
-        writer.finish();
+    bench::RandomRows random;
+    bench::writeTableFile(path, spec, rows, [&](long i, std::vector<jet::Value>& values) {
+        random.next(i);
+        const unsigned r = random.r;
+        const std::string& name = random.name;
+        values[0] = jet::Value::integer(i);
+        values[1] = jet::Value::text(name);
+        values[2] = jet::Value::real(static_cast<double>(r % 10000000) / 100.0);
+        values[3] = jet::Value::integer(r % 100);
+        values[4] = jet::Value::dateTime(40000.0 + static_cast<double>(r % 3650));
+        values[5] = jet::Value::boolean(r % 3 == 0);
+        values[6] = jet::Value::text(cities[r % 6]);
+        values[7] = jet::Value::integer(r % 1000);
+        values[8] = jet::Value::real(static_cast<double>(r % 100000) / 10.0);
+        values[9] = jet::Value::text("note " + std::to_string(r % 100000));
     });
 }
 

@@ -47,7 +47,6 @@ using bench::step;
 // in 600), amounts spread over 0..99999.99, 100 categories, dates over ten
 // years.
 void writeTable(const std::string& path, long rows) {
-    jet::createDatabase(*jet::posixFileSystem(), path, jet::CreateOptions{});
     jet::TableSpec spec;
     spec.name = "Big";
     spec.columns = {column("Id", 4), column("Name", 10, 40), column("Amount", 7),
@@ -61,27 +60,16 @@ void writeTable(const std::string& path, long rows) {
     amount.columns = {{"Amount", true}};
     spec.indexes = {primary, amount};
 
-    jet::CompactRequest request;
-    request.source = path;
-    request.destination = path;
-    jet::compactDatabase(*jet::posixFileSystem(), request, [&](jet::DatabaseBuilder& builder) {
-        jet::NewTablesWriter writer(builder, {jet::NewTable{spec, ""}});
-        writer.beginTable("Big");
-        bench::RandomRows random;
-        std::vector<jet::Value> values(5);
-        for (long i = 1; i <= rows; ++i) {
-            random.next(i);
-            const unsigned r = random.r;
-            const std::string& name = random.name;
-            values[0] = jet::Value::integer(i);
-            values[1] = jet::Value::text(name);
-            values[2] = jet::Value::real(static_cast<double>(r % 10000000) / 100.0);
-            values[3] = jet::Value::integer(r % 100);
-            values[4] = jet::Value::dateTime(40000.0 + static_cast<double>(r % 3650));
-            writer.addRow(values);
-        }
-        writer.endTable();
-        writer.finish();
+    bench::RandomRows random;
+    bench::writeTableFile(path, spec, rows, [&](long i, std::vector<jet::Value>& values) {
+        random.next(i);
+        const unsigned r = random.r;
+        const std::string& name = random.name;
+        values[0] = jet::Value::integer(i);
+        values[1] = jet::Value::text(name);
+        values[2] = jet::Value::real(static_cast<double>(r % 10000000) / 100.0);
+        values[3] = jet::Value::integer(r % 100);
+        values[4] = jet::Value::dateTime(40000.0 + static_cast<double>(r % 3650));
     });
 }
 
