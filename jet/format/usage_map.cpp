@@ -33,18 +33,20 @@ std::vector<uint32_t> readUsageMap(PageStore& pages, JetVersion v, uint32_t rowP
     uint8_t type = readU8(row, 0, "a usage map");
 
     std::vector<uint32_t> out;
-    if (type == 0) {
+    if (type == kInlineUsageMap) {
         uint32_t start = readU32(row, 1, "a usage map");
-        collectBits(row.subspan(5), start, pages.pageCount(), out);
-    } else if (type == 1) {
-        const uint64_t pagesPerMapPage = static_cast<uint64_t>(pages.pageSize() - 4) * 8;
+        collectBits(row.subspan(kInlineUsageMapHeader), start, pages.pageCount(), out);
+    } else if (type == kReferenceUsageMap) {
+        const uint64_t pagesPerMapPage =
+            static_cast<uint64_t>(pages.pageSize() - kUsageMapPageHeader) * 8;
         for (size_t i = 0; 1 + i * 4 + 4 <= row.size(); ++i) {
             uint32_t mapPage = readU32(row, 1 + i * 4);
             if (mapPage == 0) continue;
             PageRef mp = pages.page(mapPage);
             if ((*mp)[0] != kPageUsageMap)
                 throwCorrupt("a usage map points at a page of another kind");
-            collectBits(Bytes(*mp).subspan(4), i * pagesPerMapPage, pages.pageCount(), out);
+            collectBits(Bytes(*mp).subspan(kUsageMapPageHeader), i * pagesPerMapPage,
+                        pages.pageCount(), out);
         }
     } else {
         throwCorrupt("a usage map has unknown type " + std::to_string(type));

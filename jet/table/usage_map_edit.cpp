@@ -13,11 +13,6 @@
 namespace jet {
 namespace {
 
-constexpr uint8_t kInlineMap = 0;
-constexpr uint8_t kReferenceMap = 1;
-constexpr size_t kInlineHeader = 5;
-constexpr size_t kBitmapPageHeader = 4;
-
 // Where the map row lies on its page.
 struct MapRow {
     uint32_t page;
@@ -35,12 +30,13 @@ MapRow locate(PageStore& store, JetVersion v, uint32_t mapPointer) {
     const RowSlot slot = dataPageRow(p, v, ptr.row);
     if (slot.deleted || slot.overflow || slot.end <= slot.start)
         throwCorrupt("a usage map row is missing");
-    if (static_cast<size_t>(slot.end - slot.start) < kInlineHeader) throwCorrupt("a usage map row is too short");
+    if (static_cast<size_t>(slot.end - slot.start) < kInlineUsageMapHeader)
+        throwCorrupt("a usage map row is too short");
     return MapRow{ptr.page, slot.start, static_cast<size_t>(slot.end - slot.start)};
 }
 
 uint64_t pagesPerBitmapPage(const PageStore& store) {
-    return static_cast<uint64_t>(store.pageSize() - kBitmapPageHeader) * 8;
+    return static_cast<uint64_t>(store.pageSize() - kUsageMapPageHeader) * 8;
 }
 
 void setBit(std::span<uint8_t> bits, uint64_t i, bool on) {
@@ -73,21 +69,22 @@ bool changeReferenceBit(PageStore& store, const MapRow& at, uint32_t page, bool 
         throwCorrupt("a usage map points at a page of another kind");
     }
     auto bits = store.writablePage(bitmapPage);
-    setBit(std::span<uint8_t>(*bits).subspan(kBitmapPageHeader), page - stretch * perPage, on);
+    setBit(std::span<uint8_t>(*bits).subspan(kUsageMapPageHeader), page - stretch * perPage, on);
     return true;
 }
 
 // Rewrites an inline map row to name `pages` (ascending), inline from a new
 // start when they fit its bitmap, else as a reference map.
-void rewriteMap(PageStore& store, JetVersion v, const MapRow& at, const std::vector<uint32_t>& pages,
-                const NewPageSource& newPage) {
-    const uint64_t reach = (at.size - kInlineHeader) * 8;
+void rewriteMap(PageStore& store, JetVersion v, const MapRow& at,
+                const std::vector<uint32_t>& pages, const NewPageSource& newPage) {
+    const uint64_t reach = (at.size - kInlineUsageMapHeader) * 8;
     std::vector<uint8_t> row(at.size, 0);
     const uint32_t start = pages.empty() ? 0 : pages.front() / 8 * 8;
     if (pages.empty() || pages.back() - start < reach) {
-        row[0] = kInlineMap;
+        row[0] = kInlineUsageMap;
         writeU32(row, 1, start);
-        for (uint32_t p : pages) setBit(std::span<uint8_t>(row).subspan(kInlineHeader), p - start, true);
+        for (uint32_t p : pages)
+            setBit(std::span<uint8_t>(row).subspan(kInlineUsageMapHeader), p - start, true);
         auto page = store.writablePage(at.page);
         std::copy(row.begin(), row.end(), page->begin() + static_cast<std::ptrdiff_t>(at.start));
         return;
@@ -96,7 +93,7 @@ void rewriteMap(PageStore& store, JetVersion v, const MapRow& at, const std::vec
     if (pages.back() / perPage >= (at.size - 1) / 4)
         throw Error(ErrorCode::Unsupported, "page " + std::to_string(pages.back()) +
                                                 " is beyond what a usage map can name");
-    row[0] = kReferenceMap;
+    row[0] = kReferenceUsageMap;
     {
         auto page = store.writablePage(at.page);
         std::copy(row.begin(), row.end(), page->begin() + static_cast<std::ptrdiff_t>(at.start));
@@ -112,18 +109,20 @@ void addPageToUsageMap(PageStore& store, JetVersion v, uint32_t mapPointer, uint
     const MapRow at = locate(store, v, mapPointer);
     Bytes row = Bytes(*store.page(at.page)).subspan(at.start, at.size);
     const uint8_t type = row[0];
-    if (type == kReferenceMap) {
+    if (type == kReferenceUsageMap) {
         if (!changeReferenceBit(store, at, page, true, &newPage))
             throw Error(ErrorCode::Unsupported,
                         "page " + std::to_string(page) + " is beyond what a usage map can name");
         return;
     }
-    if (type != kInlineMap) throwCorrupt("a usage map has unknown type " + std::to_string(type));
+    if (type != kInlineUsageMap)
+        throwCorrupt("a usage map has unknown type " + std::to_string(type));
     const uint32_t start = readU32(row, 1);
-    const uint64_t reach = (at.size - kInlineHeader) * 8;
+    const uint64_t reach = (at.size - kInlineUsageMapHeader) * 8;
     if (page >= start && page - start < reach) {
         auto p = store.writablePage(at.page);
-        setBit(std::span<uint8_t>(*p).subspan(at.start + kInlineHeader, at.size - kInlineHeader),
+        setBit(std::span<uint8_t>(*p).subspan(at.start + kInlineUsageMapHeader,
+                                              at.size - kInlineUsageMapHeader),
                page - start, true);
         return;
     }
@@ -135,29 +134,33 @@ void addPageToUsageMap(PageStore& store, JetVersion v, uint32_t mapPointer, uint
 void removePageFromUsageMap(PageStore& store, JetVersion v, uint32_t mapPointer, uint32_t page) {
     const MapRow at = locate(store, v, mapPointer);
     Bytes row = Bytes(*store.page(at.page)).subspan(at.start, at.size);
-    if (row[0] == kReferenceMap) {
+    if (row[0] == kReferenceUsageMap) {
         changeReferenceBit(store, at, page, false, nullptr);
         return;
     }
-    if (row[0] != kInlineMap) throwCorrupt("a usage map has unknown type " + std::to_string(row[0]));
+    if (row[0] != kInlineUsageMap)
+        throwCorrupt("a usage map has unknown type " + std::to_string(row[0]));
     const uint32_t start = readU32(row, 1);
-    const uint64_t reach = (at.size - kInlineHeader) * 8;
+    const uint64_t reach = (at.size - kInlineUsageMapHeader) * 8;
     if (page < start || page - start >= reach) return;
     auto p = store.writablePage(at.page);
-    setBit(std::span<uint8_t>(*p).subspan(at.start + kInlineHeader, at.size - kInlineHeader),
+    setBit(std::span<uint8_t>(*p).subspan(at.start + kInlineUsageMapHeader,
+                                          at.size - kInlineUsageMapHeader),
            page - start, false);
 }
 
 bool setPageInUsageMapInPlace(PageStore& store, JetVersion v, uint32_t mapPointer, uint32_t page) {
     const MapRow at = locate(store, v, mapPointer);
     Bytes row = Bytes(*store.page(at.page)).subspan(at.start, at.size);
-    if (row[0] == kReferenceMap) return changeReferenceBit(store, at, page, true, nullptr);
-    if (row[0] != kInlineMap) throwCorrupt("a usage map has unknown type " + std::to_string(row[0]));
+    if (row[0] == kReferenceUsageMap) return changeReferenceBit(store, at, page, true, nullptr);
+    if (row[0] != kInlineUsageMap)
+        throwCorrupt("a usage map has unknown type " + std::to_string(row[0]));
     const uint32_t start = readU32(row, 1);
-    const uint64_t reach = (at.size - kInlineHeader) * 8;
+    const uint64_t reach = (at.size - kInlineUsageMapHeader) * 8;
     if (page < start || page - start >= reach) return false;
     auto p = store.writablePage(at.page);
-    setBit(std::span<uint8_t>(*p).subspan(at.start + kInlineHeader, at.size - kInlineHeader),
+    setBit(std::span<uint8_t>(*p).subspan(at.start + kInlineUsageMapHeader,
+                                          at.size - kInlineUsageMapHeader),
            page - start, true);
     return true;
 }
@@ -165,14 +168,15 @@ bool setPageInUsageMapInPlace(PageStore& store, JetVersion v, uint32_t mapPointe
 bool usageMapHasPage(PageStore& store, JetVersion v, uint32_t mapPointer, uint32_t page) {
     const MapRow at = locate(store, v, mapPointer);
     Bytes row = Bytes(*store.page(at.page)).subspan(at.start, at.size);
-    if (row[0] == kInlineMap) {
+    if (row[0] == kInlineUsageMap) {
         const uint32_t start = readU32(row, 1);
-        const uint64_t reach = (at.size - kInlineHeader) * 8;
+        const uint64_t reach = (at.size - kInlineUsageMapHeader) * 8;
         if (page < start || page - start >= reach) return false;
         const uint64_t i = page - start;
-        return (row[kInlineHeader + i / 8] >> (i % 8)) & 1;
+        return (row[kInlineUsageMapHeader + i / 8] >> (i % 8)) & 1;
     }
-    if (row[0] != kReferenceMap) throwCorrupt("a usage map has unknown type " + std::to_string(row[0]));
+    if (row[0] != kReferenceUsageMap)
+        throwCorrupt("a usage map has unknown type " + std::to_string(row[0]));
     const uint64_t perPage = pagesPerBitmapPage(store);
     const uint64_t stretch = page / perPage;
     const size_t field = 1 + static_cast<size_t>(stretch) * 4;
@@ -181,7 +185,7 @@ bool usageMapHasPage(PageStore& store, JetVersion v, uint32_t mapPointer, uint32
     if (bitmapPage == 0 || bitmapPage >= store.pageCount()) return false;
     Bytes bits = Bytes(*store.page(bitmapPage));
     const uint64_t i = page - stretch * perPage;
-    return (readU8(bits, kBitmapPageHeader + i / 8) >> (i % 8)) & 1;
+    return (readU8(bits, kUsageMapPageHeader + i / 8) >> (i % 8)) & 1;
 }
 
 }  // namespace jet

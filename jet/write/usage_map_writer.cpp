@@ -4,21 +4,17 @@
 
 #include "jet/error.h"
 #include "jet/format/page_types.h"
+#include "jet/format/usage_map.h"
 #include "jet/util/bytes.h"
 
 namespace jet {
 namespace {
 
-constexpr uint8_t kInlineMap = 0;
-constexpr uint8_t kReferenceMap = 1;
-constexpr size_t kInlineHeader = 5;      // type, start page
-constexpr size_t kBitmapPageHeader = 4;  // 05 01 00 00
-
 size_t rowSize(JetVersion v) {
     return isJet3(v) ? 133 : 69;
 }
 uint64_t inlinePageCount(JetVersion v) {
-    return (rowSize(v) - kInlineHeader) * 8;
+    return (rowSize(v) - kInlineUsageMapHeader) * 8;
 }
 
 void setBit(std::span<uint8_t> bitmap, uint64_t index) {
@@ -28,27 +24,27 @@ void setBit(std::span<uint8_t> bitmap, uint64_t index) {
 std::vector<uint8_t> inlineMap(JetVersion v, uint32_t start, std::span<const uint32_t> pages) {
     std::vector<uint8_t> row = emptyUsageMap(v);
     writeU32(row, 1, start);
-    std::span<uint8_t> bitmap = std::span<uint8_t>(row).subspan(kInlineHeader);
+    std::span<uint8_t> bitmap = std::span<uint8_t>(row).subspan(kInlineUsageMapHeader);
     for (uint32_t p : pages) setBit(bitmap, p - start);
     return row;
 }
 
 std::vector<uint8_t> referenceMap(PageSink& sink, JetVersion v, std::span<const uint32_t> pages) {
     const size_t pointers = (rowSize(v) - 1) / 4;
-    const uint64_t perPage = static_cast<uint64_t>(sink.pageSize() - kBitmapPageHeader) * 8;
+    const uint64_t perPage = static_cast<uint64_t>(sink.pageSize() - kUsageMapPageHeader) * 8;
     if (pages.back() / perPage >= pointers) {
         throw Error(ErrorCode::InvalidArgument, "page " + std::to_string(pages.back()) +
                                                     " is beyond what a usage map can name");
     }
     std::vector<uint8_t> row(rowSize(v), 0);
-    row[0] = kReferenceMap;
+    row[0] = kReferenceUsageMap;
     size_t i = 0;
     while (i < pages.size()) {
         const uint64_t stretch = pages[i] / perPage;
         PageBytes bitmapPage(sink.pageSize(), 0);
         bitmapPage[0] = kPageUsageMap;
         bitmapPage[1] = 0x01;
-        std::span<uint8_t> bits = std::span<uint8_t>(bitmapPage).subspan(kBitmapPageHeader);
+        std::span<uint8_t> bits = std::span<uint8_t>(bitmapPage).subspan(kUsageMapPageHeader);
         for (; i < pages.size() && pages[i] / perPage == stretch; ++i) {
             setBit(bits, pages[i] - stretch * perPage);
         }
@@ -63,7 +59,7 @@ std::vector<uint8_t> referenceMap(PageSink& sink, JetVersion v, std::span<const 
 
 std::vector<uint8_t> emptyUsageMap(JetVersion v) {
     std::vector<uint8_t> row(rowSize(v), 0);
-    row[0] = kInlineMap;
+    row[0] = kInlineUsageMap;
     return row;
 }
 
