@@ -220,54 +220,69 @@ std::optional<IndexJoinSide> indexJoinSide(const BoundSelect& select, const Boun
     return best;
 }
 
-// Whether seeking the inner table once per outer row reads less than
-// scanning it; the matches per key are sampled from the index itself. Every
-// outer key must be one the index can be sought with.
-bool indexJoinWorthwhile(ExecContext& ctx, const BoundSelect& select, const IndexJoinSide& side,
-                         const std::vector<Tuple>& outerRows, const Frame* outer) {
+// The key each outer row seeks the inner table with (nullopt for a Null,
+// which finds nothing); nullopt as a whole when some key cannot be sought.
+std::optional<std::vector<std::optional<Value>>> seekKeys(ExecContext& ctx,
+                                                          const BoundSelect& select,
+                                                          const IndexJoinSide& side,
+                                                          const std::vector<Tuple>& outerRows,
+                                                          const Frame* outer) {
     const BoundSource& source = select.sources[side.source];
-    constexpr size_t kSample = 8;
-    size_t sampled = 0, matches = 0;
+    Database& db = databaseOf(ctx.db, source);
+    std::vector<std::optional<Value>> keys;
+    keys.reserve(outerRows.size());
     for (const Tuple& o : outerRows) {
         const Frame frame{&o.values, 0, outer};
         const Value v = ctx.evaluate(*side.outerKey, frame);
-        if (v.isNull()) continue;
-        const std::optional<Value> key =
-            seekKeyFor(databaseOf(ctx.db, source), source, *side.index, side.column, v);
-        if (!key) return false;
-        if (sampled < kSample) {
-            IndexLookup lookup;
-            lookup.index = side.index;
-            lookup.column = side.column;
-            lookup.equal = *key;
-            matches += countIndexEntries(databaseOf(ctx.db, source), source, lookup);
-            ++sampled;
+        if (v.isNull()) {
+            keys.emplace_back();
+            continue;
         }
+        std::optional<Value> key = seekKeyFor(db, source, *side.index, side.column, v);
+        if (!key) return std::nullopt;
+        keys.push_back(std::move(key));
     }
-    return !ctx.plan.byCost ||
-           indexJoinPays(source, *side.index, outerRows.size(), sampled, matches);
+    return keys;
 }
 
-// The join with the inner table sought for each outer row; ON is tested in
-// full on every pair found. An outer row without a partner stays (with the
-// inner columns Null) when the join preserves its side.
+// Whether seeking the inner table with `keys` reads less than scanning it;
+// the matches per key are sampled from the index itself.
+bool indexJoinWorthwhile(ExecContext& ctx, const BoundSelect& select, const IndexJoinSide& side,
+                         const std::vector<std::optional<Value>>& keys) {
+    if (!ctx.plan.byCost) return true;
+    const BoundSource& source = select.sources[side.source];
+    constexpr size_t kSample = 8;
+    size_t sampled = 0, matches = 0;
+    for (const std::optional<Value>& key : keys) {
+        if (sampled == kSample) break;
+        if (!key) continue;
+        IndexLookup lookup;
+        lookup.index = side.index;
+        lookup.column = side.column;
+        lookup.equal = *key;
+        matches += countIndexEntries(databaseOf(ctx.db, source), source, lookup);
+        ++sampled;
+    }
+    return indexJoinPays(source, *side.index, keys.size(), sampled, matches);
+}
+
+// The join with the inner table sought for each outer row (with its key
+// from seekKeys); ON is tested in full on every pair found. An outer row
+// without a partner stays (with the inner columns Null) when the join
+// preserves its side.
 std::vector<Tuple> indexJoin(ExecContext& ctx, const BoundSelect& select, const BoundJoin& node,
                              const IndexJoinSide& side, const std::vector<Tuple>& outerRows,
-                             const Frame* outer) {
+                             const std::vector<std::optional<Value>>& keys, const Frame* outer) {
     if (ctx.plan.stats) ++ctx.plan.stats->indexLookups;
     const BoundSource& source = select.sources[side.source];
     const bool preserves = node.type != JoinType::Inner;
-    Database& db = databaseOf(ctx.db, source);
-    IndexCursor cursor(db, source.table, *side.index);
+    IndexCursor cursor(databaseOf(ctx.db, source), source.table, *side.index);
     std::vector<Tuple> out;
-    for (const Tuple& o : outerRows) {
+    for (size_t i = 0; i < outerRows.size(); ++i) {
+        const Tuple& o = outerRows[i];
         bool matched = false;
-        const Frame outerFrame{&o.values, 0, outer};
-        const Value v = ctx.evaluate(*side.outerKey, outerFrame);
-        const std::optional<Value> key =
-            v.isNull() ? std::nullopt : seekKeyFor(db, source, *side.index, side.column, v);
-        if (key) {
-            const std::vector<Value> seekKey{*key};
+        if (keys[i]) {
+            const std::vector<Value> seekKey{*keys[i]};
             for (bool ok = cursor.seek(seekKey); ok && cursor.matches(seekKey);
                  ok = cursor.next()) {
                 Tuple t = o;
@@ -318,8 +333,9 @@ std::vector<Tuple> executeJoin(ExecContext& ctx, const BoundSelect& select, cons
         std::vector<Tuple> outerRows =
             innerIsRight ? executeJoin(ctx, select, *node.left, where, outer, leftOuter)
                          : executeJoin(ctx, select, *node.right, where, outer, rightOuter);
-        if (indexJoinWorthwhile(ctx, select, *side, outerRows, outer)) {
-            return indexJoin(ctx, select, node, *side, outerRows, outer);
+        const auto keys = seekKeys(ctx, select, *side, outerRows, outer);
+        if (keys && indexJoinWorthwhile(ctx, select, *side, *keys)) {
+            return indexJoin(ctx, select, node, *side, outerRows, *keys, outer);
         }
         std::vector<Tuple> innerRows =
             innerIsRight ? executeJoin(ctx, select, *node.right, where, outer, rightOuter)
