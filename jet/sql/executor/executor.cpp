@@ -104,11 +104,7 @@ OrderedRow makeOrderedRow(ExecContext& ctx, const BoundSelect& select,
                           bool withValues) {
     Frame frame{&tuple.values, select.rowWidth, outer};
     OrderedRow r;
-    if (withValues) {
-        r.row.values.reserve(select.outputs.size());
-        for (size_t i = 0; i < select.outputs.size(); ++i)
-            r.row.values.push_back(ctx.outputValue(select, i, frame));
-    }
+    if (withValues) r.row.values = ctx.outputValues(select, frame);
     if (order) {
         for (const auto& o : *order) r.keys.push_back(ctx.orderKey(*o.expr, frame));
     }

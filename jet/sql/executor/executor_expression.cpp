@@ -120,20 +120,29 @@ bool ExecContext::showsMultiValues(const BoundSelect& select, size_t i) {
     return i < readers.size() && readers[i] != nullptr;
 }
 
-Value ExecContext::outputValue(const BoundSelect& select, size_t i, const Frame& frame) {
-    Value v = evaluateOutput(*select.outputs[i], frame);
-    ComplexColumnReader* reader = outputReaders(select)[i];
-    if (!reader || !v.is<int64_t>()) return v;
-    const auto key = static_cast<int32_t>(v.as<int64_t>());
+std::vector<Value> ExecContext::outputValues(const BoundSelect& select, const Frame& frame) {
+    const std::vector<ComplexColumnReader*>& readers = outputReaders(select);
+    std::vector<Value> values;
+    values.reserve(select.outputs.size());
+    for (size_t i = 0; i < select.outputs.size(); ++i) {
+        Value v = evaluateOutput(*select.outputs[i], frame);
+        if (readers[i] && v.is<int64_t>()) v = complexValuesText(*readers[i], v.as<int64_t>());
+        values.push_back(std::move(v));
+    }
+    return values;
+}
+
+Value ExecContext::complexValuesText(ComplexColumnReader& reader, int64_t storedKey) {
+    const auto key = static_cast<int32_t>(storedKey);
     std::string joined;
     auto add = [&](const std::string& text) {
         if (!joined.empty()) joined += "; ";
         joined += text;
     };
-    if (reader->info().kind == ComplexKind::Attachment) {
-        for (const Attachment& a : reader->attachments(key, false)) add(a.fileName);
+    if (reader.info().kind == ComplexKind::Attachment) {
+        for (const Attachment& a : reader.attachments(key, false)) add(a.fileName);
     } else {
-        for (const Value& item : reader->multiValues(key)) add(valueText(item));
+        for (const Value& item : reader.multiValues(key)) add(valueText(item));
     }
     return Value::text(std::move(joined));
 }

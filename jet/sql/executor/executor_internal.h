@@ -48,10 +48,10 @@ public:
     // this row (EvaluationError: a type mismatch, overflow, division by
     // zero, a bad argument) gives the error value, and the row stays.
     Value evaluateOutput(const BoundExpr& expr, const Frame& frame);
-    // Output `i` of `select` for the row in `frame`: evaluateOutput, and a
-    // multi-value column shows its values joined by "; ", an attachment
-    // column its file names (the row stores only a key).
-    Value outputValue(const BoundSelect& select, size_t i, const Frame& frame);
+    // The outputs of `select` for the row in `frame`, each through
+    // evaluateOutput; a multi-value column shows its values joined by "; ",
+    // an attachment column its file names (the row stores only a key).
+    std::vector<Value> outputValues(const BoundSelect& select, const Frame& frame);
     // Whether output `i` of `select` is a complex column shown as text.
     bool showsMultiValues(const BoundSelect& select, size_t i);
     // The value ORDER BY orders a row by: the expression's value, text as the
@@ -90,6 +90,7 @@ private:
     std::map<const BoundSelect*, std::vector<ComplexColumnReader*>> outputReaders_;
     std::map<std::pair<const TableDef*, size_t>, std::unique_ptr<ComplexColumnReader>> readers_;
     const std::vector<ComplexColumnReader*>& outputReaders(const BoundSelect& select);
+    Value complexValuesText(ComplexColumnReader& reader, int64_t storedKey);
 };
 
 // A key under which values that compare equal (text without regard to case,

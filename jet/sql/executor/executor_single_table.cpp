@@ -120,12 +120,7 @@ private:
     }
 
     std::vector<Value> outputs(const Frame& frame) {
-        std::vector<Value> values;
-        if (!run_.withValues) return values;
-        values.reserve(select_.outputs.size());
-        for (size_t i = 0; i < select_.outputs.size(); ++i)
-            values.push_back(ctx_.outputValue(select_, i, frame));
-        return values;
+        return run_.withValues ? ctx_.outputValues(select_, frame) : std::vector<Value>{};
     }
 
     OrderedRow makeRow(const Tuple& t, const Frame& frame, std::vector<Value> keys) {
