@@ -115,6 +115,7 @@ void Recordset::execute(Database& db) {
 
 std::optional<std::vector<Value>> Recordset::decodeRow(size_t resultRow) const {
     const sql::ResultRow& row = result_.rows.at(resultRow);
+    if (deleted_.at(resultRow)) return std::nullopt;
     if (!baseTable_) return row.values;
     std::optional<std::vector<Value>> stored = readRow(*db_, *baseTable_, row.rowIds.at(0));
     if (!stored) return std::nullopt;
@@ -125,6 +126,7 @@ std::optional<std::vector<Value>> Recordset::decodeRow(size_t resultRow) const {
 }
 
 const std::vector<Value>& Recordset::rowValues(size_t resultRow) const {
+    if (deleted_.at(resultRow)) throwRecordDeleted();
     if (!baseTable_) return result_.rows.at(resultRow).values;
     if (cachedRow_ != resultRow) {
         std::optional<std::vector<Value>> values = decodeRow(resultRow);
@@ -144,6 +146,7 @@ void Recordset::load() {
     // Equal row ids (a result that repeats a row) are numbered in result
     // order; rows from no base row are numbered by their place.
     const size_t count = result_.rows.size();
+    deleted_.assign(count, false);
     occurrence_.assign(count, 0);
     markOrder_.resize(count);
     for (size_t i = 0; i < count; ++i) markOrder_[i] = static_cast<uint32_t>(i);
@@ -202,7 +205,9 @@ void Recordset::visitRows(
     const std::vector<bool>& needed,
     const std::function<void(size_t, const std::vector<Value>&)>& visit) const {
     if (!baseTable_) {
-        for (size_t i = 0; i < result_.rows.size(); ++i) visit(i, result_.rows[i].values);
+        for (size_t i = 0; i < result_.rows.size(); ++i) {
+            if (!deleted_[i]) visit(i, result_.rows[i].values);
+        }
         return;
     }
     // Reading the table front to back is far cheaper than reading its rows
@@ -223,8 +228,9 @@ void Recordset::visitRows(
         if (next == markOrder_.size() || idOf(next) != id) continue;
         for (size_t c : wantedColumns) values[c] = scan.value(baseColumns_[c]);
         for (; next < markOrder_.size() && idOf(next) == id; ++next) {
-            met[markOrder_[next]] = true;
-            visit(markOrder_[next], values);
+            const uint32_t row = markOrder_[next];
+            met[row] = true;
+            if (!deleted_[row]) visit(row, values);
         }
     }
     // Rows the pass did not meet (a table whose pages are not in ascending
@@ -258,8 +264,10 @@ void Recordset::visitFieldValues(
 void Recordset::rebuildView(const std::optional<Bookmark>& keep) {
     view_.clear();
     if (!filter_ && sortKeys_.empty()) {
-        view_.resize(result_.rows.size());
-        for (size_t i = 0; i < view_.size(); ++i) view_[i] = i;
+        view_.reserve(result_.rows.size());
+        for (size_t i = 0; i < result_.rows.size(); ++i) {
+            if (!deleted_[i]) view_.push_back(i);
+        }
     } else {
         // Only the columns the filter and the sort read are decoded.
         std::vector<bool> needed(fields_.size(), false);
@@ -337,6 +345,8 @@ const Value& Recordset::value(size_t index) const {
                     "Item cannot be found in the collection corresponding to the requested name "
                     "or ordinal.");
     }
+    // While a record is being edited its fields show what was typed.
+    if (buffer_.state() != EditState::Browse) return buffer_.value(index);
     return currentValues()[index];
 }
 
@@ -528,28 +538,6 @@ void Recordset::requery() {
         }
     }
     cursor_ = 0;
-}
-
-void Recordset::edit() {
-    buffer_.begin(EditState::Edit, currentValues());
-}
-
-void Recordset::addNew() {
-    if (!db_)
-        throw Error(ErrorCode::InvalidArgument,
-                    "Operation is not allowed when the object is closed.");
-    buffer_.begin(EditState::Insert, std::vector<Value>(fields_.size()));
-}
-
-void Recordset::setFieldValue(size_t index, Value value) {
-    if (buffer_.state() == EditState::Browse) {
-        throw Error(ErrorCode::InvalidArgument, "Update or CancelUpdate without AddNew or Edit.");
-    }
-    if (fields_.at(index).readOnly) {
-        throw Error(ErrorCode::InvalidArgument,
-                    "Field '" + fields_[index].name + "' cannot be updated; it is read-only.");
-    }
-    buffer_.set(index, std::move(value));
 }
 
 }  // namespace jet

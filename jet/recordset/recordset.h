@@ -143,14 +143,35 @@ public:
     // Runs the same SQL again (see above).
     void requery();
 
-    // ---- Edit buffer ----
+    // ---- Edit buffer and posting ----
+    // edit() starts from the current record, addNew() from an empty one;
+    // setFieldValue fills the buffer (read-only fields are refused); post()
+    // writes it to the base tables in one transaction and cancel() drops it.
+    //
+    // - Posting an edit writes the changed fields into the base rows they
+    //   came from (several tables of a join each get their own row changed);
+    //   posting a new record inserts one row into the one table its fields
+    //   belong to. Afterwards the record is current and shows what was
+    //   stored (auto-number filled in, values as converted); a new record
+    //   comes at the end of the view, whatever the sort, until a re-query.
+    // - A refused post throws jet::Error with the engine's message, writes
+    //   nothing and keeps the edit state and the buffer, so the user can
+    //   correct the value or cancel.
+    // - remove() deletes the current record's base row (results of one table
+    //   only: "Could not delete from specified tables." otherwise); the next
+    //   record becomes current, or the new last one when it was the last.
+    //   A bookmark of a deleted record is invalid from then on.
     EditState editState() const { return buffer_.state(); }
     void edit();
     void addNew();
-    // Sets a field of the buffer; read-only fields are refused.
     void setFieldValue(size_t index, Value value);
     const EditBuffer& editBuffer() const { return buffer_; }
+    void post();
     void cancel() { buffer_.clear(); }
+    void remove();
+    // Whether post() and remove() can change this result at all: some field
+    // is a plain column of a base table.
+    bool canModify() const;
 
 private:
     void load();
@@ -177,6 +198,15 @@ private:
     std::span<const RowPointer> markIdsOf(size_t resultRow) const;
     Bookmark markOf(size_t resultRow) const;
     std::optional<size_t> rowOfMark(const Bookmark& mark) const;
+    // Posting (recordset_post.cpp).
+    void postEdit();
+    void postInsert();
+    // Brings the kept values of every result row built from base row `id`
+    // of `slot` up to date with the stored row.
+    void refreshSlot(size_t slot, RowPointer id, const std::vector<Value>& stored);
+    // Adds a result row for a row just inserted and makes it current.
+    void appendResultRow(sql::ResultRow row);
+    void hideResultRow(size_t resultRow);
 
     Database* db_ = nullptr;
     std::string sql_;
@@ -214,6 +244,11 @@ private:
     std::vector<size_t> view_;          // result rows in view order, after filter
     std::vector<size_t> viewPosition_;  // result row -> index in view_, or none (-1)
     long cursor_ = 0;                   // index into view_; -1 is BOF, view_.size() is EOF
+
+    // Result rows whose base row this recordset deleted: out of every view
+    // and every pass over the table (their row id may be taken again by a
+    // new row).
+    std::vector<bool> deleted_;
 
     EditBuffer buffer_;
 };
