@@ -19,6 +19,10 @@ void DialogFeedback::showErrorReport(const QString& header, const QString& messa
     ShowErrorReport(header, message);
 }
 
+bool DialogFeedback::askYesNo(const QString& question) {
+    return MsgQuestion(question) == mrYes;
+}
+
 void DialogFeedback::beginBusy(Qt::CursorShape cursor) {
     if (hasCursor()) QGuiApplication::setOverrideCursor(QCursor(cursor));
 }

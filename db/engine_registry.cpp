@@ -27,6 +27,12 @@ std::string enginePath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
+// Changes need the file and, for the journal kept while a change is
+// written, its folder.
+bool canChange(const QFileInfo& file) {
+    return file.isWritable() && QFileInfo(file.absolutePath()).isWritable();
+}
+
 [[noreturn]] void throwInUse(const QString& path) {
     throw jet::Error(jet::ErrorCode::Io,
                      "Could not use '" + path.toStdString() + "'; file already in use.");
@@ -56,8 +62,8 @@ EngineHandle openEngineDatabase(const QString& path, const EngineOpenOptions& op
             e.acceptedPasswords.append(options.password);
         }
     } else {
-        database =
-            jet::Database::open(enginePath(key), jet::OpenOptions{options.password.toStdString()});
+        database = jet::Database::open(
+            enginePath(key), jet::OpenOptions{options.password.toStdString(), canChange(QFileInfo(key))});
         Entry e;
         e.database = database;
         e.acceptedPasswords.append(options.password);

@@ -11,6 +11,10 @@
 // open succeeds only with a password the file accepts, exactly as if the file
 // had been opened afresh.
 //
+// Files open for changing when this user may write both the file and its
+// folder (the engine's journal of a change lives next to the file), else
+// read-only; `jet::Database::pages().writable()` tells which.
+//
 // Use from the user-interface thread only (the engine database is not
 // thread-safe either).
 #pragma once

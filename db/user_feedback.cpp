@@ -24,6 +24,11 @@ void reportError(const QString& header, const QString& message) {
     if (UserFeedback* feedback = installed()) feedback->showErrorReport(header, message);
 }
 
+bool askYesNo(const QString& question) {
+    UserFeedback* feedback = installed();
+    return !feedback || feedback->askYesNo(question);
+}
+
 BusyCursor::BusyCursor(Qt::CursorShape cursor, bool wanted)
     : feedback_(wanted ? installed() : nullptr) {
     if (feedback_) feedback_->beginBusy(cursor);

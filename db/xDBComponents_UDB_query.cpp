@@ -162,6 +162,7 @@ void TCustomQueryUDB::RequeryEx(bool changeCursor) {
     timer.start();
     try {
         if (Active()) {
+            CheckBrowseMode();
             ScopedControlsOff quiet(*this);
             // The recordset returns to the bookmarked record, else to the
             // first record holding the old first-field value, else to the
@@ -194,34 +195,6 @@ void TCustomQueryUDB::trace(const QString& text, double seconds, bool withCounts
         line += QString::number(RecordCount()) + sep + QString::number(RecordSize()) + sep;
     }
     cfg.InternalSQLLog->append(line);
-}
-
-// ---- Editing (not yet: the engine has no in-place writer) ----------------------
-
-void TCustomQueryUDB::refuseEdit() const {
-    requireOpen();
-    throw jet::Error(jet::ErrorCode::Unsupported,
-                     "Cannot update. Database or object is read-only.");
-}
-
-void TCustomQueryUDB::Edit() {
-    refuseEdit();
-}
-
-void TCustomQueryUDB::Insert() {
-    refuseEdit();
-}
-
-void TCustomQueryUDB::Append() {
-    refuseEdit();
-}
-
-void TCustomQueryUDB::Delete() {
-    refuseEdit();
-}
-
-void TCustomQueryUDB::Post() {
-    refuseEdit();
 }
 
 // ---- Fields --------------------------------------------------------------------
@@ -263,6 +236,7 @@ void TCustomQueryUDB::requireOpen() const {
 
 void TCustomQueryUDB::scroll(const std::function<void()>& move) {
     requireOpen();
+    CheckBrowseMode();
     report(deBeforeScroll);
     move();
     report(deAfterScroll);
@@ -309,6 +283,9 @@ void TCustomQueryUDB::ScanFieldValues(
 
 const jet::Value& TCustomQueryUDB::RecordValue(size_t position, size_t field) const {
     requireOpen();
+    if (recordset_.editPosition() == position && field < recordset_.fieldCount()) {
+        return recordset_.editBuffer().value(field);
+    }
     return recordset_.valueAt(position, field);
 }
 
@@ -342,6 +319,7 @@ void TCustomQueryUDB::SetBookmark(const jet::Bookmark& mark) {
 
 void TCustomQueryUDB::SetFilterEx(const QString& text, bool filtered) {
     if (Active()) {
+        CheckBrowseMode();
         const bool apply = filtered && !text.trimmed().isEmpty();
         // The recordset compiles the text before it changes anything, so a
         // refused text leaves everything as it was.
@@ -358,6 +336,7 @@ QString TCustomQueryUDB::Sort() const {
 
 void TCustomQueryUDB::SetSortEx(const QString& sort) {
     if (Active()) {
+        CheckBrowseMode();
         recordset_.setSort(sort.toStdString());
         notifyLinks(TDataLinkEvent::DataSetChanged);
     }
@@ -425,6 +404,7 @@ void TCustomQueryUDB::UpdateDatasetState() {
 
 void TCustomQueryUDB::ScanRecords(const std::function<void()>& visit) {
     requireOpen();
+    CheckBrowseMode();
     const std::optional<jet::Bookmark> start = recordset_.bookmark();
     const bool wasEof = recordset_.isEof();
     DisableControls();

@@ -21,9 +21,22 @@
 //   re-query and reopening.
 // - Bookmarks are stable identities of rows: they survive re-query, filter
 //   and sort, and one whose row is gone or filtered out is invalid.
-// - The query is read-only for now: CanModify() is false and Edit, Insert,
-//   Append, Delete and Post throw "Cannot update. Database or object is
-//   read-only.".
+// - Editing works as on a dataset of the platform: Edit, Insert or Append
+//   start an edit of the current or a new record, field values go into the
+//   edit buffer (TQueryField::SetValue), Post writes it to the file in one
+//   transaction and Cancel drops it. A refused Post throws with the
+//   engine's message and keeps the edit, so the user can mend it. Moving to
+//   another record, re-querying, filtering or sorting posts a changed edit
+//   first (and drops an unchanged one); when that post is refused nothing
+//   moves. Closing drops an edit. A new record comes at the end of the
+//   view until the next re-query.
+// - CanModify() is false for a read-only query (its own flag or a read-only
+//   connection), a file the user may not write, or a result without a
+//   plain table column; Edit, Insert, Append and Delete then throw
+//   "Cannot update. Database or object is read-only.".
+// - Delete removes the current record; with ConfirmDelete it first asks
+//   "Delete selected record?" through the user feedback, and any answer but
+//   Yes abandons it silently. Delete of a new record cancels it.
 // - Dataset events (TDatasetEventType) go to the registered callbacks, in
 //   slot order, then to OnDataSetEvent. Linked controls (a grid) register a
 //   data link and hear that the data changed or the cursor moved, except
@@ -73,6 +86,7 @@ enum class TDataLinkEvent {
     ActiveChanged,   // the query opened or closed
     DataSetChanged,  // rows, order, filter or fields may differ: read everything again
     RecordMoved,     // only the current record changed
+    EditingChanged,  // the edit state or the edit buffer changed (one row to repaint)
 };
 
 class TCustomQueryUDB;
@@ -99,8 +113,15 @@ public:
     bool ReadOnly() const;
     bool Required() const;
 
-    // The current record's value; throws jet::Error without a current record.
+    // The current record's value (while it is edited, what was typed);
+    // throws jet::Error without a current record.
     const jet::Value& Value() const;
+    // Puts `value` into the edit buffer; the engine converts it to the
+    // column's type when the record is posted. Throws jet::Error "Dataset not
+    // in edit or insert mode." outside an edit, and for a read-only field.
+    void SetValue(const jet::Value& value) const;
+    // Text as typed: empty text is Null except for text and memo fields.
+    void SetAsString(const QString& text) const;
     bool IsNull() const { return Value().isNull(); }
     QVariant AsVariant() const;
     QString AsString() const;
@@ -148,15 +169,28 @@ public:
     // ---- Read-only state ----
     bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool value);
-    bool CanModify() const { return false; }
-    bool IsEditing() const { return false; }
-    bool IsNewRec() const { return false; }
+    bool CanModify() const;
+    // ---- Editing (see the header comment) ----
+    bool IsEditing() const { return recordset_.editState() != jet::EditState::Browse; }
+    bool IsNewRec() const { return recordset_.editState() == jet::EditState::Insert; }
+    // Whether a field of the edit was set.
+    bool Modified() const { return IsEditing() && recordset_.editBuffer().modified(); }
+    // The view position of the record being edited (not for a new record).
+    std::optional<size_t> EditPosition() const { return recordset_.editPosition(); }
     TDatasetLastEditAction LastEditAction() const { return lastEditAction_; }
+    // Edit of an empty result starts a new record, as Insert does.
     void Edit();
     void Insert();
     void Append();
     void Delete();
+    // Throws jet::Error "Dataset not in edit or insert mode." outside an edit.
     void Post();
+    void Cancel();
+    // Posts a changed edit, drops an unchanged one; nothing outside an edit.
+    void CheckBrowseMode();
+    bool ConfirmDelete = false;
+    // Text values longer than their field are cut to its size before posting.
+    bool CheckFieldSizeBeforePost = false;
 
     // ---- Fields ----
     size_t FieldCount() const { return recordset_.fieldCount(); }
@@ -184,7 +218,8 @@ public:
     void SetRecNo(size_t recNo);
     // The value of field `field` of the record at 0-based `position`, in the
     // current order and filter, without moving there and without events (a
-    // grid reads the rows it shows this way). Throws jet::Error for a
+    // grid reads the rows it shows this way); the edited record shows the
+    // edit buffer. Throws jet::Error for a
     // position or field outside the result. Valid until the next call.
     const jet::Value& RecordValue(size_t position, size_t field) const;
     // Goes to the first record (in the current order) whose fields, named in
@@ -250,8 +285,9 @@ public:
     void ScanFieldValues(size_t field,
                          const std::function<bool(size_t position, const jet::Value& value)>& visit) const;
 
-    // Visits every record from the first without scroll events or link
-    // notices, then returns to the record that was current.
+    // Posts a pending edit (CheckBrowseMode), visits every record from the
+    // first without scroll events or link notices, then returns to the
+    // record that was current.
     void ScanRecords(const std::function<void()>& visit);
 
     // The engine recordset, for readers that need more than this surface.
@@ -270,6 +306,8 @@ private:
     void openRecordset();
     void trace(const QString& text, double seconds, bool withCounts);
     [[noreturn]] void refuseEdit() const;
+    void requireEditing() const;
+    void cutLongTexts();
     bool rewriteWhere(const QString& condition);
 
     struct Slot {

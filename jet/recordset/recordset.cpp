@@ -346,7 +346,11 @@ const Value& Recordset::value(size_t index) const {
                     "or ordinal.");
     }
     // While a record is being edited its fields show what was typed.
-    if (buffer_.state() != EditState::Browse) return buffer_.value(index);
+    if (buffer_.state() == EditState::Insert) return buffer_.value(index);
+    if (buffer_.state() == EditState::Edit && hasCurrent() &&
+        view_[static_cast<size_t>(cursor_)] == editRow_) {
+        return buffer_.value(index);
+    }
     return currentValues()[index];
 }
 

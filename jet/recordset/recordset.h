@@ -161,7 +161,13 @@ public:
     //   only: "Could not delete from specified tables." otherwise); the next
     //   record becomes current, or the new last one when it was the last.
     //   A bookmark of a deleted record is invalid from then on.
+    // - An edit belongs to the record it started on: moving elsewhere does
+    //   not move it, and post() writes that record. value() shows the
+    //   buffer while the edited record (or the new one) is current.
     EditState editState() const { return buffer_.state(); }
+    // The view position of the record being edited; nothing while browsing,
+    // adding a new record, or when the edited record is out of the view.
+    std::optional<size_t> editPosition() const;
     void edit();
     void addNew();
     void setFieldValue(size_t index, Value value);
@@ -251,6 +257,7 @@ private:
     std::vector<bool> deleted_;
 
     EditBuffer buffer_;
+    size_t editRow_ = 0;  // the result row an edit (EditState::Edit) belongs to
 };
 
 }  // namespace jet

@@ -39,6 +39,13 @@ public:
     }
     const Value& value(size_t field) const { return values_.at(field); }
     bool changed(size_t field) const { return changed_.at(field); }
+    // Whether any field was set since begin().
+    bool modified() const {
+        for (bool c : changed_) {
+            if (c) return true;
+        }
+        return false;
+    }
     const std::vector<Value>& values() const { return values_; }
 
 private:

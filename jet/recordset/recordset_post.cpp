@@ -58,7 +58,14 @@ void inOneTransaction(Database& db, const std::set<std::string>& tables, F&& cha
 
 void Recordset::edit() {
     if (!canModify()) throwReadOnly();
+    if (!hasCurrent()) throwNoCurrentRecord();
     buffer_.begin(EditState::Edit, currentValues());
+    editRow_ = view_[static_cast<size_t>(cursor_)];
+}
+
+std::optional<size_t> Recordset::editPosition() const {
+    if (buffer_.state() != EditState::Edit) return std::nullopt;
+    return viewIndexOf(editRow_);
 }
 
 void Recordset::addNew() {
@@ -102,9 +109,8 @@ void Recordset::post() {
 }
 
 void Recordset::postEdit() {
-    if (!hasCurrent()) throwNoCurrentRecord();
-    const size_t resultRow = view_[static_cast<size_t>(cursor_)];
-    const sql::ResultRow& row = result_.rows[resultRow];
+    if (editRow_ >= result_.rows.size() || deleted_[editRow_]) throwNoCurrentRecord();
+    const sql::ResultRow& row = result_.rows[editRow_];
     // The changed fields by the base row they belong to.
     std::map<size_t, std::vector<size_t>> fieldsBySlot;
     std::set<std::string> tables;

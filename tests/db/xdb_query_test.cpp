@@ -2,7 +2,8 @@
 // the Jet provider and an ACE .accdb through the ACE provider): fields,
 // navigation, RequeryEx keeping the record and the sort, bookmarks across
 // re-query, filter and sort, the remembered sort across reopening, errors
-// in the engine's words, read-only refusal and the events observers hear.
+// in the engine's words, read-only refusal and the events observers hear
+// (editing: xdb_query_edit_test.cpp).
 #include <gtest/gtest.h>
 
 #include <QRegularExpression>
@@ -326,20 +327,33 @@ TEST(QueryUDB, ErrorsInTheEnginesWordsAndTraceLines) {
               "Missing Connection or ConnectionString.");
 }
 
-TEST(QueryUDB, ReadOnlyForNowAndPropagatedFromTheConnection) {
+TEST(QueryUDB, ReadOnlyFromTheConnectionOrAComputedResult) {
     QueryOnCopy t(kRowFixtures[0]);
-    t.connection->SetReadOnly(true);
     t.query.SetSQL(kSelectAll);
+    t.query.RequeryEx(false);
+    EXPECT_TRUE(t.query.CanModify());
+    t.query.Close();
+    t.connection->SetReadOnly(true);
     EXPECT_FALSE(t.query.ReadOnly());
     t.query.RequeryEx(false);
     EXPECT_TRUE(t.query.ReadOnly());
-    EXPECT_FALSE(t.query.CanModify());
     using Action = void (TCustomQueryUDB::*)();
-    for (Action action : {&TQueryUDB::Edit, &TQueryUDB::Insert, &TQueryUDB::Append,
-                          &TQueryUDB::Delete, &TQueryUDB::Post}) {
-        EXPECT_EQ(errorOf([&] { (t.query.*action)(); }),
-                  "Cannot update. Database or object is read-only.");
+    for (const QString& sql : {kSelectAll, QStringLiteral("SELECT Count(*) AS n FROM TableIgnoreNulls2")}) {
+        SCOPED_TRACE(sql.toStdString());
+        t.query.SetSQL(sql);
+        t.query.RequeryEx(false);
+        EXPECT_FALSE(t.query.CanModify());
+        for (Action action : {&TQueryUDB::Edit, &TQueryUDB::Insert, &TQueryUDB::Append,
+                              &TQueryUDB::Delete}) {
+            EXPECT_EQ(errorOf([&] { (t.query.*action)(); }),
+                      "Cannot update. Database or object is read-only.");
+        }
+        EXPECT_EQ(errorOf([&] { t.query.Post(); }), "Dataset not in edit or insert mode.");
+        EXPECT_FALSE(t.query.IsEditing());
+        t.query.SetReadOnly(false);
     }
+    t.query.SetSQL(kSelectAll);
+    t.query.RequeryEx(false);
     EXPECT_EQ(t.query.RecordCount(), 11u);
 }
 
