@@ -265,6 +265,9 @@ void TCustomQueryUDB::MoveBy(long distance) {
 
 void TCustomQueryUDB::SetRecNo(size_t recNo) {
     requireOpen();
+    // Going back to the record that was current before a new one leaves
+    // the new one all the same.
+    if (IsNewRec()) CheckBrowseMode();
     const size_t count = recordset_.recordCount();
     if (count == 0) return;
     const size_t target = std::clamp<size_t>(recNo, 1, count);

@@ -27,7 +27,12 @@ TxDBGrid::TxDBGrid(QWidget* parent) : QTableView(parent) {
     setItemDelegate(new TxDBGridDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Typed keys, F2 and a click on the current cell open the cell editor
+    // (edit() applies the editing check first).
+    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::SelectedClicked);
+    model_->CanEditColumn = [this](int column) { return CanEditColumn(column); };
+    connect(model_, &TxDBGridModel::editRefused, this, &TxDBGrid::reportEditError);
     setWordWrap(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
@@ -138,6 +143,9 @@ std::optional<TQueryField> TxDBGrid::ColumnField(int column) const {
 int TxDBGrid::SelectedColumn() const {
     const QModelIndex current = currentIndex();
     if (current.isValid()) return current.column();
+    // A reset of the rows (after a post, a re-query) keeps the user's column.
+    if (lastColumn_ >= 0 && lastColumn_ < model_->columnCount() && !header_->isSectionHidden(lastColumn_))
+        return lastColumn_;
     // The first visible column when no cell was chosen yet.
     for (int visual = 0; visual < header_->count(); ++visual) {
         const int logical = header_->logicalIndex(visual);
@@ -168,10 +176,10 @@ QString TxDBGrid::GetCellValue(const std::optional<TQueryField>& field, bool use
 
 void TxDBGrid::syncToCurrentRecord() {
     if (syncing_ || !IsActive()) return;
-    const size_t recNo = DataSet()->RecNo();
-    if (recNo == 0) return;
+    const int row = model_->currentRow();
+    if (row < 0) return;
     const int column = std::max(0, SelectedColumn());
-    const QModelIndex target = model_->index(int(recNo) - 1, column);
+    const QModelIndex target = model_->index(row, column);
     if (target == currentIndex()) return;
     syncing_ = true;
     setCurrentIndex(target);
@@ -189,14 +197,23 @@ void TxDBGrid::dataSetReset() {
 
 void TxDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);
+    if (current.isValid()) lastColumn_ = current.column();
     if (syncing_ || !current.isValid() || !IsActive()) return;
     if (current.row() == previous.row() && previous.isValid()) return;
+    if (current.row() == model_->newRecordRow()) return;  // the record being added
+    QString refused;
     syncing_ = true;
     try {
+        // Leaving an edited record posts it first.
         DataSet()->SetRecNo(size_t(current.row()) + 1);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        refused = QString::fromUtf8(error.what());
     }
     syncing_ = false;
+    // A post that changed the rows, or one that was refused, leaves the
+    // grid where the query is.
+    syncToCurrentRecord();
+    if (!refused.isEmpty()) reportEditError(refused);
 }
 
 void TxDBGrid::resizeEvent(QResizeEvent* event) {
@@ -220,7 +237,7 @@ void TxDBGrid::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    if (searchKey(event)) {
+    if (searchKey(event) || editKey(event)) {
         event->accept();
         return;
     }

@@ -14,8 +14,15 @@
 //   refuses, marks the column "E" (drawn red) and keeps the old filter.
 // - Sorting goes through the sorter (TxDBGridCustomSorter); the grid's sort
 //   state changes only when the sorter succeeds.
-// - Editing waits for the engine to post records: the grid is read-only
-//   and typed keys search.
+// - Editing: a cell may be edited when EditingOption is on, its field is
+//   not read-only, OnCanEdit agrees and the query enters edit state (the
+//   editing check). Typed keys, F2 and a click on the current cell open the
+//   cell editor; the record is posted when another row becomes current (a
+//   refused post is reported and the grid stays on the record); Esc
+//   cancels the record's edit; Ctrl+Delete deletes the record after the
+//   question "Delete record?"; Insert, and Down on the last record, add
+//   one (unless BlockInsertByKey). Delete, Ctrl+X, Ctrl+V and Space work on
+//   the current cell as their routines below say.
 //
 // Use from the user-interface thread only.
 #pragma once
@@ -81,8 +88,41 @@ public:
     QStringList FieldsFilterMapping;  // FIELD=OTHER
     QStringList FieldsFixedColumnWidth;
     // The toolkit's editing option; typed keys edit only while it is on and
-    // the query can post, which it cannot yet.
+    // the query can change records.
     bool EditingOption = true;
+    // The toolkit's confirm-delete option: Ctrl+Delete asks first.
+    bool ConfirmDeleteOption = true;
+
+    // ---- Editing ----
+    // Vetoes editing a column; nothing set: every column may be edited.
+    std::function<bool(int column)> OnCanEdit;
+    // After a check-box cell was toggled.
+    std::function<void(int column)> OnBoolClick;
+    // The editing check without entering edit state.
+    bool CanEditColumn(int column) const;
+    // The editing check: true when the cell may be edited and the query is
+    // now editing (it enters edit state here); a refusal is reported.
+    bool BeginCellEdit(int column);
+    // Pastes `text` from the current cell: one value, or with
+    // AllowPasteMultipleCells a block of tab-separated lines over the
+    // following columns and records (each line posted; a refused post asks
+    // whether to go on). Lines past the last record become new records.
+    // False when the current cell may not be edited.
+    bool PasteData(const QString& text);
+    // Clears the current cell (a check box to false, or null with
+    // BoolAllowsNull); with `copyFirst` its text goes to the clipboard
+    // first. False when the cell may not be edited.
+    bool ClearCell(bool copyFirst);
+    // Inverts a check-box cell of the current record; with BoolAutoSave the
+    // record is posted unless it was being edited before.
+    bool ToggleBoolCell(int column);
+    // Deletes the current record (a new one is dropped), asking "Delete
+    // record?" first with ConfirmDeleteOption.
+    bool DeleteRecord();
+    // Posts a pending edit, then copies the named fields (the current one
+    // when none are named) of the current record into the next record (the
+    // previous with `fillUp`), adding one when there is none.
+    bool FillCellData(const QStringList& fieldNames, bool fillUp);
 
     // ---- Record scan ----
     // Calls `visit` with the position (0-based, view order) of each record
@@ -182,6 +222,8 @@ signals:
     void ColWidthChanged(int column);
 
 protected:
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
@@ -205,6 +247,10 @@ private:
     TColumnStoredProp* columnFilterEntry(const QString& fieldName, bool create);
     bool applyJoinedFilter(bool showError);
     QString copyText(const QList<int>& columns, bool includeTitles);
+    // Editing keys (xDBGrid_edit.cpp); true when the key was used.
+    bool editKey(QKeyEvent* event);
+    void reportEditError(const QString& message);
+    bool pasteLine(const QString& line, int startColumn, QString& errors);
     // Incremental search.
     bool searchAllowed() const;
     bool searchKey(QKeyEvent* event);
@@ -222,6 +268,7 @@ private:
     TColumnWidth columnWidth_ = cwNone;
     bool isSettingColumnWidth = false;
     bool syncing_ = false;
+    int lastColumn_ = -1;  // the column of the last current cell
     QString sortFieldName_;
     QString sortDirections_;
     bool sortDesc_ = false;

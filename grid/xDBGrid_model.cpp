@@ -30,6 +30,10 @@ void TxDBGridModel::setDataSet(TCustomQueryUDB* dataSet) {
 }
 
 void TxDBGridModel::linkEvent(TDataLinkEvent event) {
+    if (event == TDataLinkEvent::EditingChanged) {
+        editingChanged();
+        return;
+    }
     if (event == TDataLinkEvent::RecordMoved) {
         // The indicator moves from the old current row to the new one.
         const int now = currentRow();
@@ -41,13 +45,52 @@ void TxDBGridModel::linkEvent(TDataLinkEvent event) {
         return;
     }
     beginResetModel();
+    newRowShown_ = dataSet_ && dataSet_->Active() && dataSet_->IsNewRec();
     endResetModel();
     emit dataSetReset();
 }
 
+void TxDBGridModel::editingChanged() {
+    const bool adding = dataSet_ && dataSet_->Active() && dataSet_->IsNewRec();
+    const int records = recordRows();
+    if (adding && !newRowShown_) {
+        beginInsertRows({}, records, records);
+        newRowShown_ = true;
+        endInsertRows();
+    } else if (!adding && newRowShown_) {
+        beginRemoveRows({}, records, records);
+        newRowShown_ = false;
+        endRemoveRows();
+    }
+    // The edited row shows the buffer; its indicator changes with the state.
+    const int row = currentRow();
+    if (row >= 0 && row < rowCount()) {
+        emit dataChanged(index(row, 0), index(row, std::max(0, columnCount() - 1)));
+        emit headerDataChanged(Qt::Vertical, row, row);
+    }
+    if (indicatorRow_ >= 0 && indicatorRow_ != row && indicatorRow_ < rowCount())
+        emit headerDataChanged(Qt::Vertical, indicatorRow_, indicatorRow_);
+    indicatorRow_ = row;
+    emit currentRecordMoved();
+}
+
+int TxDBGridModel::recordRows() const {
+    if (!dataSet_ || !dataSet_->Active()) return 0;
+    return int(std::min<size_t>(dataSet_->RecordCount(), size_t(std::numeric_limits<int>::max() - 1)));
+}
+
 int TxDBGridModel::rowCount(const QModelIndex& parent) const {
-    if (parent.isValid() || !dataSet_ || !dataSet_->Active()) return 0;
-    return int(std::min<size_t>(dataSet_->RecordCount(), size_t(std::numeric_limits<int>::max())));
+    if (parent.isValid()) return 0;
+    return recordRows() + (newRowShown_ ? 1 : 0);
+}
+
+int TxDBGridModel::newRecordRow() const {
+    return newRowShown_ ? recordRows() : -1;
+}
+
+const db::Value& TxDBGridModel::valueAt(int row, int column) const {
+    if (row == newRecordRow()) return dataSet_->Fields(size_t(column)).Value();
+    return dataSet_->RecordValue(size_t(row), size_t(column));
 }
 
 int TxDBGridModel::columnCount(const QModelIndex& parent) const {
@@ -61,13 +104,18 @@ std::optional<TQueryField> TxDBGridModel::field(int column) const {
     return dataSet_->Fields(size_t(column));
 }
 
-std::optional<QString> TxDBGridModel::booleanTrueText(const QString& fieldName) const {
+std::optional<std::pair<QString, QString>> TxDBGridModel::booleanTexts(const QString& fieldName) const {
     for (const QString& entry : FieldsAsBoolean) {
         if (entry.section(u'=', 0, 0).trimmed().compare(fieldName, Qt::CaseInsensitive) != 0) continue;
         const QString texts = entry.contains(u'=') ? entry.section(u'=', 1) : QStringLiteral("1;0");
-        return texts.section(u';', 0, 0);
+        return std::pair(texts.section(u';', 0, 0), texts.section(u';', 1, 1));
     }
     return std::nullopt;
+}
+
+std::optional<QString> TxDBGridModel::booleanTrueText(const QString& fieldName) const {
+    const auto texts = booleanTexts(fieldName);
+    return texts ? std::optional<QString>(texts->first) : std::nullopt;
 }
 
 TxDBGridModel::CellKind TxDBGridModel::cellKind(int column) const {
@@ -87,7 +135,7 @@ QString TxDBGridModel::cellText(int row, int column) const {
     const std::optional<TQueryField> f = field(column);
     if (!f || row < 0 || row >= rowCount()) return {};
     try {
-        return CellDisplayText(*f, dataSet_->RecordValue(size_t(row), size_t(column)),
+        return CellDisplayText(*f, valueAt(row, column),
                                cellKind(column) == ckPicture);
     } catch (const std::exception&) {
         return {};
@@ -97,7 +145,7 @@ QString TxDBGridModel::cellText(int row, int column) const {
 bool TxDBGridModel::cellIsNull(int row, int column) const {
     if (!field(column) || row < 0 || row >= rowCount()) return true;
     try {
-        return dataSet_->RecordValue(size_t(row), size_t(column)).isNull();
+        return valueAt(row, column).isNull();
     } catch (const std::exception&) {
         return true;
     }
@@ -106,7 +154,7 @@ bool TxDBGridModel::cellIsNull(int row, int column) const {
 QVariant TxDBGridModel::cellVariant(int row, int column) const {
     if (!field(column) || row < 0 || row >= rowCount()) return {};
     try {
-        return db::valueToVariant(dataSet_->RecordValue(size_t(row), size_t(column)));
+        return db::valueToVariant(valueAt(row, column));
     } catch (const std::exception&) {
         return {};
     }
@@ -141,6 +189,13 @@ QVariant TxDBGridModel::data(const QModelIndex& index, int role) const {
         }
         return checked ? Qt::Checked : Qt::Unchecked;
     }
+    case Qt::EditRole: {
+        try {
+            return db::valueToText(valueAt(row, column));
+        } catch (const std::exception&) {
+            return QString();
+        }
+    }
     case CellKindRole: {
         const CellKind kind = cellKind(column);
         return int(kind);
@@ -163,6 +218,7 @@ QVariant TxDBGridModel::data(const QModelIndex& index, int role) const {
 }
 
 int TxDBGridModel::currentRow() const {
+    if (newRowShown_) return newRecordRow();
     if (!dataSet_ || !dataSet_->Active() || dataSet_->RecNo() == 0) return -1;
     return int(dataSet_->RecNo()) - 1;
 }
@@ -170,12 +226,60 @@ int TxDBGridModel::currentRow() const {
 QVariant TxDBGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole) return {};
     // The indicator column: the record-state glyph in the current row.
-    if (orientation == Qt::Vertical) return section == currentRow() ? QStringLiteral("\u25B8") : QString();
+    if (orientation == Qt::Vertical) {
+        if (section != currentRow()) return QString();
+        if (section == newRecordRow()) return QStringLiteral("*");
+        if (dataSet_->IsEditing()) return QStringLiteral("I");
+        return QStringLiteral("\u25B8");
+    }
     const std::optional<TQueryField> f = field(section);
     return f ? f->FieldName() : QVariant();
 }
 
 Qt::ItemFlags TxDBGridModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
-    return Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+    Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+    if (CanEditColumn && CanEditColumn(index.column())) flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool TxDBGridModel::writeCell(int column, const db::Value& value) {
+    const std::optional<TQueryField> f = field(column);
+    if (!f) return false;
+    try {
+        if (!dataSet_->IsEditing()) dataSet_->Edit();
+        f->SetValue(value);
+        return true;
+    } catch (const std::exception& error) {
+        emit editRefused(QString::fromUtf8(error.what()));
+        return false;
+    }
+}
+
+bool TxDBGridModel::writeCellText(int column, const QString& text) {
+    const std::optional<TQueryField> f = field(column);
+    if (!f) return false;
+    // A cleared cell holds nothing, as in the datasheet, also for text.
+    if (text.isEmpty()) return writeCell(column, db::Value());
+    return writeCell(column, db::Value::text(text.toStdString()));
+}
+
+bool TxDBGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || !dataSet_ || !dataSet_->Active()) return false;
+    if (index.row() != currentRow()) return false;  // only the current record is edited
+    if (role == Qt::EditRole) {
+        // The editor hands back its text also when nothing was typed; that
+        // must not count as a change of the record.
+        const QString text = value.toString();
+        if (text == data(index, Qt::EditRole).toString()) return true;
+        return writeCellText(index.column(), text);
+    }
+    if (role == Qt::CheckStateRole && cellKind(index.column()) == ckBoolean) {
+        const std::optional<TQueryField> f = field(index.column());
+        const bool checked = value.toInt() == Qt::Checked;
+        if (f->DataType() == db::DataType::Boolean) return writeCell(index.column(), db::Value::boolean(checked));
+        const auto texts = booleanTexts(f->FieldName()).value_or(std::pair(QStringLiteral("1"), QStringLiteral("0")));
+        return writeCellText(index.column(), checked ? texts.first : texts.second);
+    }
+    return false;
 }

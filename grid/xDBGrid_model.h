@@ -8,12 +8,20 @@
 // - The model hears the query through a data link: an open, close, filter,
 //   sort or re-query resets it; a move of the current record is signalled
 //   as currentRecordMoved.
-// - Cells are read-only for now (the query cannot post); a value that can
-//   no longer be read shows as empty text.
+// - While the query adds a record, the model has one row more, the last,
+//   which shows the new record's buffer; the edited record shows what was
+//   typed. The indicator column marks the current row ("▸"), the edited
+//   one ("I") and the new one ("*").
+// - A cell is editable when the grid's CanEditColumn agrees; setData puts
+//   the query into edit state first and hands the text to the field (the
+//   engine converts it when the record is posted). A value the query
+//   refuses is reported through editRefused and the cell keeps its value.
+// - A value that can no longer be read shows as empty text.
 #pragma once
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <functional>
 #include <optional>
 
 #include "db/db_types.h"
@@ -37,6 +45,18 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+    // Whether a cell of `column` may be edited (the grid's editing check
+    // without entering edit state); nothing set: no cell is editable.
+    std::function<bool(int column)> CanEditColumn;
+    // The row of the record being added, -1 when none is.
+    int newRecordRow() const;
+    // Writes `value` into the field of `column` of the current record,
+    // putting the query into edit state first; false (and editRefused)
+    // when the query refuses.
+    bool writeCell(int column, const db::Value& value);
+    bool writeCellText(int column, const QString& text);
 
     std::optional<TQueryField> field(int column) const;
     CellKind cellKind(int column) const;
@@ -44,7 +64,8 @@ public:
     // position; empty outside the data.
     QString cellText(int row, int column) const;
     bool cellIsNull(int row, int column) const;
-    // The row of the query's current record, -1 without one.
+    // The row of the query's current record (the new record's row while one
+    // is added), -1 without one.
     int currentRow() const;
     QVariant cellVariant(int row, int column) const;
 
@@ -57,14 +78,22 @@ public:
     QStringList FieldsAsBoolean;
     // The true text of a field listed there; nothing when it is not listed.
     std::optional<QString> booleanTrueText(const QString& fieldName) const;
+    // Its true and false texts.
+    std::optional<std::pair<QString, QString>> booleanTexts(const QString& fieldName) const;
 
 signals:
     void currentRecordMoved();
     void dataSetReset();
+    void editRefused(const QString& message);
 
 private:
     void linkEvent(TDataLinkEvent event);
+    void editingChanged();
+    // The value a cell shows: the record's, or the new record's buffer.
+    const db::Value& valueAt(int row, int column) const;
+    int recordRows() const;
     const TOptionsEx2& options_;
     TCustomQueryUDB* dataSet_ = nullptr;
     int indicatorRow_ = -1;
+    bool newRowShown_ = false;
 };

@@ -6,6 +6,7 @@
 
 #include "db/user_feedback.h"
 #include "db/xDBComponents_UDB_query.h"
+#include "kit/xdlg.h"
 
 TxDBNavigator::TxDBNavigator(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("DBNavigator1"));
@@ -77,10 +78,14 @@ void TxDBNavigator::click(Button which) {
             break;
         case nbLast: dataSet_->Last(); break;
         case nbInsert: dataSet_->Insert(); break;
-        case nbDelete: dataSet_->Delete(); break;
+        case nbDelete:
+            if (!ConfirmDelete || ShowMsgDlg(kit::MsgKind::Question, kit::ButtonSet::OkCancel,
+                                             {QStringLiteral("Delete record?")}) == mrOk)
+                dataSet_->Delete();
+            break;
         case nbEdit: dataSet_->Edit(); break;
         case nbPost: dataSet_->Post(); break;
-        case nbCancel: break;
+        case nbCancel: dataSet_->Cancel(); break;
         case nbRefresh:
             dataSet_->RequeryEx(true);
             emit Refreshed();

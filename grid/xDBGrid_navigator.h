@@ -1,8 +1,9 @@
 // The record navigator under a grid: first, prior, next, last, insert,
 // delete, edit, post, cancel and refresh for one query. Moves are enabled
-// while the query is open and not at that end; the editing buttons only
-// while the query can change records (which the engine cannot do yet, so
-// they stay disabled); refresh re-reads the query keeping the record.
+// while the query is open and not at that end; insert, delete and edit
+// while the query can change records and is not editing, post and cancel
+// while it is; delete asks "Delete record?" first (ConfirmDelete); refresh
+// re-reads the query keeping the record. A refused step is reported.
 #pragma once
 
 #include <QWidget>
@@ -21,6 +22,7 @@ public:
     QToolButton* button(Button which) const { return buttons_[which]; }
     // Enables the buttons for the query's state.
     void UpdateButtons();
+    bool ConfirmDelete = true;
 
 signals:
     // After refresh re-read the query (or failed to).

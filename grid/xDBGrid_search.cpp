@@ -28,8 +28,7 @@ std::optional<bool> booleanCandidate(const QString& candidate) {
 
 bool TxDBGrid::searchAllowed() const {
     if (!IsNotEmpty()) return false;
-    // Typed keys edit only where editing is possible; the query cannot post
-    // yet, so they search.
+    // Typed keys edit where editing is possible and search elsewhere.
     const bool editing = EditingOption && DataSet()->CanModify();
     switch (LookupCondition) {
     case lcBrowse:

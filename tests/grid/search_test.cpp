@@ -22,6 +22,9 @@ protected:
     TxDBGrid& grid = t.grid;
     QString currentId() { return t.query.FieldByName("Id").AsString(); }
     void SetUp() override {
+        // With editing on, typed keys edit the file's writable records; the
+        // search takes them while the editing option is off.
+        grid.EditingOption = false;
         grid.setFocus();
         grid.setCurrentIndex(grid.gridModel()->index(0, 1));
     }
