@@ -73,11 +73,17 @@ TDta::TDta(TCustomConnectionUDB* connection, TxDBGridCustomSorter* sorter, Setti
     layout->addWidget(grData, 1);
     layout->addWidget(DBNavigator1);
     connect(btCopy, &QPushButton::clicked, this, &TDta::btCopyClick);
+    // The band's buttons work on whole results, so they wait while a record
+    // is edited or added.
+    qData->AddDataLink(this, [this](TCustomQueryUDB& query, TDataLinkEvent event) {
+        if (event != TDataLinkEvent::RecordMoved) btCopy->setEnabled(query.Active() && !query.IsEditing());
+    });
     readBounds();
 }
 
 TDta::~TDta() {
     saveBounds();
+    qData->RemoveDataLink(this);
     grData->SetDataSet(nullptr);
     DBNavigator1->SetDataSet(nullptr);
 }

@@ -107,9 +107,15 @@ TEST_F(DataWindowTest, CopyDataPutsEveryRecordOnTheClipboard) {
     window->btCopy->click();
     EXPECT_EQ(QApplication::clipboard()->text(),
               "OrderID\tCustomerID\tQty#\r\n101\t1\t10\r\n102\t2\t20\r\n103\t3\t30\r\n");
-    // The navigator's editing buttons wait for the engine to post records.
-    EXPECT_FALSE(window->DBNavigator1->button(TxDBNavigator::nbInsert)->isEnabled());
+    EXPECT_TRUE(window->DBNavigator1->button(TxDBNavigator::nbInsert)->isEnabled());
     EXPECT_TRUE(window->DBNavigator1->button(TxDBNavigator::nbLast)->isEnabled());
+    // While a record is edited the window's buttons wait; post and cancel work.
+    window->DBNavigator1->button(TxDBNavigator::nbEdit)->click();
+    EXPECT_FALSE(window->btCopy->isEnabled());
+    EXPECT_TRUE(window->DBNavigator1->button(TxDBNavigator::nbCancel)->isEnabled());
+    window->DBNavigator1->button(TxDBNavigator::nbCancel)->click();
+    EXPECT_TRUE(window->btCopy->isEnabled());
+    EXPECT_FALSE(window->DBNavigator1->button(TxDBNavigator::nbPost)->isEnabled());
 }
 
 TEST_F(DataWindowTest, AStatementWindowIsNeverFoundByShow) {
