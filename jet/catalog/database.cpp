@@ -94,6 +94,13 @@ std::shared_ptr<Database> Database::open(std::unique_ptr<File> file, const std::
     return db;
 }
 
+void Database::reloadCatalog() {
+    objects_.clear();
+    tableDefs_.clear();
+    tablesContainerId_ = -1;
+    loadCatalog();
+}
+
 void Database::loadCatalog() {
     auto def =
         std::make_shared<TableDef>(readTableDef(*pages_, version(), kCatalogPage, codePage()));

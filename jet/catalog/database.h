@@ -103,6 +103,11 @@ public:
     // Drops the definition read from `tdefPage`, so that the next table()
     // reads it again: for writers that changed it in place.
     void forgetTableDef(uint32_t tdefPage) { tableDefs_.erase(tdefPage); }
+    // Reads MSysObjects again and forgets every cached definition: for
+    // writers that changed the schema (or rolled such a change back).
+    // Pointers from objects(), tables(), findObject() taken before are
+    // invalid afterwards; definitions already handed out stay as they were.
+    void reloadCatalog();
 
     std::vector<Relation> relations();
 

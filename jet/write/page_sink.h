@@ -28,7 +28,8 @@ public:
     // Pages allocated so far; the next allocate() returns this number.
     uint32_t pageCount() const { return pageCount_; }
     // Reserves the next page number. Its bytes read as zeros until written.
-    uint32_t allocate() { return pageCount_++; }
+    // A sink over an existing file hands out the pages its file has free.
+    virtual uint32_t allocate() { return pageCount_++; }
     // Every page but page 0 is encrypted through `cipher` from now on.
     void setCipher(std::unique_ptr<PageCipher> cipher) { cipher_ = std::move(cipher); }
     // Stores the plain bytes of an allocated page (exactly pageSize() bytes).
@@ -39,6 +40,11 @@ public:
     PageBytes read(uint32_t page) const;
 
 protected:
+    // Counts `page` (and every page before it) as allocated: for sinks whose
+    // pages are not numbered from 0 up.
+    void adoptPage(uint32_t page) {
+        if (page >= pageCount_) pageCount_ = page + 1;
+    }
     // The stored (possibly encrypted) bytes; load gives zeros for a page
     // never stored.
     virtual void store(uint32_t page, std::span<const uint8_t> bytes) = 0;

@@ -1,0 +1,86 @@
+// Changes the schema of an open file in place, as Access's engine does:
+//
+//   jet::SchemaEditor schema(*db);
+//   schema.createTable(spec);                 // jet/write/table_layout.h
+//   schema.addColumn("T", column);            // jet/write/column_types.h
+//   schema.createIndex("T", index);
+//   schema.dropTable("T");
+//
+// Each operation is one page transaction (jet/file/page_store.h), or joins
+// the one the caller has opened on db.pages(). Everything that can refuse an
+// operation is checked before the first page is written, so a refused
+// operation leaves the file byte for byte as it was; refusals are
+// jet::Error in Access's words (InvalidArgument for a bad name or
+// definition, Constraint for data that forbids the change, NotFound for a
+// missing table, column or index, Unsupported for what the engine does not
+// change in place). After every operation, and after every failure, the
+// database's catalogue is read again (Database::reloadCatalog), so that
+// db.tables(), db.table(name) and db.relations() show the file as it is.
+// A caller that rolls back its own transaction after an operation succeeded
+// must call db.reloadCatalog() itself.
+//
+// What each operation writes:
+//   - createTable: the definition page(s), one empty leaf per index, empty
+//     usage maps (on a page of their own), the MSysObjects row (Admin as
+//     owner, the table's property blob) and the MSysACEs rows a new table
+//     inherits from the Tables container;
+//   - dropTable: removes those rows and the table's MSysRelationships rows,
+//     and gives every page of the table (definition, data, long values,
+//     indexes, usage maps) back to the free-page map;
+//   - renameTable: the MSysObjects row, and the table's names in
+//     MSysRelationships;
+//   - addColumn: the definition only; rows written before read the new
+//     column as Null (a row records how many columns it has);
+//   - dropColumn / renameColumn: the definition; rows keep their bytes;
+//   - createIndex: the tree built from the table's rows, its usage map, the
+//     definition; dropIndex gives the tree's pages back.
+// Column properties (Required, AllowZeroLength, DefaultValue, Description)
+// go into the table's property blob in MSysObjects.
+#pragma once
+
+#include <functional>
+#include <string_view>
+
+#include "jet/catalog/database.h"
+#include "jet/write/column_types.h"
+#include "jet/write/table_layout.h"
+
+namespace jet {
+
+class SchemaEditor {
+public:
+    // Throws jet::Error (Io) for a database open read-only.
+    explicit SchemaEditor(Database& db);
+
+    // Refused: a name taken by a table or query ("Table 'X' already
+    // exists."), and everything layoutTable refuses.
+    void createTable(const TableSpec& spec, std::string_view description = {});
+    // Refused: system tables, tables with attachment or multi-value fields,
+    // a table on either side of a relationship whose integrity is enforced
+    // with another table.
+    void dropTable(std::string_view table);
+    void renameTable(std::string_view from, std::string_view to);
+
+    // Refused: a name the table has, a second AutoNumber, a variable-length
+    // column for a table with rows but none so far (its rows carry no
+    // variable-length area).
+    void addColumn(std::string_view table, const ColumnSpec& column);
+    // Refused while an index uses the column.
+    void dropColumn(std::string_view table, std::string_view column);
+    void renameColumn(std::string_view table, std::string_view from, std::string_view to);
+
+    // Refused: a name the table's indexes have, a second primary key,
+    // columns the index cannot hold, and rows that break it (duplicate keys
+    // of a unique index, a null in a required one).
+    void createIndex(std::string_view table, const IndexSpec& index);
+    // Refused for an index that belongs to a relationship.
+    void dropIndex(std::string_view table, std::string_view index);
+    void renameIndex(std::string_view table, std::string_view from, std::string_view to);
+
+private:
+    void inTransaction(const std::function<void()>& change);
+
+    Database& db_;
+};
+
+}  // namespace jet
