@@ -2,6 +2,7 @@
 // what they hold; exit 0 on success, 1 with the message on stderr on failure.
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "jet/catalog/stored_queries.h"
 #include "jet/catalog/type_codes.h"
 #include "jet/format/property_blob.h"
+#include "jet/sql/executor/action.h"
 #include "jet/sql/executor/executor.h"
 #include "jet/table/index_cursor.h"
 #include "jet/table/table_scan.h"
@@ -41,7 +43,9 @@ const char* kUsage =
     "  sql FILE STATEMENT [--param NAME=VALUE]...\n"
     "                         run a SELECT (or a stored query: SELECT * FROM [Name]);\n"
     "                         its rows as CSV with a header line. VALUE is read as a\n"
-    "                         literal: 12, 1.5, #2024-03-15#, True, Null, 'text'\n"
+    "                         literal: 12, 1.5, #2024-03-15#, True, Null, 'text'.\n"
+    "                         INSERT, UPDATE, DELETE or the name of a stored action\n"
+    "                         query change FILE and print \"N records affected\"\n"
     "  check FILE             read everything and check it; exit 1 on problems\n"
     "writing commands:\n"
     "  create FILE --version KEY [--collation ID] [--password P]\n"
@@ -331,7 +335,27 @@ int run(const Args& a) {
     } else if (cmd == "sql") {
         jet::sql::ExecuteOptions execute;
         execute.parameters = a.parameters;
-        const jet::sql::QueryResult result = jet::sql::executeSelect(*db, needArg(1), execute);
+        const std::string text = needArg(1);
+        std::optional<jet::sql::Statement> statement;
+        try {
+            statement = jet::sql::parseStatement(text);
+        } catch (const jet::sql::SyntaxError&) {
+            // A stored action query runs by its name alone; anything else
+            // reports the syntax error.
+            if (!jet::sql::isStoredAction(*db, text)) throw;
+        }
+        if (!statement || jet::sql::changesDatabase(*statement)) {
+            // Only a statement that writes opens the file for writing.
+            db.reset();
+            options.writable = true;
+            db = jet::Database::open(a.rest[0], options);
+            const size_t affected = statement
+                                        ? jet::sql::executeActionStatement(*db, *statement, execute)
+                                        : jet::sql::executeStoredAction(*db, text, execute);
+            std::cout << affected << " records affected\n";
+            return 0;
+        }
+        const jet::sql::QueryResult result = jet::sql::executeStatement(*db, *statement, execute);
         for (size_t i = 0; i < result.columns.size(); ++i) {
             const std::string& n = result.columns[i].name;
             bool quote = n.find_first_of(",\"\r\n") != std::string::npos;

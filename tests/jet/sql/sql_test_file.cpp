@@ -85,6 +85,30 @@ private:
         } else if (header == "statement ok") {
             record.kind = RecordKind::StatementOk;
             readStatementBlock(std::move(record), false);
+        } else if (startsWith(header, "statement ok ")) {
+            record.kind = RecordKind::StatementOk;
+            const std::string count = header.substr(13);
+            char* end = nullptr;
+            record.affected = std::strtol(count.c_str(), &end, 10);
+            if (count.empty() || *end != '\0' || record.affected < 0) {
+                problem(record.line, "'statement ok' takes a count of records, not '" + count + "'");
+                takeBlock();
+                return;
+            }
+            readStatementBlock(std::move(record), false);
+        } else if (startsWith(header, "table ")) {
+            record.kind = RecordKind::Table;
+            record.argument = header.substr(6);
+            record.expected = takeBlock();
+            if (record.expected.empty()) {
+                problem(record.line, "a table needs at least one column line");
+                return;
+            }
+            out_.records.push_back(std::move(record));
+        } else if (header == "check") {
+            record.kind = RecordKind::Check;
+            ++at_;
+            out_.records.push_back(std::move(record));
         } else if (startsWith(header, "statement error ")) {
             record.kind = RecordKind::StatementError;
             record.message = header.substr(16);

@@ -20,7 +20,9 @@ struct Failure {
 enum class RecordKind {
     Database,        // database <fixture> | database new <format>
     Query,           // query: statement, ----, columns:, types:, rows
-    StatementOk,     // statement ok: the statement must run
+    StatementOk,     // statement ok [N]: the statement must run (and affect N records)
+    Table,           // table <name>: a new table in the database, its columns one a line
+    Check,           // check: the file passes the consistency check and reads as mdbtools reads it
     StatementError,  // statement error <message>
     Parse,           // parse <sql|expr|filter|sort>: text, ----, printed tree
     ParseError,      // parse <kind> error[@offset] <message>: text
@@ -34,9 +36,10 @@ struct Record {
         argument;         // the fixture or "new <format>"; the text kind of parse; the call of eval
     std::string message;  // the expected error; the expected value of eval
     long errorOffset = -1;  // parse errors: the byte offset, -1 when not given
+    long affected = -1;     // statement ok N: the records it must affect, -1 when not given
     std::vector<std::pair<std::string, std::string>> parameters;  // name, literal as written
     std::string text;                   // the statement or text, lines joined with CR LF
-    std::vector<std::string> expected;  // the lines after ----
+    std::vector<std::string> expected;  // the lines after ----; a table's column lines
 };
 
 struct TestText {

@@ -4,12 +4,15 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 
 #include "common/fixture_files.h"
+#include "jet/catalog/consistency_check.h"
 #include "jet/catalog/database.h"
 #include "jet/error.h"
 #include "jet/file/file.h"
+#include "jet/sql/executor/action.h"
 #include "jet/sql/executor/executor.h"
 #include "jet/sql/functions/functions.h"
 #include "jet/sql/parser/ast_printer.h"
@@ -17,6 +20,8 @@
 #include "jet/write/create_database.h"
 #include "sql/select_result_text.h"
 #include "sql/sql_test_literals.h"
+#include "sql/sql_test_tables.h"
+#include "support/mdbtools_compare.h"
 
 namespace sql_test {
 namespace {
@@ -109,6 +114,10 @@ private:
                 return runParseError(record);
             case RecordKind::Eval:
                 return runEval(record);
+            case RecordKind::Table:
+                return addTable(record);
+            case RecordKind::Check:
+                return checkFile(record);
         }
     }
 
@@ -145,22 +154,76 @@ private:
         } else {
             path = folder_->copy(record.argument).string();
         }
-        // Read-only for now: the engine runs SELECT alone. Statements that
-        // change data will open the copy writable; the fixture is never touched.
-        db_ = jet::Database::open(path);
+        // Writable, so that statements can change the copy; the fixture
+        // itself is never opened.
+        path_ = path;
+        reopen();
     }
 
-    // Runs the record's statement; throws jet::Error as the engine does.
-    // Only SELECT (and UNION) runs today, so every statement goes there;
-    // data-changing statements will be sent on from here when the engine
-    // runs them.
-    jet::sql::QueryResult execute(const Record& record) {
+    void reopen() {
+        db_.reset();
+        jet::OpenOptions options;
+        options.writable = true;
+        db_ = jet::Database::open(path_, options);
+    }
+
+    jet::sql::ExecuteOptions optionsOf(const Record& record) {
         jet::sql::ExecuteOptions options;
         for (const auto& [name, literal] : record.parameters) {
             options.parameters.named[name] = parameterValue(literal);
         }
         options.parse.likeWildcards = jet::sql::LikeWildcards::AccessAndAnsi;
-        return jet::sql::executeSelect(*db_, record.text, options);
+        return options;
+    }
+
+    // Runs the record's SELECT; throws jet::Error as the engine does.
+    jet::sql::QueryResult execute(const Record& record) {
+        return jet::sql::executeSelect(*db_, record.text, optionsOf(record));
+    }
+
+    // Runs the record's statement, whatever its kind: the records it
+    // affected, nothing for a SELECT.
+    std::optional<size_t> executeAny(const Record& record) {
+        const jet::sql::ExecuteOptions options = optionsOf(record);
+        std::optional<jet::sql::Statement> statement;
+        try {
+            statement = jet::sql::parseStatement(record.text, options.parse);
+        } catch (const jet::sql::SyntaxError&) {
+            if (!jet::sql::isStoredAction(*db_, record.text)) throw;
+            return jet::sql::executeStoredAction(*db_, record.text, options);
+        }
+        if (jet::sql::changesDatabase(*statement))
+            return jet::sql::executeActionStatement(*db_, *statement, options);
+        jet::sql::executeStatement(*db_, *statement, options);
+        return std::nullopt;
+    }
+
+    std::string fileBytes() const {
+        std::ifstream in(path_, std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        return bytes.str();
+    }
+
+    void addTable(const Record& record) {
+        if (!needDatabase(record)) return;
+        try {
+            const TestTable table = readTestTable(record.argument, record.expected);
+            db_.reset();
+            addTestTable(path_, table);
+            reopen();
+        } catch (const std::exception& e) {
+            db_.reset();
+            fail(record, std::string("cannot add the table: ") + e.what());
+        }
+    }
+
+    void checkFile(const Record& record) {
+        if (!needDatabase(record)) return;
+        const jet::CheckReport report = jet::checkDatabase(*db_);
+        for (const std::string& problem : report.problems) fail(record, "check: " + problem);
+        for (const std::string& difference : testing_support::differencesWithMdbtools(path_))
+            fail(record, "mdbtools: " + difference);
     }
 
     bool needDatabase(const Record& record) {
@@ -195,20 +258,27 @@ private:
 
     void runStatement(const Record& record) {
         if (!needDatabase(record)) return;
+        // A refused statement leaves the file as it was, to the byte.
+        const bool refusal = record.kind == RecordKind::StatementError;
+        const std::string before = refusal ? fileBytes() : std::string();
+        std::optional<size_t> affected;
         try {
-            execute(record);
+            affected = executeAny(record);
         } catch (const jet::Error& e) {
-            if (record.kind == RecordKind::StatementOk) {
-                return fail(record, std::string("failed: ") + e.what());
-            }
+            if (!refusal) return fail(record, std::string("failed: ") + e.what());
             if (e.what() != record.message) {
                 fail(record, std::string("another error\nexpected: ") + record.message +
                                  "\nactual:   " + e.what());
             }
+            if (fileBytes() != before) fail(record, "the refused statement changed the file");
             return;
         }
-        if (record.kind == RecordKind::StatementError) {
-            fail(record, "no error; expected: " + record.message);
+        if (refusal) return fail(record, "no error; expected: " + record.message);
+        if (record.affected >= 0) {
+            if (!affected) return fail(record, "a SELECT affects no records");
+            if (*affected != static_cast<size_t>(record.affected))
+                fail(record, std::to_string(*affected) + " records affected, expected " +
+                                 std::to_string(record.affected));
         }
     }
 
@@ -300,6 +370,7 @@ private:
 
     RunResult result_;
     std::unique_ptr<testing_support::TempDir> folder_;
+    std::string path_;
     std::shared_ptr<jet::Database> db_;
 };
 
