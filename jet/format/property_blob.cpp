@@ -156,10 +156,12 @@ public:
 
     void readNameList(Bytes body, size_t base) {
         names_.clear();
+        result_.namePool.clear();
         size_t pos = 0;
         while (pos < body.size()) {
             std::string name = readLengthPrefixedName(body, pos, base, form_, "a property name");
             std::string folded = foldName(name);
+            result_.namePool.push_back(name);
             names_.push_back({std::move(name), std::move(folded)});
         }
     }
@@ -201,6 +203,7 @@ public:
             property.ddl = (flags & kDdlFlag) != 0;
             property.otherFlags = static_cast<uint8_t>(flags & ~kDdlFlag);
             property.value = decodeValue(data, type, name.name, form_);
+            property.storedData.assign(data.begin(), data.end());
             pos += valueLength;
         }
     }
@@ -401,6 +404,16 @@ void checkUniqueNames(const PropertyBlob& blob) {
     }
 }
 
+// Whether the bytes a property was read from still hold its value.
+bool storedDataStillValid(const Property& p, const TextForm& form) {
+    if (p.storedData.empty()) return false;
+    try {
+        return decodeValue(p.storedData, p.type, p.name, form) == p.value;
+    } catch (const Error&) {
+        return false;
+    }
+}
+
 void writeValueList(BlobWriter& w, const PropertyMap& map,
                     const std::unordered_map<std::string, uint16_t>& nameIndex,
                     const TextForm& form) {
@@ -412,7 +425,7 @@ void writeValueList(BlobWriter& w, const PropertyMap& map,
     writeName(w, map.objectName, form);
     w.patchU32(nameBlockStart);
     for (const Property& p : map.properties) {
-        Blob data = encodeValue(p, form);
+        Blob data = storedDataStillValid(p, form) ? p.storedData : encodeValue(p, form);
         if (data.size() > kMaxU16 - kValueHeaderSize) {
             throwBadInput("the value of property '" + p.name + "' is too long");
         }
@@ -493,15 +506,16 @@ std::vector<uint8_t> writePropertyBlob(const PropertyBlob& blob, bool jet3, uint
 
     std::vector<std::string_view> names;
     std::unordered_map<std::string, uint16_t> nameIndex;
-    for (const PropertyMap& map : blob.maps) {
-        for (const Property& p : map.properties) {
-            if (nameIndex.count(p.name)) continue;
-            if (names.size() > kMaxU16)
-                throwBadInput("there are more property names than a blob can hold");
-            nameIndex.emplace(p.name, static_cast<uint16_t>(names.size()));
-            names.push_back(p.name);
-        }
-    }
+    const auto listName = [&](const std::string& name) {
+        if (nameIndex.count(name)) return;
+        if (names.size() > kMaxU16)
+            throwBadInput("there are more property names than a blob can hold");
+        nameIndex.emplace(name, static_cast<uint16_t>(names.size()));
+        names.push_back(name);
+    };
+    for (const std::string& name : blob.namePool) listName(name);
+    for (const PropertyMap& map : blob.maps)
+        for (const Property& p : map.properties) listName(p.name);
 
     BlobWriter w;
     w.bytes(jet3 ? kJet3Magic : kJet4Magic);

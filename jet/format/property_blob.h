@@ -40,8 +40,16 @@ struct Property {
     // The other bits of the flag byte (ACE sets 0x80 on some properties; what
     // it means is not known), kept so that rewriting a blob preserves them.
     uint8_t otherFlags = 0;
+    // The bytes the value was read from. Access stores some values wider
+    // than their type (a Boolean in 2 or 4 bytes, an Integer in 4), so while
+    // the value is unchanged the writer gives back these bytes.
+    Blob storedData = {};
 
-    bool operator==(const Property&) const = default;
+    // Equal properties: storedData is how the value was stored, not what it is.
+    bool operator==(const Property& o) const {
+        return name == o.name && type == o.type && ddl == o.ddl && value == o.value &&
+               otherFlags == o.otherFlags;
+    }
 };
 
 struct PropertyMap {
@@ -56,12 +64,19 @@ struct PropertyMap {
 
 struct PropertyBlob {
     std::vector<PropertyMap> maps;
+    // The property names as the blob listed them. Access keeps names no
+    // value uses any more (a property once set and then removed), so the
+    // writer lists these first, in this order, to give back a blob it read
+    // byte for byte; names only the maps use follow.
+    std::vector<std::string> namePool = {};
 
     // The map of `name` ("" for the object itself), case-insensitive;
     // nullptr when the blob holds no properties for it.
     const PropertyMap* forObject(std::string_view name) const;
 
-    bool operator==(const PropertyBlob&) const = default;
+    // Equal properties: the name pool is how they are stored, not what
+    // they are.
+    bool operator==(const PropertyBlob& other) const { return maps == other.maps; }
 };
 
 // Decodes a blob as read from LvProp. An empty blob means "no properties".
