@@ -37,13 +37,15 @@ size_t indexOrThrow(const TableDef& def, std::string_view name) {
     schema::notFound("'" + std::string(name) + "' isn't an index in this table.");
 }
 
+// Only the new name must be one a user may give: the indexes a relationship
+// keeps are named ".rB", ".rC", ... by Access itself.
 void checkIndexNames(const TableDef& def, std::string_view newName, std::string_view except) {
     checkObjectName(newName);
     std::vector<std::string> names;
     for (const IndexDef& x : def.indexes)
         if (except.empty() || !sameName(x.name, except)) names.push_back(x.name);
     names.emplace_back(newName);
-    checkNewIndexNames(def.name, names);
+    checkDistinctIndexNames(def.name, names);
 }
 
 void sortByName(std::vector<IndexDef>& indexes) {
@@ -63,14 +65,17 @@ uint8_t realIndexFlags(const IndexSpec& x, JetVersion v) {
 
 std::vector<IndexColumn> indexColumns(const IndexSpec& x, const TableDef& t, JetVersion v) {
     if (x.columns.empty()) refuse("No field defined--cannot append TableDef or Index.");
-    if (x.columns.size() > kMaxColumnsPerIndex) refuse("Can't have more than 10 fields in an index.");
+    if (x.columns.size() > kMaxColumnsPerIndex)
+        refuse("Can't have more than 10 fields in an index.");
     std::vector<IndexColumn> out;
     for (const auto& [name, ascending] : x.columns) {
         const ColumnDef* c = t.findColumn(name);
-        if (!c) refuse("Invalid field definition '" + name + "' in definition of index or relationship.");
-        const bool unindexable =
-            c->type == DataType::LongBinary || (c->type == DataType::Memo && !isAce(v)) ||
-            c->type == DataType::Complex;
+        if (!c)
+            refuse("Invalid field definition '" + name +
+                   "' in definition of index or relationship.");
+        const bool unindexable = c->type == DataType::LongBinary ||
+                                 (c->type == DataType::Memo && !isAce(v)) ||
+                                 c->type == DataType::Complex;
         const bool repeated = std::any_of(out.begin(), out.end(), [c](const IndexColumn& ic) {
             return ic.columnNumber == c->number;
         });
@@ -105,7 +110,8 @@ IndexKeyCollector collectKeys(Database& db, const TableDef& def, const RealIndex
         Key k{static_cast<size_t>(c - def.columns.data()), c->type, ic.ascending, SortOrderKind{}};
         if (isTextType(c->type)) {
             std::optional<SortOrderKind> order = forms.text;
-            if (c->sortLcid != 0) order = indexKeyForms(SortOrder{c->sortLcid, c->sortVersion}, v).text;
+            if (c->sortLcid != 0)
+                order = indexKeyForms(SortOrder{c->sortLcid, c->sortVersion}, v).text;
             if (!order)
                 throw Error(ErrorCode::Unsupported,
                             "index '" + indexName + "' cannot be built: the keys of field '" +
@@ -173,7 +179,8 @@ void SchemaEditor::createIndex(std::string_view table, const IndexSpec& spec) {
                                     [](const IndexDef& x) { return x.isPrimaryKey(); }))
         refuse("Primary key already exists.");
     if (spec.foreignKey)
-        throw Error(ErrorCode::Unsupported, "relationship indexes are made with their relationship");
+        throw Error(ErrorCode::Unsupported,
+                    "relationship indexes are made with their relationship");
     RealIndexDef real;
     real.columns = indexColumns(spec, def, v);
     real.flags = realIndexFlags(spec, v);
@@ -182,10 +189,10 @@ void SchemaEditor::createIndex(std::string_view table, const IndexSpec& spec) {
     logical.number = static_cast<int32_t>(def.indexes.size());
     logical.kind = spec.primary ? 1 : 0;
 
-    auto shared = std::find_if(def.realIndexes.begin(), def.realIndexes.end(),
-                               [&](const RealIndexDef& r) {
-                                   return sameColumns(r.columns, real.columns) && r.flags == real.flags;
-                               });
+    auto shared =
+        std::find_if(def.realIndexes.begin(), def.realIndexes.end(), [&](const RealIndexDef& r) {
+            return sameColumns(r.columns, real.columns) && r.flags == real.flags;
+        });
     std::optional<IndexKeyCollector> keys;
     if (shared != def.realIndexes.end()) {
         logical.realIndex = static_cast<int32_t>(shared - def.realIndexes.begin());
@@ -195,8 +202,7 @@ void SchemaEditor::createIndex(std::string_view table, const IndexSpec& spec) {
         real.entryCount = static_cast<uint32_t>(keys->size());
         if (keys->size() > 0) {
             for (size_t i = 0; i < keys->size(); ++i)
-                if (keys->key(i).size() > maxIndexKeyLength(v))
-                    refuse("Invalid index definition.");
+                if (keys->key(i).size() > maxIndexKeyLength(v)) refuse("Invalid index definition.");
         }
     }
     def.indexes.push_back(logical);
@@ -232,8 +238,9 @@ void SchemaEditor::dropIndex(std::string_view table, std::string_view index) {
     def.indexes.erase(def.indexes.begin() + static_cast<std::ptrdiff_t>(at));
     for (IndexDef& x : def.indexes)
         if (x.number > gone.number) --x.number;
-    const bool realShared = std::any_of(def.indexes.begin(), def.indexes.end(),
-                                        [&](const IndexDef& x) { return x.realIndex == gone.realIndex; });
+    const bool realShared =
+        std::any_of(def.indexes.begin(), def.indexes.end(),
+                    [&](const IndexDef& x) { return x.realIndex == gone.realIndex; });
     std::optional<RealIndexDef> released;
     if (!realShared) {
         released = def.realIndexes.at(static_cast<size_t>(gone.realIndex));
