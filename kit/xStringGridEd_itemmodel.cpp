@@ -25,7 +25,7 @@ int StringGridEdItemModel::columnCount(const QModelIndex& parent) const {
 
 CellParams StringGridEdItemModel::cellParams(int col, int row, const QFont& font,
                                              bool selected) const {
-    CellParams params{font, {}, selected};
+    CellParams params{font, {}, {}, selected};
     const TxStringGridEdColumn& column = grid_.GetColumn(col);
     if (column.Color.isValid()) params.background = column.Color;
     if (grid_.hasOptionEx(dgColorChangedCells) && grid_.isCellChanged(col, row))
@@ -52,11 +52,13 @@ QVariant StringGridEdItemModel::data(const QModelIndex& index, int role) const {
             return params.background.isValid() ? QVariant(params.background) : QVariant();
         }
         case Qt::ForegroundRole: {
-            if (column.InvalidDataAction == sgaNone) return {};
-            const TxStringGridEdDataState state = grid_.IsValidData(col, row);
-            if (state == sdsInvalid) return column.InvalidDataColor;
-            if (state == sdsOutOfLimit) return column.OutOfLimitDataColor;
-            return {};
+            if (column.InvalidDataAction != sgaNone) {
+                const TxStringGridEdDataState state = grid_.IsValidData(col, row);
+                if (state == sdsInvalid) return column.InvalidDataColor;
+                if (state == sdsOutOfLimit) return column.OutOfLimitDataColor;
+            }
+            const CellParams params = cellParams(col, row, QFont(), false);
+            return params.fontColor.isValid() ? QVariant(params.fontColor) : QVariant();
         }
         default:
             return {};

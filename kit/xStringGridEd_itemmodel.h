@@ -18,6 +18,7 @@ namespace kit {
 struct CellParams {
     QFont font;
     QColor background;
+    QColor fontColor;  // invalid: the view's text colour
     bool highlight = false;
 };
 
