@@ -18,6 +18,7 @@
 #include "app/f_dta.h"
 #include "app/structure_data_pane.h"
 #include "app/structure_tree_widget.h"
+#include "app/table_designer.h"
 #include "db/xdbtool_MDB.h"
 #include "grid/xDBGrid_sorter.h"
 #include "kit/xHTMLLabel.h"
@@ -74,9 +75,14 @@ class TMain::MainEditors : public SessionEditors {
 public:
     explicit MainEditors(TMain& main) : main_(main) {}
     void loadDatabaseObjects() override {
+        main_.tableTab->LoadTableList(QStringLiteral("*"));
         main_.structTab->setDatabase(main_.session_.DB(), &main_.session_.DBCon());
     }
-    void clearDatabaseObjects() override { main_.structTab->setDatabase(nullptr, nullptr); }
+    void clearDatabaseObjects() override {
+        main_.tableTab->clearDatabaseObjects();
+        main_.structTab->setDatabase(nullptr, nullptr);
+    }
+    void storeTableChanges() override { main_.tableTab->actTableStoreExecute(); }
     std::optional<QString> createDatabase() override { return main_.createDatabase(); }
 
 private:
@@ -230,6 +236,18 @@ void TMain::createPages() {
     tsViews = page("tsViews", QStringLiteral("Views"));
     tsRelations = page("tsRelations", QStringLiteral("Relations"));
 
+    const TableActions tables{actTableRename, actTableAdd, actTableDel, actTableStore,
+                              actTableReload};
+    TableDesignerHost tableHost;
+    tableHost.viewNames = [] { return QStringList(); };
+    tableHost.showData = [this](const QString& name) { ShowData(name); };
+    tableHost.stateChanged = [this] { ActListUpdate(); };
+    tableTab = new TTableDesigner(session_, tables, tableHost, tsTables);
+    tableTab->setObjectName(QStringLiteral("tableTab"));
+    auto* tablesLayout = new QVBoxLayout(tsTables);
+    tablesLayout->setContentsMargins(0, 0, 0, 0);
+    tablesLayout->addWidget(tableTab);
+
     const StructureActions structure{actStructRefresh, actStructExport, actStructEditSel,
                                      actStructReloadData};
     structTab = new TStructureTab(structure, session_.LastTbl, tsStruct);
@@ -284,7 +302,12 @@ void TMain::ActListUpdate() {
     // The editors of the tabs report their selections once they exist.
     SessionFlags flags = session_.flags();
     flags.treeNodeSelected = structTab && structTab->tvStruct->currentItem() != nullptr;
+    flags.tableSelected = tableTab && tableTab->tableSelected();
     const ActionEnabling e = actionEnabling(flags);
+    if (tableTab) {
+        tableTab->gbTables->setEnabled(e.gbTables);
+        tableTab->lblTableData->setEnabled(e.lblTableData);
+    }
     actDBOpen->setEnabled(e.actDBOpen);
     actDBClose->setEnabled(e.actDBClose);
     actDBManage->setEnabled(e.actDBManage);
@@ -353,6 +376,8 @@ void TMain::EditSelectedNode() {
         const NodeDetail detail = structTab->nodeDetail();
         if (!detail.Tbl.isEmpty()) {
             session_.AskStoreTableChanges();
+            tableTab->LoadTableList(detail.Tbl);
+            tableTab->selectRows(detail.Fld, detail.Indx);
             pc->setCurrentWidget(tsTables);
         }
         if (!detail.Ref.isEmpty()) pc->setCurrentWidget(tsRelations);

@@ -27,6 +27,7 @@ class TxGroupBox;
 class TxHTMLLabel;
 class SettingsFile;
 class TStructureTab;
+class TTableDesigner;
 class TCreateDbDlg;
 class TManageDbDlg;
 class TDta;
@@ -98,6 +99,7 @@ public:
     QWidget* tsStruct = nullptr;
     TStructureTab* structTab = nullptr;
     QWidget* tsTables = nullptr;
+    TTableDesigner* tableTab = nullptr;
     QWidget* tsViews = nullptr;
     QWidget* tsRelations = nullptr;
     TxGroupBox* gbBottom = nullptr;

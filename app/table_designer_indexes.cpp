@@ -1,0 +1,210 @@
+// The index grid of the table designer: loading, the cell rules, the action
+// marks, the row commands and the save of the index rows.
+#include <QApplication>
+#include <QPalette>
+#include <stdexcept>
+
+#include "app/database_session.h"
+#include "app/table_designer.h"
+#include "db/dao_database.h"
+#include "db/xdbtool_MDB_schema.h"
+#include "kit/xStringGridEd.h"
+
+namespace {
+
+const QString kAdd = QStringLiteral("Add");
+const QString kEdit = QStringLiteral("Edit");
+const QString kRename = QStringLiteral("Rename");
+const QString kDel = QStringLiteral("Del");
+
+QString boolText(bool on) {
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+}  // namespace
+
+void TTableDesigner::setupIndexGrid() {
+    TxStringGridEd* g = sgIdx;
+    g->setColCount(7);
+    g->setFixedCols(1);
+    g->setFixedRows(1);
+    for (TOptionEx o :
+         {dgAlwaysShowSelection, dgEditArrowKeyMoveCell, dgShowTitleBold, dgColorChangedCells})
+        g->setOptionEx(o, true);
+    g->setAutoAddNewRow(true);
+    const QStringList titles{"Action", "Name",     "Fields",  "Primary",
+                             "Unique", "Required", "Relation"};
+    const int widths[] = {47, 100, 83, 56, 56, 56, 51};
+    for (int c = 0; c < 7; ++c) {
+        TxStringGridEdColumn& column = g->GetColumn(c);
+        column.TitleCaption = titles[c];
+        column.Width = widths[c];
+    }
+    g->GetColumn(icAction).Alignment = Qt::AlignHCenter;
+    g->GetColumn(icFields).ButtonStyle = sgbDropDownCheckList;
+    g->GetColumn(icFields).DropDownRows = 20;
+    g->GetColumn(icFields).CheckListSeparator = QStringLiteral(";");
+    for (int c : {icPrimary, icUnique, icRequired, icRelation})
+        g->GetColumn(c).ButtonStyle = sgbCheckbox;
+    g->GetColumn(icRelation).ReadOnly = true;
+    g->UpdateColumns();
+    g->setRowCount(2);
+    g->setOnCanEdit([this](TxStringGridEd*, int col, int row, bool& canEdit) {
+        sgIdxCanEdit(col, row, canEdit);
+    });
+    g->setOnGetCellParams([this](TxStringGridEd*, int col, int row, kit::CellParams& params) {
+        sgIdxGetCellParams(col, row, params);
+    });
+    g->setOnFinishCellEditing(
+        [this](TxStringGridEd*, int col, int row) { sgIdxFinishCellEditing(col, row); });
+}
+
+void TTableDesigner::ClearIndexGrid() {
+    sgIdx->ClearEntireTable(true);
+    sgIdx->ResetChangeLog();
+    sgIdx->setRowCount(2);
+    indexMarks_.clear();
+}
+
+void TTableDesigner::LoadIndexGrid() {
+    ClearIndexGrid();
+    sgIdx->GetColumn(icFields).PickList = FldList;
+    GetTableIndexes(*session_.DB(), selectedTable(), IdxArr, false, &IdxList);
+    IdxCount = int(IdxArr.size());
+    indexMarks_ = QStringList(IdxCount, QString());
+    sgIdx->BeginUpdate(false);
+    sgIdx->setRowCount(IdxCount > 0 ? IdxCount + 1 : 2);
+    for (int i = 0; i < IdxCount; ++i) {
+        const TIndexRec& ix = IdxArr[size_t(i)];
+        const int r = i + 1;
+        sgIdx->setCells(icName, r, ix.IndexName);
+        sgIdx->setCells(icFields, r, ix.FieldNames);
+        sgIdx->setCells(icPrimary, r, boolText(ix.Primary));
+        sgIdx->setCells(icUnique, r, boolText(ix.Unique));
+        sgIdx->setCells(icRequired, r, boolText(ix.Required));
+        sgIdx->setCells(icRelation, r, boolText(ix.Relation));
+    }
+    sgIdx->EndUpdate();
+    sgIdx->setEnabled(true);
+    sgIdx->viewport()->update();
+}
+
+// ---- Cell rules -----------------------------------------------------------------------
+
+void TTableDesigner::sgIdxCanEdit(int col, int row, bool& canEdit) const {
+    if ((col == icUnique || col == icRequired) && sgIdx->GetBoolCells(icPrimary, row))
+        canEdit = false;
+    if (col == icRelation) canEdit = false;
+    if (col > icName && row == sgIdx->RowCount() - 1) canEdit = false;
+}
+
+void TTableDesigner::sgIdxGetCellParams(int col, int row, kit::CellParams& params) const {
+    bool grey = col == icRelation;
+    if ((col == icUnique || col == icRequired) && sgIdx->GetBoolCells(icPrimary, row)) grey = true;
+    if (col > icName && row == sgIdx->RowCount() - 1) grey = true;
+    if (grey) params.fontColor = QApplication::palette().color(QPalette::Disabled, QPalette::Text);
+}
+
+void TTableDesigner::sgIdxFinishCellEditing(int col, int row) {
+    if (col == icAction) return;
+    QString action;
+    if (row > IdxCount)
+        action = kAdd;
+    else if (col == icName)
+        action = sgIdx->Cells(icAction, row) == kEdit ? kEdit : kRename;
+    else
+        action = kEdit;
+    sgIdx->setCells(icAction, row, action);
+    session_.IdxChanged = true;
+    if (col == icPrimary && sgIdx->GetBoolCells(icPrimary, row)) {
+        sgIdx->SetBoolCells(icUnique, row, true);
+        sgIdx->SetBoolCells(icRequired, row, true);
+    }
+    sgIdx->viewport()->update();
+    stateChanged();
+}
+
+// ---- Row commands -------------------------------------------------------------------------
+
+void TTableDesigner::toggleIndexRow(int row) {
+    if (row > IdxCount) {
+        if (sgIdx->RowCount() > 2) sgIdx->DeleteRowEx(row, 1);
+        return;
+    }
+    QString& kept = indexMarks_[row - 1];
+    if (sgIdx->Cells(icAction, row) == kDel) {
+        sgIdx->setCells(icAction, row, kept);
+    } else {
+        kept = sgIdx->Cells(icAction, row);
+        sgIdx->setCells(icAction, row, kDel);
+    }
+    session_.IdxChanged = true;
+    stateChanged();
+}
+
+void TTableDesigner::btIdxDelAnchorClick(const QString& linkName) {
+    if (linkName.compare(u"DelAll", Qt::CaseInsensitive) != 0) {
+        const int r = sgIdx->Row();
+        if (r >= 1) toggleIndexRow(r);
+        return;
+    }
+    // Every new row goes; the loaded rows are all marked, or all unmarked
+    // when every one of them is marked already.
+    for (int r = sgIdx->RowCount() - 1; r > IdxCount; --r)
+        if (sgIdx->RowCount() > 2) sgIdx->DeleteRowEx(r, 1);
+    bool allMarked = IdxCount > 0;
+    for (int r = 1; r <= IdxCount; ++r) allMarked = allMarked && sgIdx->Cells(icAction, r) == kDel;
+    for (int r = 1; r <= IdxCount; ++r) {
+        const bool marked = sgIdx->Cells(icAction, r) == kDel;
+        if (marked == allMarked) toggleIndexRow(r);
+    }
+}
+
+// ---- Saving ---------------------------------------------------------------------------------
+
+TIndexRec TTableDesigner::indexFromRow(int row) const {
+    TIndexRec ix;
+    ix.IndexName = sgIdx->Cells(icName, row).trimmed();
+    ix.FieldNames = sgIdx->Cells(icFields, row);
+    ix.Primary = sgIdx->GetBoolCells(icPrimary, row);
+    ix.Unique = sgIdx->GetBoolCells(icUnique, row);
+    ix.Required = sgIdx->GetBoolCells(icRequired, row);
+    return ix;
+}
+
+void TTableDesigner::validateIndexRows() {
+    for (int r = 1; r < sgIdx->RowCount(); ++r) {
+        const QString action = sgIdx->Cells(icAction, r);
+        if (action.isEmpty() || action == kDel) continue;
+        const TIndexRec ix = indexFromRow(r);
+        const auto refuse = [&](int col, const QString& message) {
+            sgIdx->SelectFirstCell(col, r);
+            throw std::runtime_error(message.toStdString());
+        };
+        if (ix.IndexName.isEmpty()) refuse(icName, QStringLiteral("The index name is empty."));
+        if (action != kRename && ParseIndexFields(ix.FieldNames).empty())
+            refuse(
+                icFields,
+                QStringLiteral("Index \"%1\": choose its fields from the list.").arg(ix.IndexName));
+    }
+}
+
+void TTableDesigner::applyIndexRows() {
+    const QString table = loadedTable();
+    dao::Database& db = *session_.DB();
+    applyingGrid_ = sgIdx;
+    for (int r = 1; r < sgIdx->RowCount(); ++r) {
+        applyingRow_ = r;
+        const QString action = sgIdx->Cells(icAction, r);
+        const QString loadedName = r <= IdxCount ? IdxList[r - 1] : QString();
+        if (action == kDel) {
+            DeleteIndex(db, table, loadedName);
+        } else if (action == kRename) {
+            RenameIndex(db, table, loadedName, sgIdx->Cells(icName, r).trimmed());
+        } else if (action == kEdit) {
+            RecreateIndex(db, table, loadedName, indexFromRow(r));
+        } else if (action == kAdd) {
+            AppendIndex(db, table, indexFromRow(r));
+        }
+    }
+}
