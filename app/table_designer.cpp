@@ -137,6 +137,10 @@ void TTableDesigner::stateChanged() {
     if (host_.stateChanged) host_.stateChanged();
 }
 
+void TTableDesigner::catalogueChanged() {
+    if (host_.catalogueChanged) host_.catalogueChanged();
+}
+
 // ---- The table list -------------------------------------------------------------
 
 QStringList TTableDesigner::tableNames() const {
@@ -259,6 +263,7 @@ void TTableDesigner::actTableAddExecute() {
     IdxArr.clear();
     CreateTable(*session_.DB(), name, FldArr, IdxArr);
     LoadTableList(name);
+    catalogueChanged();
 }
 
 void TTableDesigner::actTableRenameExecute() {
@@ -273,6 +278,7 @@ void TTableDesigner::actTableRenameExecute() {
     }
     RenameTable(*session_.DB(), current, name);
     LoadTableList(name);
+    catalogueChanged();
 }
 
 void TTableDesigner::actTableDelExecute() {
@@ -283,6 +289,7 @@ void TTableDesigner::actTableDelExecute() {
     DeleteTable(*session_.DB(), selectedTable());
     const int next = i < 1 ? i + 1 : i - 1;
     LoadTableList(next >= 0 && next < before.size() ? before[next] : QString());
+    catalogueChanged();
 }
 
 void TTableDesigner::actTableReloadExecute() {
@@ -326,4 +333,5 @@ void TTableDesigner::actTableStoreExecute() {
     LoadIndexGrid();
     session_.TableChanged = false;
     session_.IdxChanged = false;
+    catalogueChanged();
 }

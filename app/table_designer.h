@@ -50,6 +50,8 @@ struct TableDesignerHost {
     std::function<void(const QString& name)> showData;
     // The designer's state changed (selection, change flags): enabling.
     std::function<void()> stateChanged;
+    // The file's catalogue changed (a table added, renamed, deleted or saved).
+    std::function<void()> catalogueChanged;
 };
 
 class TTableDesigner : public QWidget {
@@ -121,6 +123,7 @@ private:
     QString loadedTable() const;
     void run(const std::function<void()>& command);
     void stateChanged();
+    void catalogueChanged();
 
     // Field grid rules.
     int fieldTypeOfRow(int row) const;
