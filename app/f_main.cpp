@@ -242,7 +242,7 @@ void TMain::createPages() {
     tableHost.viewNames = [] { return QStringList(); };
     tableHost.showData = [this](const QString& name) { ShowData(name); };
     tableHost.stateChanged = [this] { ActListUpdate(); };
-    tableHost.catalogueChanged = [this] { structTab->actStructRefreshExecute(); };
+    tableHost.catalogueChanged = [this] { structTab->reloadCatalogue(); };
     tableTab = new TTableDesigner(session_, tables, tableHost, tsTables);
     tableTab->setObjectName(QStringLiteral("tableTab"));
     auto* tablesLayout = new QVBoxLayout(tsTables);

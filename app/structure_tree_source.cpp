@@ -6,14 +6,18 @@
 CatalogueStructureSource::CatalogueStructureSource(dao::Database& db,
                                                    TCustomConnectionUDB& connection)
     : db_(db), qStruct_(std::make_unique<TQueryUDB>()) {
-    GetTableNames(db_, tables_);
-    GetQueryDefs(db_, queryDefs_, &views_);
-    GetRelations(db_, relations_, nullptr, true);
+    reloadLists();
     qStruct_->SetName(QStringLiteral("qStruct"));
     qStruct_->SetConnection(&connection);
 }
 
 CatalogueStructureSource::~CatalogueStructureSource() = default;
+
+void CatalogueStructureSource::reloadLists() {
+    GetTableNames(db_, tables_);
+    GetQueryDefs(db_, queryDefs_, &views_);
+    GetRelations(db_, relations_, nullptr, true);
+}
 
 QString CatalogueStructureSource::viewSql(const QString& view) const {
     for (const TQueryDef& def : queryDefs_)

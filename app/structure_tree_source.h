@@ -21,6 +21,8 @@ public:
     // `connection` may be closed (every view then fails to load).
     CatalogueStructureSource(dao::Database& db, TCustomConnectionUDB& connection);
     ~CatalogueStructureSource() override;
+    // Reads the three lists again, after the designers changed the file.
+    void reloadLists();
 
     QStringList tableNames() const override { return tables_; }
     QStringList viewNames() const override { return views_; }

@@ -210,6 +210,13 @@ void TStructureTab::setDatabase(dao::Database* db, TCustomConnectionUDB* connect
     BuildStructureTree();
 }
 
+void TStructureTab::reloadCatalogue() {
+    if (!source_) return;
+    source_->reloadLists();
+    model_.clearViewColumnCache();
+    BuildStructureTree();
+}
+
 void TStructureTab::BuildStructureTree() {
     const WaitCursor wait;
     NodeDetail_ = NodeDetail();

@@ -25,6 +25,7 @@ class QPushButton;
 class QTabWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
+class CatalogueStructureSource;
 class TCustomConnectionUDB;
 class TStructDataPane;
 class TxEditNum;
@@ -53,6 +54,9 @@ public:
     // Throws db::Error when the catalogue cannot be read (the tree then
     // stays partly built).
     void setDatabase(dao::Database* db, TCustomConnectionUDB* connection);
+    // The designers changed the file: the lists are read again, the view
+    // column cache emptied and the tree built anew.
+    void reloadCatalogue();
 
     StructureTreeModel& model() { return model_; }
     const NodeDetail& nodeDetail() const { return NodeDetail_; }
@@ -103,7 +107,7 @@ private:
     void tvStructExpanded(QTreeWidgetItem* item);
 
     StructureTreeModel model_;
-    std::unique_ptr<StructureSource> source_;
+    std::unique_ptr<CatalogueStructureSource> source_;
     NodeDetail NodeDetail_;
     QString& LastTbl;
     bool expandingAll_ = false;
