@@ -32,6 +32,8 @@ QString AskedDialog::caption() const {
             return input.caption;
         case Kind::File:
             return file.caption;
+        case Kind::Font:
+            return QStringLiteral("Font");
         case Kind::Progress:
             return QStringLiteral("Information");
     }
@@ -51,6 +53,8 @@ QStringList AskedDialog::texts() const {
             return {input.prompt};
         case Kind::File:
             return {file.filter};
+        case Kind::Font:
+            return {font.font.family()};
         case Kind::Progress:
             return {progress.text};
     }
@@ -74,6 +78,8 @@ QString AskedDialog::summary() const {
         case Kind::File:
             return QStringLiteral("%1 file %2")
                 .arg(file.mode == FileRequest::Mode::Open ? "Open" : "Save", file.filter);
+        case Kind::Font:
+            return QStringLiteral("Font %1 %2").arg(font.font.family()).arg(font.font.pointSizeF());
         case Kind::Progress:
             if (progress.text.isEmpty()) return QStringLiteral("Progress closed");
             return QStringLiteral("Progress %1: %2").arg(progress.percent).arg(progress.text);
@@ -123,6 +129,14 @@ std::optional<QString> ScriptedDialogService::chooseFile(const FileRequest& requ
     dialog.file = request;
     asked_.push_back(dialog);
     return takeAnswer(files_, dialog);
+}
+
+std::optional<QFont> ScriptedDialogService::chooseFont(const FontRequest& request) {
+    AskedDialog dialog;
+    dialog.kind = AskedDialog::Kind::Font;
+    dialog.font = request;
+    asked_.push_back(dialog);
+    return takeAnswer(fonts_, dialog);
 }
 
 void ScriptedDialogService::progress(const ProgressRequest& request) {
