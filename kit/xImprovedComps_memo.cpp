@@ -1,8 +1,6 @@
 #include "kit/xImprovedComps_memo.h"
 
 #include <QPainter>
-#include <QScrollBar>
-#include <QTextBlock>
 
 #include "config/KelmCompGlobalCfg.h"
 #include "kit/xImprovedComps_memo_highlighter.h"

@@ -52,8 +52,8 @@ void MemoHighlighter::highlightBlock(const QString& text) {
         if (const auto* open = dynamic_cast<const OpenRegions*>(previous.userData()))
             carry = open->carry;
     }
-    // Rules changed since the paragraph above was done leave it with
-    // another count of flags; it is done again before this one then.
+    // Flags left by other rules carry nothing; new rules colour the whole
+    // text from the top, so the paragraph above has its new flags first.
     if (carry.size() != static_cast<size_t>(rules_.regionKindCount())) carry.clear();
 
     const std::vector<MemoPaint> paints = rules_.paintLine(text, carry);

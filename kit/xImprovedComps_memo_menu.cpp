@@ -1,7 +1,6 @@
 // TxMemoEx's context menu and the commands behind it.
 #include <QContextMenuEvent>
 #include <QMenu>
-#include <QScrollBar>
 #include <variant>
 
 #include "kit/xHTMLLabel.h"

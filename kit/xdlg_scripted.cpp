@@ -22,6 +22,16 @@ T takeAnswer(std::deque<T>& queue, const AskedDialog& dialog) {
     return answer;
 }
 
+// The record of a dialog of `kind` asked with `request`.
+template <typename Request>
+AskedDialog askedDialog(AskedDialog::Kind kind, Request AskedDialog::*member,
+                        const Request& request) {
+    AskedDialog dialog;
+    dialog.kind = kind;
+    dialog.*member = request;
+    return dialog;
+}
+
 }  // namespace
 
 QString AskedDialog::caption() const {
@@ -100,10 +110,8 @@ void ScriptedDialogService::clickProgressAbort() {
 }
 
 int ScriptedDialogService::showMessage(const MessageRequest& request) {
-    AskedDialog dialog;
-    dialog.kind = AskedDialog::Kind::Message;
-    dialog.message = request;
-    asked_.push_back(dialog);
+    const AskedDialog& dialog = asked_.emplace_back(
+        askedDialog(AskedDialog::Kind::Message, &AskedDialog::message, request));
     const int result = takeAnswer(messages_, dialog);
     // A user can only press a button the dialog has.
     const ButtonSetSpec spec = planMessage(request.kind, request.buttons, request.items).buttons;
@@ -116,34 +124,22 @@ int ScriptedDialogService::showMessage(const MessageRequest& request) {
 }
 
 std::optional<QString> ScriptedDialogService::input(const InputRequest& request) {
-    AskedDialog dialog;
-    dialog.kind = AskedDialog::Kind::Input;
-    dialog.input = request;
-    asked_.push_back(dialog);
-    return takeAnswer(inputs_, dialog);
+    asked_.push_back(askedDialog(AskedDialog::Kind::Input, &AskedDialog::input, request));
+    return takeAnswer(inputs_, asked_.back());
 }
 
 std::optional<QString> ScriptedDialogService::chooseFile(const FileRequest& request) {
-    AskedDialog dialog;
-    dialog.kind = AskedDialog::Kind::File;
-    dialog.file = request;
-    asked_.push_back(dialog);
-    return takeAnswer(files_, dialog);
+    asked_.push_back(askedDialog(AskedDialog::Kind::File, &AskedDialog::file, request));
+    return takeAnswer(files_, asked_.back());
 }
 
 std::optional<QFont> ScriptedDialogService::chooseFont(const FontRequest& request) {
-    AskedDialog dialog;
-    dialog.kind = AskedDialog::Kind::Font;
-    dialog.font = request;
-    asked_.push_back(dialog);
-    return takeAnswer(fonts_, dialog);
+    asked_.push_back(askedDialog(AskedDialog::Kind::Font, &AskedDialog::font, request));
+    return takeAnswer(fonts_, asked_.back());
 }
 
 void ScriptedDialogService::progress(const ProgressRequest& request) {
-    AskedDialog dialog;
-    dialog.kind = AskedDialog::Kind::Progress;
-    dialog.progress = request;
-    asked_.push_back(dialog);
+    asked_.push_back(askedDialog(AskedDialog::Kind::Progress, &AskedDialog::progress, request));
     lastProgress_ = request;
 }
 
