@@ -11,9 +11,11 @@
 // Every dialog it shows (find text, "Not found", font, file choice, file
 // errors) goes through the kit's dialog service (xdlg_service.h).
 //
-// Set up for SQL, for example:
+// Set up for SQL, for example (whole words, so that IN is not painted in
+// INNER; "-" backgrounds, so that a keyword inside a string or comment, which
+// words paint over, keeps the region's background):
 //     memo->setHighlightWholeWords(true);
-//     memo->setHighlightWords({"SELECT\tNavy", "FROM\tNavy", ...});
+//     memo->setHighlightWords({"SELECT\tNavy\t-", "FROM\tNavy\t-", ...});
 //     memo->setHighlightFromToEx({"'\t'\tMaroon\t-", "\"\t\"\tMaroon\t-",
 //                                 "--\t#EOL#\tGreen\t-", "/*\t*/\tGreen\t-"});
 #pragma once
