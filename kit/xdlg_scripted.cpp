@@ -22,6 +22,16 @@ T takeAnswer(std::deque<T>& queue, const AskedDialog& dialog) {
     return answer;
 }
 
+// The record of a dialog of `kind` asked with `request`.
+template <typename Request>
+AskedDialog askedDialog(AskedDialog::Kind kind, Request AskedDialog::*member,
+                        const Request& request) {
+    AskedDialog dialog;
+    dialog.kind = kind;
+    dialog.*member = request;
+    return dialog;
+}
+
 }  // namespace
 
 QString AskedDialog::caption() const {
@@ -32,6 +42,8 @@ QString AskedDialog::caption() const {
             return input.caption;
         case Kind::File:
             return file.caption;
+        case Kind::Font:
+            return QStringLiteral("Font");
         case Kind::Progress:
             return QStringLiteral("Information");
     }
@@ -51,6 +63,8 @@ QStringList AskedDialog::texts() const {
             return {input.prompt};
         case Kind::File:
             return {file.filter};
+        case Kind::Font:
+            return {font.font.family()};
         case Kind::Progress:
             return {progress.text};
     }
@@ -74,6 +88,8 @@ QString AskedDialog::summary() const {
         case Kind::File:
             return QStringLiteral("%1 file %2")
                 .arg(file.mode == FileRequest::Mode::Open ? "Open" : "Save", file.filter);
+        case Kind::Font:
+            return QStringLiteral("Font %1 %2").arg(font.font.family()).arg(font.font.pointSizeF());
         case Kind::Progress:
             if (progress.text.isEmpty()) return QStringLiteral("Progress closed");
             return QStringLiteral("Progress %1: %2").arg(progress.percent).arg(progress.text);
@@ -94,10 +110,8 @@ void ScriptedDialogService::clickProgressAbort() {
 }
 
 int ScriptedDialogService::showMessage(const MessageRequest& request) {
-    AskedDialog dialog;
-    dialog.kind = AskedDialog::Kind::Message;
-    dialog.message = request;
-    asked_.push_back(dialog);
+    const AskedDialog& dialog = asked_.emplace_back(
+        askedDialog(AskedDialog::Kind::Message, &AskedDialog::message, request));
     const int result = takeAnswer(messages_, dialog);
     // A user can only press a button the dialog has.
     const ButtonSetSpec spec = planMessage(request.kind, request.buttons, request.items).buttons;
@@ -110,26 +124,22 @@ int ScriptedDialogService::showMessage(const MessageRequest& request) {
 }
 
 std::optional<QString> ScriptedDialogService::input(const InputRequest& request) {
-    AskedDialog dialog;
-    dialog.kind = AskedDialog::Kind::Input;
-    dialog.input = request;
-    asked_.push_back(dialog);
-    return takeAnswer(inputs_, dialog);
+    asked_.push_back(askedDialog(AskedDialog::Kind::Input, &AskedDialog::input, request));
+    return takeAnswer(inputs_, asked_.back());
 }
 
 std::optional<QString> ScriptedDialogService::chooseFile(const FileRequest& request) {
-    AskedDialog dialog;
-    dialog.kind = AskedDialog::Kind::File;
-    dialog.file = request;
-    asked_.push_back(dialog);
-    return takeAnswer(files_, dialog);
+    asked_.push_back(askedDialog(AskedDialog::Kind::File, &AskedDialog::file, request));
+    return takeAnswer(files_, asked_.back());
+}
+
+std::optional<QFont> ScriptedDialogService::chooseFont(const FontRequest& request) {
+    asked_.push_back(askedDialog(AskedDialog::Kind::Font, &AskedDialog::font, request));
+    return takeAnswer(fonts_, asked_.back());
 }
 
 void ScriptedDialogService::progress(const ProgressRequest& request) {
-    AskedDialog dialog;
-    dialog.kind = AskedDialog::Kind::Progress;
-    dialog.progress = request;
-    asked_.push_back(dialog);
+    asked_.push_back(askedDialog(AskedDialog::Kind::Progress, &AskedDialog::progress, request));
     lastProgress_ = request;
 }
 

@@ -1,5 +1,5 @@
 // A dialog service for tests: every question, message, input, password,
-// file choice and progress update is recorded, and answers come from queues
+// file and font choice and progress update is recorded, and answers come from queues
 // the test fills beforehand. A dialog with no queued answer throws
 // std::logic_error naming the dialog, so an unexpected question fails the
 // test instead of blocking it.
@@ -22,11 +22,12 @@
 namespace kit {
 
 struct AskedDialog {
-    enum class Kind { Message, Input, File, Progress };
+    enum class Kind { Message, Input, File, Font, Progress };
     Kind kind = Kind::Message;
     MessageRequest message;    // Kind::Message
     InputRequest input;        // Kind::Input
     FileRequest file;          // Kind::File
+    FontRequest font;          // Kind::Font
     ProgressRequest progress;  // Kind::Progress
 
     // The caption the window would show and the texts of its labels.
@@ -34,7 +35,8 @@ struct AskedDialog {
     QStringList texts() const;
     // One line: "<caption> [<buttons>]: <texts>" for messages, "<caption>
     // input '<value>' <masked>: <prompt>" for inputs, "Open file <filter>"
-    // for file choices, "Progress <percent>: <text>" for progress updates.
+    // for file choices, "Font <family> <points>" for font choices (the font
+    // the dialog starts with), "Progress <percent>: <text>" for progress updates.
     QString summary() const;
 };
 
@@ -44,18 +46,22 @@ public:
     void answerMessage(int modalResult) { messages_.push_back(modalResult); }
     void answerInput(std::optional<QString> text) { inputs_.push_back(std::move(text)); }
     void answerFile(std::optional<QString> path) { files_.push_back(std::move(path)); }
+    void answerFont(std::optional<QFont> font) { fonts_.push_back(std::move(font)); }
 
     const std::vector<AskedDialog>& asked() const { return asked_; }
     // summary() of every recorded dialog, in order.
     QStringList transcript() const;
     int beeps() const { return beeps_; }
-    bool allAnswersUsed() const { return messages_.empty() && inputs_.empty() && files_.empty(); }
+    bool allAnswersUsed() const {
+        return messages_.empty() && inputs_.empty() && files_.empty() && fonts_.empty();
+    }
     // Clicks "Abort" on the progress window the last update showed.
     void clickProgressAbort();
 
     int showMessage(const MessageRequest& request) override;
     std::optional<QString> input(const InputRequest& request) override;
     std::optional<QString> chooseFile(const FileRequest& request) override;
+    std::optional<QFont> chooseFont(const FontRequest& request) override;
     void progress(const ProgressRequest& request) override;
     void beep() override { ++beeps_; }
 
@@ -64,6 +70,7 @@ private:
     std::deque<int> messages_;
     std::deque<std::optional<QString>> inputs_;
     std::deque<std::optional<QString>> files_;
+    std::deque<std::optional<QFont>> fonts_;
     ProgressRequest lastProgress_;
     int beeps_ = 0;
 };

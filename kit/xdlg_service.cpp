@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontDialog>
 
 #include "kit/xdlg_form.h"
 #include "kit/xdlg_progress.h"
@@ -38,6 +39,13 @@ public:
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
         return dialog.selectedFiles().constFirst();
+    }
+
+    std::optional<QFont> chooseFont(const FontRequest& request) override {
+        bool ok = false;
+        const QFont font = QFontDialog::getFont(&ok, request.font, TxDlgForm::defaultOwner());
+        if (!ok) return std::nullopt;
+        return font;
     }
 
     void progress(const ProgressRequest& request) override { runProgress(request); }

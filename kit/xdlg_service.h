@@ -3,11 +3,12 @@
 // installed DialogService; by default that is the service that shows the
 // program's own windows. Tests install a ScriptedDialogService
 // (xdlg_scripted.h) for the duration of a scope, so questions, inputs,
-// passwords and file choices are answered without a visible modal loop.
+// passwords, file and font choices are answered without a visible modal loop.
 //
 // All calls come from the user-interface thread.
 #pragma once
 
+#include <QFont>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -50,6 +51,10 @@ struct FileRequest {
     QString defaultSuffix;
 };
 
+struct FontRequest {
+    QFont font;  // the font the dialog starts with
+};
+
 struct ProgressRequest {
     QString text;  // empty: the progress window goes away
     QWidget* control = nullptr;
@@ -67,6 +72,8 @@ public:
     virtual std::optional<QString> input(const InputRequest& request) = 0;
     // Returns the chosen path, or nothing when the user cancelled.
     virtual std::optional<QString> chooseFile(const FileRequest& request) = 0;
+    // Returns the chosen font, or nothing when the user cancelled.
+    virtual std::optional<QFont> chooseFont(const FontRequest& request) = 0;
     // Shows, updates or (with an empty text) removes the progress window.
     virtual void progress(const ProgressRequest& request) = 0;
     // The system's attention sound before an error report.
