@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/sql_keywords.h"
 #include "app/structure_data_pane.h"
 #include "app/structure_tree_images.h"
 #include "app/structure_tree_source.h"
@@ -116,11 +117,12 @@ void TStructureTab::createControls(const StructureActions& actions) {
     dataLayout->addWidget(dataPane);
     tsDetail = new QWidget(pcStruct);
     tsDetail->setObjectName(QStringLiteral("tsDetail"));
-    mDetail = new QPlainTextEdit(tsDetail);
+    mDetail = new TxMemoEx(tsDetail);
     mDetail->setObjectName(QStringLiteral("mDetail"));
     mDetail->setReadOnly(true);
     mDetail->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     mDetail->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setupSqlHighlighting(*mDetail);
     auto* detailLayout = new QVBoxLayout(tsDetail);
     detailLayout->setContentsMargins(0, 0, 0, 0);
     detailLayout->addWidget(mDetail);

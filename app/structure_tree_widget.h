@@ -30,6 +30,7 @@ class TCustomConnectionUDB;
 class TStructDataPane;
 class TxEditNum;
 class TxHTMLLabel;
+class TxMemoEx;
 class TxURLLabel;
 namespace dao {
 class Database;
@@ -96,7 +97,7 @@ public:
     QTabWidget* pcStruct = nullptr;
     QWidget* tsData = nullptr;
     QWidget* tsDetail = nullptr;
-    QPlainTextEdit* mDetail = nullptr;
+    TxMemoEx* mDetail = nullptr;
     TStructDataPane* dataPane = nullptr;
 
 private:
