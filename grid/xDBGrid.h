@@ -50,6 +50,8 @@ class TxDBGridFilterForm;
 // Why the records are scanned (reported to the scan's callback owner).
 enum TScanReason { srColumnWidth, srCopy, srFunnelList, srSearch, srOther };
 
+class TxDBGridMemoForm;
+
 class TxDBGrid : public QTableView {
     Q_OBJECT
 public:
@@ -113,6 +115,13 @@ public:
     // BoolAllowsNull); with `copyFirst` its text goes to the clipboard
     // first. False when the cell may not be edited.
     bool ClearCell(bool copyFirst);
+    // The memo window over `column` of the current record; closed with OK
+    // the text goes into the field, after the editing check (the window is
+    // read-only when the field may not be edited). False when the column is
+    // not a memo cell or there is no record.
+    bool ShowMemo(int column);
+    // Runs the memo window: exec() when unset (tests answer it here).
+    std::function<int(TxDBGridMemoForm& form)> runMemoForm;
     // Inverts a check-box cell of the current record; with BoolAutoSave the
     // record is posted unless it was being edited before.
     bool ToggleBoolCell(int column);
@@ -138,7 +147,8 @@ public:
     // for every record of the view (of all records with `ignoreFilter`), in
     // no particular order, reading that one column in one pass. `visit`
     // returns false to stop.
-    void ScanColumnValues(int column, const std::function<bool(int position, const db::Value& value)>& visit,
+    void ScanColumnValues(int column,
+                          const std::function<bool(int position, const db::Value& value)>& visit,
                           bool ignoreFilter);
 
     // ---- Column widths ----
@@ -275,8 +285,8 @@ private:
 
     QList<TColumnStoredProp> FColumnFilters;
     QString filteredFieldNames_;
-    QMap<QString, QString> editValues_;    // FIELD -> bar text
-    QMap<QString, QString> editStatuses_;  // FIELD -> "E"
+    QMap<QString, QString> editValues_;         // FIELD -> bar text
+    QMap<QString, QString> editStatuses_;       // FIELD -> "E"
     QMap<QString, QStringList> editValueList_;  // FIELD -> history
     TxComboBoxExFilter* filterCombo_ = nullptr;
     int editColumn_ = -1;

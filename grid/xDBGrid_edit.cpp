@@ -9,6 +9,7 @@
 #include "grid/xDBGrid.h"
 #include "grid/xDBGrid_copy.h"
 #include "grid/xDBGrid_header.h"
+#include "grid/xDBGrid_memo_form.h"
 #include "grid/xDBGrid_model.h"
 #include "kit/xHTMLLabel.h"
 #include "kit/xdlg.h"
@@ -83,7 +84,8 @@ bool TxDBGrid::ToggleBoolCell(int column) {
     if (!BeginCellEdit(column)) return false;
     const QModelIndex cell = model_->index(model_->currentRow(), column);
     const bool checked = cell.data(Qt::CheckStateRole).toInt() == Qt::Checked;
-    if (!model_->setData(cell, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole)) return false;
+    if (!model_->setData(cell, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole))
+        return false;
     if (OnBoolClick) OnBoolClick(column);
     if (OptionsEx2.Editors.BoolAutoSave && !wasEditing) {
         try {
@@ -99,7 +101,8 @@ bool TxDBGrid::ClearCell(bool copyFirst) {
     const int column = SelectedColumn();
     if (copyFirst) CopyCellData(true);
     if (!BeginCellEdit(column)) return false;
-    if (model_->cellKind(column) == TxDBGridModel::ckBoolean && !OptionsEx2.Editors.BoolAllowsNull) {
+    if (model_->cellKind(column) == TxDBGridModel::ckBoolean &&
+        !OptionsEx2.Editors.BoolAllowsNull) {
         const QModelIndex cell = model_->index(model_->currentRow(), column);
         return model_->setData(cell, Qt::Unchecked, Qt::CheckStateRole);
     }
@@ -111,8 +114,8 @@ bool TxDBGrid::DeleteRecord() {
     TCustomQueryUDB* query = DataSet();
     if (!query->IsNewRec()) {
         if (!query->CanModify() || query->IsEmpty()) return false;
-        if (ConfirmDeleteOption &&
-            ShowMsgDlg(kit::MsgKind::Question, kit::ButtonSet::OkCancel, {QStringLiteral("Delete record?")}) != mrOk)
+        if (ConfirmDeleteOption && ShowMsgDlg(kit::MsgKind::Question, kit::ButtonSet::OkCancel,
+                                              {QStringLiteral("Delete record?")}) != mrOk)
             return false;
     }
     try {
@@ -129,13 +132,16 @@ bool TxDBGrid::pasteLine(const QString& line, int startColumn, QString& errors) 
     int visual = header_->visualIndex(startColumn);
     for (const QString& raw : values) {
         // The next visible column from the starting one.
-        while (visual < header_->count() && header_->isSectionHidden(header_->logicalIndex(visual))) ++visual;
+        while (visual < header_->count() && header_->isSectionHidden(header_->logicalIndex(visual)))
+            ++visual;
         if (visual >= header_->count()) break;
         const int column = header_->logicalIndex(visual++);
         const std::optional<TQueryField> field = ColumnField(column);
         QString value = unquotePasted(raw);
-        if (IsNumericField(field)) value = withoutBlanks(value, true);
-        else if (IsDateTimeField(field)) value = withoutBlanks(value, false);
+        if (IsNumericField(field))
+            value = withoutBlanks(value, true);
+        else if (IsDateTimeField(field))
+            value = withoutBlanks(value, false);
         try {
             if (!field || field->ReadOnly()) {
                 throw db::Error(db::ErrorCode::InvalidArgument,
@@ -170,16 +176,19 @@ bool TxDBGrid::PasteData(const QString& clipboardText) {
         return true;
     }
 
-    const QStringList lines =
-        text.contains(QStringLiteral("\r\n")) ? text.split(QStringLiteral("\r\n")) : text.split(u'\r');
+    const QStringList lines = text.contains(QStringLiteral("\r\n"))
+                                  ? text.split(QStringLiteral("\r\n"))
+                                  : text.split(u'\r');
     // On the new record every line becomes a new record; otherwise lines go
     // over the following records, and those past the last one are added.
     bool appending = query->IsNewRec();
     QString errors;
     for (int i = 0; i < lines.size(); ++i) {
         try {
-            if (appending && !query->IsNewRec()) query->Append();
-            else if (!query->IsEditing()) query->Edit();
+            if (appending && !query->IsNewRec())
+                query->Append();
+            else if (!query->IsEditing())
+                query->Edit();
         } catch (const std::exception& error) {
             reportEditError(QString::fromUtf8(error.what()));
             break;
@@ -190,10 +199,11 @@ bool TxDBGrid::PasteData(const QString& clipboardText) {
             try {
                 query->Post();
             } catch (const std::exception& error) {
-                const int answer = ShowMsgDlg(
-                    kit::MsgKind::Question, kit::ButtonSet::YesNo,
-                    {QStringLiteral("Error: Cannot save record.\nContinue?"),
-                     QStringLiteral("Error description:\n") + htmlEscape(QString::fromUtf8(error.what()))});
+                const int answer =
+                    ShowMsgDlg(kit::MsgKind::Question, kit::ButtonSet::YesNo,
+                               {QStringLiteral("Error: Cannot save record.\nContinue?"),
+                                QStringLiteral("Error description:\n") +
+                                    htmlEscape(QString::fromUtf8(error.what()))});
                 if (answer != mrYes) break;
                 query->Cancel();
             }
@@ -217,18 +227,24 @@ bool TxDBGrid::FillCellData(const QStringList& fieldNames, bool fillUp) {
         query->CheckBrowseMode();
         std::vector<std::pair<size_t, db::Value>> values;
         if (fieldNames.isEmpty()) {
-            if (const std::optional<TQueryField> f = SelectedField()) values.emplace_back(f->Index(), f->Value());
+            if (const std::optional<TQueryField> f = SelectedField())
+                values.emplace_back(f->Index(), f->Value());
         } else {
             for (const QString& name : fieldNames) {
-                if (const std::optional<TQueryField> f = query->FindField(name)) values.emplace_back(f->Index(), f->Value());
+                if (const std::optional<TQueryField> f = query->FindField(name))
+                    values.emplace_back(f->Index(), f->Value());
             }
         }
         if (fillUp) {
-            if (query->RecNo() <= 1) query->Insert();
-            else query->Prior();
+            if (query->RecNo() <= 1)
+                query->Insert();
+            else
+                query->Prior();
         } else {
-            if (query->RecNo() >= query->RecordCount()) query->Append();
-            else query->Next();
+            if (query->RecNo() >= query->RecordCount())
+                query->Append();
+            else
+                query->Next();
         }
         if (!query->IsEditing()) query->Edit();
         if (!query->IsEditing()) return false;
@@ -240,8 +256,32 @@ bool TxDBGrid::FillCellData(const QStringList& fieldNames, bool fillUp) {
     return true;
 }
 
+bool TxDBGrid::ShowMemo(int column) {
+    if (!IsActive() || model_->cellKind(column) != TxDBGridModel::ckMemo) return false;
+    const int row = model_->currentRow();
+    if (row < 0) return false;
+    const QString before = model_->index(row, column).data(Qt::EditRole).toString();
+    const bool editable = CanEditColumn(column);
+    TxDBGridMemoForm form(model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString(),
+                          before, !editable, this);
+    form.setObjectName((parentWidget() ? parentWidget()->objectName() : QString()) + u'_' +
+                       objectName() + QStringLiteral("_MemoForm"));
+    const int result = runMemoForm ? runMemoForm(form) : form.exec();
+    if (result != QDialog::Accepted || !editable || form.text() == before) return true;
+    if (!BeginCellEdit(column)) return true;
+    model_->setData(model_->index(model_->currentRow(), column), form.text(), Qt::EditRole);
+    return true;
+}
+
 void TxDBGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid() && model_->cellKind(index.column()) == TxDBGridModel::ckMemo &&
+        !OptionsEx2.Editors.NotProcMemoDblClick) {
+        setCurrentIndex(index);
+        ShowMemo(index.column());
+        event->accept();
+        return;
+    }
     if (index.isValid() && model_->cellKind(index.column()) == TxDBGridModel::ckBoolean &&
         !OptionsEx2.Editors.BoolOneClickChange) {
         ToggleBoolCell(index.column());
@@ -265,6 +305,12 @@ bool TxDBGrid::editKey(QKeyEvent* event) {
         DeleteRecord();
         return true;
     }
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && plain &&
+        model_->cellKind(SelectedColumn()) == TxDBGridModel::ckMemo &&
+        OptionsEx2.Editors.Memo == obtGlyph) {
+        ShowMemo(SelectedColumn());
+        return true;
+    }
     if (key == Qt::Key_Delete && plain) {
         ClearCell(false);
         return true;
@@ -273,11 +319,13 @@ bool TxDBGrid::editKey(QKeyEvent* event) {
         ClearCell(true);
         return true;
     }
-    if ((key == Qt::Key_V && mods == Qt::ControlModifier) || (key == Qt::Key_Insert && mods == Qt::ShiftModifier)) {
+    if ((key == Qt::Key_V && mods == Qt::ControlModifier) ||
+        (key == Qt::Key_Insert && mods == Qt::ShiftModifier)) {
         PasteData(QApplication::clipboard()->text());
         return true;
     }
-    if (key == Qt::Key_Space && plain && model_->cellKind(SelectedColumn()) == TxDBGridModel::ckBoolean) {
+    if (key == Qt::Key_Space && plain &&
+        model_->cellKind(SelectedColumn()) == TxDBGridModel::ckBoolean) {
         ToggleBoolCell(SelectedColumn());
         return true;
     }
@@ -293,7 +341,8 @@ bool TxDBGrid::editKey(QKeyEvent* event) {
         return true;
     }
     if (key == Qt::Key_Down && plain && mayAdd) {
-        const bool onLast = !query->IsNewRec() && (query->IsEmpty() || query->RecNo() == query->RecordCount());
+        const bool onLast =
+            !query->IsNewRec() && (query->IsEmpty() || query->RecNo() == query->RecordCount());
         const bool onChangedNew = query->IsNewRec() && query->Modified();
         if (onLast || onChangedNew) {
             try {

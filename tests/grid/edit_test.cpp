@@ -7,17 +7,22 @@
 #include <QLineEdit>
 
 #include "db/query_value.h"
-#include "kit/xdlg_scripted.h"
+#include "grid/xDBGrid_memo_form.h"
 #include "grid_test_support.h"
+#include "kit/xImprovedComps.h"
+#include "kit/xdlg_scripted.h"
 
 using namespace grid_test;
 
 namespace {
 
-const std::vector<ColumnDef> kColumns = {{"Id", Long}, {"Name", Text}, {"Amount", Double}, {"Ok", Bool}};
+const std::vector<ColumnDef> kColumns = {
+    {"Id", Long}, {"Name", Text}, {"Amount", Double}, {"Ok", Bool}};
 
 std::vector<Row> rows() {
-    return {{I(1), T("Anna"), D(1.5), B(false)}, {I(2), T("Bob"), D(2.5), B(true)}, {I(3), T("Cyril"), N(), B(false)}};
+    return {{I(1), T("Anna"), D(1.5), B(false)},
+            {I(2), T("Bob"), D(2.5), B(true)},
+            {I(3), T("Cyril"), N(), B(false)}};
 }
 
 // One column of what the file holds, ordered by Id, as text.
@@ -192,6 +197,56 @@ TEST_F(GridEditTest, NothingIsEditedWhereEditingIsNotAllowed) {
     QTest::keyClick(&grid, Qt::Key_Delete);
     EXPECT_EQ(stored(t.path, "Name").at(0), "Anna");
     EXPECT_TRUE(dialogs.transcript().isEmpty());
+}
+
+}  // namespace
+
+namespace {
+
+// A memo column, shown as a glyph: Enter and a double click open the memo
+// window with the whole text; OK stores what was written there, Cancel and
+// an unchanged text store nothing.
+TEST(GridMemoWindow, ShowsTheWholeTextAndStoresItWithOk) {
+    GridOnTable t({{"Id", Long}, {"Notes", Memo}},
+                  {{I(1), T("first line\nsecond line")}, {I(2), N()}});
+    TxDBGrid& grid = t.grid;
+    kit::ScriptedDialogService dialogs;
+    kit::ScopedDialogService useDialogs{dialogs};
+    grid.setFocus();
+    grid.setCurrentIndex(grid.gridModel()->index(0, 1));
+
+    QString shown, caption;
+    bool readOnly = true;
+    QString answer;
+    int result = QDialog::Rejected;
+    grid.runMemoForm = [&](TxDBGridMemoForm& form) {
+        shown = form.text();
+        caption = form.windowTitle();
+        readOnly = form.memo->isReadOnly();
+        if (!answer.isNull()) form.memo->setPlainText(answer);
+        return result;
+    };
+    QTest::keyClick(&grid, Qt::Key_Return);
+    EXPECT_EQ(shown, "first line\nsecond line");
+    EXPECT_EQ(caption, "Notes");
+    EXPECT_FALSE(readOnly);
+    EXPECT_FALSE(t.query.IsEditing());  // cancelled: nothing changed
+
+    answer = "rewritten\nin two lines";
+    result = QDialog::Accepted;
+    EXPECT_TRUE(grid.ShowMemo(1));
+    EXPECT_TRUE(t.query.IsEditing());
+    t.query.Post();
+    EXPECT_EQ(stored(t.path, "Notes").at(0), "rewritten\nin two lines");
+
+    // A field that may not be edited shows its text read-only and keeps it.
+    grid.OnCanEdit = [](int) { return false; };
+    answer = "ignored";
+    EXPECT_TRUE(grid.ShowMemo(1));
+    EXPECT_TRUE(readOnly);
+    EXPECT_FALSE(t.query.IsEditing());
+    EXPECT_EQ(stored(t.path, "Notes").at(0), "rewritten\nin two lines");
+    EXPECT_FALSE(grid.ShowMemo(0));  // not a memo cell
 }
 
 }  // namespace
