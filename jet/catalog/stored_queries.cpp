@@ -24,7 +24,8 @@ int64_t intOf(const Value& v) {
     return 0;
 }
 
-// All MSysQueries rows, grouped by the owning query's id.
+}  // namespace
+
 std::map<int32_t, std::vector<QueryRow>> readQueryRows(Database& db) {
     std::map<int32_t, std::vector<QueryRow>> byId;
     const CatalogObject* table = nullptr;
@@ -62,6 +63,8 @@ std::map<int32_t, std::vector<QueryRow>> readQueryRows(Database& db) {
     }
     return byId;
 }
+
+namespace {
 
 QueryDefinition definitionOf(const CatalogObject& o,
                              std::map<int32_t, std::vector<QueryRow>>& rows) {
