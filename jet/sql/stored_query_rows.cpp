@@ -182,14 +182,18 @@ public:
         having(core.having);
     }
 
-    // The rows between the start and end rows, in attribute order; rows of
-    // one attribute keep the order they were added in.
+    // The rows between the start and end rows, in attribute order, each
+    // attribute's rows numbered from 1 in the order they were added.
     std::vector<QueryRow> finish() {
         add(kStartAttribute, {}, {}, {});
         add(kEndAttribute, {}, {}, {});
         std::stable_sort(rows_.begin(), rows_.end(), [](const QueryRow& a, const QueryRow& b) {
             return a.attribute < b.attribute;
         });
+        for (size_t i = 0; i < rows_.size(); ++i) {
+            const bool sameAttribute = i > 0 && rows_[i - 1].attribute == rows_[i].attribute;
+            rows_[i].order = sameAttribute ? rows_[i - 1].order + 1 : 1;
+        }
         return std::move(rows_);
     }
 

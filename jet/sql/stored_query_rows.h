@@ -22,7 +22,8 @@
 //   after the listed columns, sources that no join ties together before the
 //   joins.
 // - Rows come in attribute order; rows of one attribute in the order of the
-//   text. Their objectId is 0 (the caller sets it) and Order is left empty.
+//   text, numbered in `order` from 1 as Access numbers them. Their objectId
+//   is 0 (the caller sets it).
 // - Nothing is checked against a database: a query may name tables and
 //   columns that do not exist (Access saves such a query; it fails when run).
 // - Pure, no file access, safe from any thread. Besides syntax errors:
