@@ -126,5 +126,133 @@ TEST(StoredQueryRows, EveryFixtureQueryRoundTripsAndMatchesAccessRows) {
     std::cout << checked << " fixture queries, " << identical << " with rows identical to Access's\n";
 }
 
+
+// What the rows read back as, in Access's layout (lines end "\r\n", written
+// here as "\n").
+std::string readBack(std::string_view sql) {
+    std::string out = storedQueryFromRows(storedQueryRows(sql).rows).sql;
+    std::string shown;
+    for (size_t i = 0; i < out.size(); ++i) {
+        if (out[i] == '\r' && i + 1 < out.size() && out[i + 1] == '\n') continue;
+        shown += out[i];
+    }
+    return shown;
+}
+
+TEST(StoredQueryRows, EachKindReadsBackInAccessLayout) {
+    struct Case {
+        const char* sql;
+        QueryKind kind;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"select distinctrow top 5 percent a.x as [the x], b.* from T as a, [U 2] b "
+         "where a.x > 1 order by a.x desc, b.y",
+         QueryKind::Select,
+         "SELECT DISTINCTROW TOP 5 PERCENT a.x AS [the x], b.*\nFROM T AS a, [U 2] AS b\n"
+         "WHERE a.x > 1\nORDER BY a.x DESC, b.y;"},
+        // A bare * goes after the listed columns, as Access shows it.
+        {"SELECT *, T.a FROM T", QueryKind::Select, "SELECT T.a, *\nFROM T;"},
+        {"PARAMETERS [Low] Long, Who Text (50); SELECT DISTINCT T.a FROM T WHERE T.a >= [Low] "
+         "WITH OWNERACCESS OPTION;",
+         QueryKind::Select,
+         "PARAMETERS Low Long, Who Text ( 50 );\nSELECT DISTINCT T.a\nFROM T\nWHERE T.a >= [Low]\n"
+         "WITH OWNERACCESS OPTION;"},
+        // Nested joins either way, a join of two fields, a subquery source.
+        {"SELECT A.k FROM (A LEFT JOIN B ON A.k = B.k) RIGHT JOIN C ON (B.k = C.k) AND (A.j = C.j)",
+         QueryKind::Select,
+         "SELECT A.k\nFROM (A LEFT JOIN B ON A.k = B.k) RIGHT JOIN C ON (B.k = C.k) AND (A.j = C.j);"},
+        {"SELECT P.n FROM P INNER JOIN (Q INNER JOIN R ON Q.r = R.r) ON P.q = Q.q, S",
+         QueryKind::Select,
+         "SELECT P.n\nFROM S, P INNER JOIN (Q INNER JOIN R ON Q.r = R.r) ON P.q = Q.q;"},
+        {"SELECT s.n FROM (SELECT T.n FROM T WHERE T.n > (1)) AS s", QueryKind::Select,
+         "SELECT s.n\nFROM (SELECT T.n FROM T WHERE T.n > (1)) AS s;"},
+        {"SELECT T.g, Sum(T.v) AS Total FROM T GROUP BY T.g HAVING ((Sum(T.v))>10)",
+         QueryKind::Select,
+         "SELECT T.g, Sum(T.v) AS Total\nFROM T\nGROUP BY T.g\nHAVING ((Sum(T.v))>10);"},
+        {"SELECT T.a INTO [New T] IN 'C:\\x.mdb' FROM T", QueryKind::MakeTable,
+         "SELECT T.a INTO [New T] IN 'C:\\x.mdb'\nFROM T;"},
+        {"INSERT INTO T (a, b) VALUES (1, 'x')", QueryKind::Append,
+         "INSERT INTO T (a, b)\nVALUES (1, 'x');"},
+        {"INSERT INTO T (a, [b c]) SELECT TOP 3 U.a, U.b FROM U ORDER BY U.a", QueryKind::Append,
+         "INSERT INTO T (a, [b c])\nSELECT TOP 3 U.a, U.b\nFROM U\nORDER BY U.a;"},
+        {"INSERT INTO T SELECT * FROM U", QueryKind::Append, "INSERT INTO T\nSELECT *\nFROM U;"},
+        {"UPDATE DISTINCTROW T INNER JOIN U ON T.k = U.k SET T.a = U.a, T.b = Null WHERE U.c",
+         QueryKind::Update,
+         "UPDATE DISTINCTROW T INNER JOIN U ON T.k = U.k\nSET T.a = U.a, T.b = Null\nWHERE U.c;"},
+        {"DELETE * FROM T WHERE T.a Is Null", QueryKind::Delete, "DELETE *\nFROM T\nWHERE T.a Is Null;"},
+        {"DELETE T.* FROM T INNER JOIN U ON T.k = U.k", QueryKind::Delete,
+         "DELETE T.*\nFROM T INNER JOIN U ON T.k = U.k;"},
+        {"DELETE FROM T", QueryKind::Delete, "DELETE\nFROM T;"},
+        {"TRANSFORM Count(T.id) AS N SELECT T.r FROM T GROUP BY T.r PIVOT T.c In ('a','b')",
+         QueryKind::Crosstab,
+         "TRANSFORM Count(T.id) AS N\nSELECT T.r\nFROM T\nGROUP BY T.r\nPIVOT T.c In ('a','b');"},
+        // The last UNION splits the text; earlier parts stay as written.
+        {"SELECT a FROM T UNION ALL (SELECT b FROM U) UNION SELECT c FROM V ORDER BY 1",
+         QueryKind::Union,
+         "SELECT a FROM T UNION ALL (SELECT b FROM U)\nUNION SELECT c FROM V\nORDER BY 1;"},
+        {"CREATE TABLE N (a LONG, b TEXT(10))", QueryKind::DataDefinition,
+         "CREATE TABLE N (a LONG, b TEXT(10))"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sql);
+        const QueryRowSet rows = storedQueryRows(c.sql);
+        EXPECT_EQ(rows.kind, c.kind);
+        const std::string shown =
+            c.kind == QueryKind::DataDefinition ? std::string(c.shown) + '\0' : c.shown;
+        EXPECT_EQ(readBack(c.sql), shown);
+        // Access's layout is a fixed point. (A data-definition text keeps
+        // the NUL Access ends it with.)
+        const std::string again = storedQueryFromRows(rows.rows).sql;
+        EXPECT_EQ(storedQueryFromRows(storedQueryRows(again).rows).sql, again);
+    }
+}
+
+TEST(StoredQueryRows, JoinsAreStoredFlatAsAccessStoresThem) {
+    const QueryRowSet q = storedQueryRows(
+        "SELECT * FROM (A LEFT JOIN B AS b2 ON A.k = b2.k) INNER JOIN C ON (C.x = b2.x) AND (C.y = A.y)");
+    std::vector<std::string> joins, tables;
+    for (const QueryRow& r : q.rows) {
+        if (r.attribute == kJoinAttribute) joins.push_back(rowText(r));
+        if (r.attribute == kTableAttribute) tables.push_back(rowText(r));
+    }
+    // Each join names the table of each side its condition uses; the two
+    // conditions of one join are two rows, the later one first.
+    EXPECT_EQ(joins, (std::vector<std::string>{"7 'A' 'b2' 'A.k = b2.k' 2",
+                                               "7 'b2' 'C' 'C.y = A.y' 1",
+                                               "7 'b2' 'C' 'C.x = b2.x' 1"}));
+    EXPECT_EQ(tables, (std::vector<std::string>{"5 'A' - - 0", "5 'B' 'b2' - 0", "5 'C' - - 0"}));
+}
+
+TEST(StoredQueryRows, RefusedTextsSayWhy) {
+    struct Case {
+        const char* sql;
+        ErrorCode code;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"SELECT a FROM", ErrorCode::Syntax, "Syntax error in FROM clause."},
+        {"SELECT a FROM T WHERE (a", ErrorCode::Syntax, nullptr},
+        {"", ErrorCode::Syntax,
+         "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'."},
+        {"INSERT INTO T (a, b) SELECT U.a FROM U", ErrorCode::InvalidArgument,
+         "Number of query values and destination fields aren't the same."},
+        {"INSERT INTO T SELECT a FROM U UNION SELECT b FROM V", ErrorCode::Unsupported, nullptr},
+        {"PARAMETERS p Decimal; SELECT [p]", ErrorCode::Unsupported, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sql);
+        try {
+            storedQueryRows(c.sql);
+            ADD_FAILURE() << "not refused";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.code(), c.code) << e.what();
+            if (c.message) {
+                EXPECT_EQ(std::string(e.what()), c.message);
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace jet
