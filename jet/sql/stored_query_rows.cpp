@@ -315,15 +315,15 @@ private:
 };
 
 const sql::SelectCore& onlyPart(const sql::Query& q, const char* where) {
-    if (q.parts.size() != 1) unsupported(std::string("a UNION inside ") + where + " cannot be saved");
+    if (q.parts.size() != 1)
+        unsupported(std::string("a UNION inside ") + where + " cannot be saved");
     return q.parts.front();
 }
 
 QueryRowSet selectRows(RowBuilder& b, const sql::Statement& s, const sql::Query& q) {
     const sql::SelectCore& core = q.parts.front();
     const bool makeTable = core.into.has_value();
-    b.type(makeTable ? kMakeTableType : kSelectType,
-           makeTable ? Text(core.into->table) : Text(),
+    b.type(makeTable ? kMakeTableType : kSelectType, makeTable ? Text(core.into->table) : Text(),
            makeTable ? core.into->database : std::nullopt);
     b.flags(RowBuilder::selectFlags(core, s.ownerAccess), RowBuilder::selectTop(core), true);
     b.columns(core.items);

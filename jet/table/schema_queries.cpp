@@ -40,7 +40,8 @@ int32_t newObjectId(const Database& db) {
     int64_t next = kFirstOtherObjectId;
     for (const CatalogObject& o : db.objects())
         if (o.id < 0) next = std::max<int64_t>(next, int64_t{o.id} + 1);
-    if (next >= 0) throw Error(ErrorCode::Unsupported, "the file has no object id left for a query");
+    if (next >= 0)
+        throw Error(ErrorCode::Unsupported, "the file has no object id left for a query");
     return static_cast<int32_t>(next);
 }
 
@@ -70,8 +71,9 @@ std::vector<Value> queryRowValues(const TableDef& def, const QueryRow& r, int32_
     v["ObjectId"] = Value::integer(id);
     v["Attribute"] = Value::integer(r.attribute);
     const auto order = static_cast<uint32_t>(r.order);
-    v["Order"] = Value::binary(Blob{static_cast<uint8_t>(order >> 24), static_cast<uint8_t>(order >> 16),
-                                    static_cast<uint8_t>(order >> 8), static_cast<uint8_t>(order)});
+    v["Order"] =
+        Value::binary(Blob{static_cast<uint8_t>(order >> 24), static_cast<uint8_t>(order >> 16),
+                           static_cast<uint8_t>(order >> 8), static_cast<uint8_t>(order)});
     if (r.name1) v["Name1"] = Value::text(*r.name1);
     if (r.name2) v["Name2"] = Value::text(*r.name2);
     if (r.expression) v["Expression"] = Value::text(*r.expression);
@@ -113,12 +115,12 @@ void SchemaEditor::createQuery(std::string_view name, std::string_view sql) {
     const int32_t id = newObjectId(db_);
     const SidSet sids = schema::catalogSids(db_);
     const std::shared_ptr<const TableDef> objectsDef = db_.table("MSysObjects");
-    std::vector<Value> row = schema::blueprintRow(
-        db_, "MSysObjects",
-        userObjectRow(v, std::string(name), id, ObjectType::Query,
-                      static_cast<uint32_t>(objectFlagsForKind(query.kind)), schema::accessNow(),
-                      {})
-            .values);
+    std::vector<Value> row =
+        schema::blueprintRow(db_, "MSysObjects",
+                             userObjectRow(v, std::string(name), id, ObjectType::Query,
+                                           static_cast<uint32_t>(objectFlagsForKind(query.kind)),
+                                           schema::accessNow(), {})
+                                 .values);
     setColumn(*objectsDef, row, "ParentId", Value::integer(schema::tablesContainerId(db_)));
     if (!sids.admin.empty()) setColumn(*objectsDef, row, "Owner", Value::binary(sids.admin));
     TableEditor objects(db_, "MSysObjects");
@@ -141,13 +143,16 @@ void SchemaEditor::alterQuery(std::string_view name, std::string_view sql) {
     const QueryRowSet query = storedQueryRows(sql);
     std::vector<schema::FoundRow> objectRows =
         rowsWithId(db_, "MSysObjects", "Id", id, kQueryObjectType);
-    if (objectRows.size() != 1) throwCorrupt("query '" + object.name + "' has no single catalogue row");
+    if (objectRows.size() != 1)
+        throwCorrupt("query '" + object.name + "' has no single catalogue row");
     const std::vector<schema::FoundRow> oldRows = rowsWithId(db_, "MSysQueries", "ObjectId", id);
     const std::shared_ptr<const TableDef> objectsDef = db_.table("MSysObjects");
     schema::FoundRow& objectRow = objectRows.front();
     const size_t flags = schema::columnOf(*objectsDef, "Flags");
-    const int64_t otherBits = intOf(objectRow.values[flags]) & ~int64_t{query_format::kObjectKindMask};
-    objectRow.values[flags] = Value::integer(static_cast<int32_t>(otherBits | objectFlagsForKind(query.kind)));
+    const int64_t otherBits =
+        intOf(objectRow.values[flags]) & ~int64_t{query_format::kObjectKindMask};
+    objectRow.values[flags] =
+        Value::integer(static_cast<int32_t>(otherBits | objectFlagsForKind(query.kind)));
     setColumn(*objectsDef, objectRow.values, "DateUpdate", Value::dateTime(schema::accessNow()));
     TableEditor objects(db_, "MSysObjects");
     TableEditor queries(db_, "MSysQueries");
@@ -164,7 +169,8 @@ void SchemaEditor::renameQuery(std::string_view from, std::string_view to) {
     checkNewQueryName(to, namesOtherThan(db_, object.name));
     std::vector<schema::FoundRow> objectRows =
         rowsWithId(db_, "MSysObjects", "Id", object.id, kQueryObjectType);
-    if (objectRows.size() != 1) throwCorrupt("query '" + object.name + "' has no single catalogue row");
+    if (objectRows.size() != 1)
+        throwCorrupt("query '" + object.name + "' has no single catalogue row");
     const std::shared_ptr<const TableDef> objectsDef = db_.table("MSysObjects");
     schema::FoundRow& objectRow = objectRows.front();
     setColumn(*objectsDef, objectRow.values, "Name", Value::text(std::string(to)));

@@ -20,7 +20,9 @@ namespace {
 using namespace query_format;
 
 std::string rowText(const QueryRow& r) {
-    auto t = [](const std::optional<std::string>& s) { return s ? "'" + *s + "'" : std::string("-"); };
+    auto t = [](const std::optional<std::string>& s) {
+        return s ? "'" + *s + "'" : std::string("-");
+    };
     std::string out = std::to_string(r.attribute) + " " + t(r.name1) + " " + t(r.name2) + " " +
                       t(r.expression) + " " + std::to_string(r.flag);
     if (r.lvExtra) out += " lv" + std::to_string(*r.lvExtra);
@@ -29,8 +31,9 @@ std::string rowText(const QueryRow& r) {
 
 // The rows in the reader's order: by attribute, stored order within one.
 std::vector<std::string> canonical(std::vector<QueryRow> rows) {
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const QueryRow& a, const QueryRow& b) { return a.attribute < b.attribute; });
+    std::stable_sort(rows.begin(), rows.end(), [](const QueryRow& a, const QueryRow& b) {
+        return a.attribute < b.attribute;
+    });
     std::vector<std::string> out;
     for (const QueryRow& r : rows) out.push_back(rowText(r));
     return out;
@@ -123,9 +126,9 @@ TEST(StoredQueryRows, EveryFixtureQueryRoundTripsAndMatchesAccessRows) {
         }
     }
     EXPECT_GE(checked, 4u * 9u + 56u);
-    std::cout << checked << " fixture queries, " << identical << " with rows identical to Access's\n";
+    std::cout << checked << " fixture queries, " << identical
+              << " with rows identical to Access's\n";
 }
-
 
 // What the rows read back as, in Access's layout (lines end "\r\n", written
 // here as "\n").
@@ -161,7 +164,8 @@ TEST(StoredQueryRows, EachKindReadsBackInAccessLayout) {
         // Nested joins either way, a join of two fields, a subquery source.
         {"SELECT A.k FROM (A LEFT JOIN B ON A.k = B.k) RIGHT JOIN C ON (B.k = C.k) AND (A.j = C.j)",
          QueryKind::Select,
-         "SELECT A.k\nFROM (A LEFT JOIN B ON A.k = B.k) RIGHT JOIN C ON (B.k = C.k) AND (A.j = C.j);"},
+         "SELECT A.k\nFROM (A LEFT JOIN B ON A.k = B.k) RIGHT JOIN C ON (B.k = C.k) AND (A.j = "
+         "C.j);"},
         {"SELECT P.n FROM P INNER JOIN (Q INNER JOIN R ON Q.r = R.r) ON P.q = Q.q, S",
          QueryKind::Select,
          "SELECT P.n\nFROM S, P INNER JOIN (Q INNER JOIN R ON Q.r = R.r) ON P.q = Q.q;"},
@@ -180,7 +184,8 @@ TEST(StoredQueryRows, EachKindReadsBackInAccessLayout) {
         {"UPDATE DISTINCTROW T INNER JOIN U ON T.k = U.k SET T.a = U.a, T.b = Null WHERE U.c",
          QueryKind::Update,
          "UPDATE DISTINCTROW T INNER JOIN U ON T.k = U.k\nSET T.a = U.a, T.b = Null\nWHERE U.c;"},
-        {"DELETE * FROM T WHERE T.a Is Null", QueryKind::Delete, "DELETE *\nFROM T\nWHERE T.a Is Null;"},
+        {"DELETE * FROM T WHERE T.a Is Null", QueryKind::Delete,
+         "DELETE *\nFROM T\nWHERE T.a Is Null;"},
         {"DELETE T.* FROM T INNER JOIN U ON T.k = U.k", QueryKind::Delete,
          "DELETE T.*\nFROM T INNER JOIN U ON T.k = U.k;"},
         {"DELETE FROM T", QueryKind::Delete, "DELETE\nFROM T;"},
@@ -210,7 +215,8 @@ TEST(StoredQueryRows, EachKindReadsBackInAccessLayout) {
 
 TEST(StoredQueryRows, JoinsAreStoredFlatAsAccessStoresThem) {
     const QueryRowSet q = storedQueryRows(
-        "SELECT * FROM (A LEFT JOIN B AS b2 ON A.k = b2.k) INNER JOIN C ON (C.x = b2.x) AND (C.y = A.y)");
+        "SELECT * FROM (A LEFT JOIN B AS b2 ON A.k = b2.k) INNER JOIN C ON (C.x = b2.x) AND (C.y = "
+        "A.y)");
     std::vector<std::string> joins, tables;
     for (const QueryRow& r : q.rows) {
         if (r.attribute == kJoinAttribute) joins.push_back(rowText(r));
@@ -218,9 +224,9 @@ TEST(StoredQueryRows, JoinsAreStoredFlatAsAccessStoresThem) {
     }
     // Each join names the table of each side its condition uses; the two
     // conditions of one join are two rows, the later one first.
-    EXPECT_EQ(joins, (std::vector<std::string>{"7 'A' 'b2' 'A.k = b2.k' 2",
-                                               "7 'b2' 'C' 'C.y = A.y' 1",
-                                               "7 'b2' 'C' 'C.x = b2.x' 1"}));
+    EXPECT_EQ(joins,
+              (std::vector<std::string>{"7 'A' 'b2' 'A.k = b2.k' 2", "7 'b2' 'C' 'C.y = A.y' 1",
+                                        "7 'b2' 'C' 'C.x = b2.x' 1"}));
     EXPECT_EQ(tables, (std::vector<std::string>{"5 'A' - - 0", "5 'B' 'b2' - 0", "5 'C' - - 0"}));
 }
 

@@ -2,6 +2,8 @@
 // on new files of every version and on copies of Access's own files; every
 // changed file must pass the checker (which rebuilds each index from the
 // rows) and read the same through mdbtools.
+#include "jet/table/schema_editor.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,11 +19,10 @@
 #include "jet/file/file.h"
 #include "jet/format/data_page.h"
 #include "jet/format/usage_map.h"
-#include "jet/util/bytes.h"
 #include "jet/table/row_rules.h"
-#include "jet/table/schema_editor.h"
 #include "jet/table/table_editor.h"
 #include "jet/table/table_scan.h"
+#include "jet/util/bytes.h"
 #include "jet/write/create_database.h"
 #include "support/fixtures.h"
 #include "support/mdbtools_compare.h"
@@ -32,8 +33,8 @@ namespace jet {
 namespace {
 
 using testing_support::expectSound;
-using testing_support::FileCase;
 using testing_support::fileBytes;
+using testing_support::FileCase;
 using testing_support::openWritable;
 using testing_support::prepare;
 using testing_support::RowModel;
@@ -67,8 +68,11 @@ std::string mdbtools(const std::string& tool, const std::filesystem::path& path,
 }
 
 std::vector<Value> editorRow(int i) {
-    return {Value(), Value::text("name " + std::to_string(i)), Value::real(i * 1.5),
-            Value::dateTime(40000.0 + i), Value::text(std::string(i % 3 == 0 ? 3000 : 10, 'm')),
+    return {Value(),
+            Value::text("name " + std::to_string(i)),
+            Value::real(i * 1.5),
+            Value::dateTime(40000.0 + i),
+            Value::text(std::string(i % 3 == 0 ? 3000 : 10, 'm')),
             Value::text("c" + std::to_string(i % 7))};
 }
 
@@ -117,7 +121,8 @@ TEST(SchemaEditor, NewTableIsFilledReadBackAndDroppedInEveryVersion) {
         {
             std::shared_ptr<Database> db = openWritable(path);
             const std::shared_ptr<const TableDef> def = db->table("People");
-            std::vector<uint32_t> owned = readUsageMap(db->pages(), db->version(), def->usageMapPointer);
+            std::vector<uint32_t> owned =
+                readUsageMap(db->pages(), db->version(), def->usageMapPointer);
             owned.push_back(def->tdefPage);
             for (const RealIndexDef& r : def->realIndexes) owned.push_back(r.rootPage);
             for (const LongValueMaps& lv : def->longValueMaps)

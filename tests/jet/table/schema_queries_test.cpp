@@ -25,8 +25,8 @@ namespace jet {
 namespace {
 
 using testing_support::expectSound;
-using testing_support::FileCase;
 using testing_support::fileBytes;
+using testing_support::FileCase;
 using testing_support::openWritable;
 using testing_support::prepare;
 
@@ -81,7 +81,8 @@ size_t rowsOfObject(Database& db, const char* table, const char* column, int32_t
 
 int32_t tablesContainer(const Database& db) {
     for (const CatalogObject& o : db.objects())
-        if (o.type == static_cast<int16_t>(ObjectType::Container) && o.name == "Tables") return o.id;
+        if (o.type == static_cast<int16_t>(ObjectType::Container) && o.name == "Tables")
+            return o.id;
     return 0;
 }
 
@@ -105,12 +106,14 @@ TEST(SchemaQueries, MadeRunChangedRenamedAndDroppedInEveryVersion) {
             const size_t before = readStoredQueries(*db).size();
             addItems(*db);
             SchemaEditor schema(*db);
-            schema.createQuery("List", "select Items.Name, Items.Qty from Items where Items.Qty > 1 "
-                                       "order by Items.Qty desc");
-            schema.createQuery("Raise",
-                               "UPDATE Items SET Items.Qty = Items.Qty + 1 WHERE Items.Name = 'nut';");
-            schema.createQuery("Totals", "TRANSFORM Sum(Items.Qty) AS S SELECT Items.Id FROM Items "
-                                         "GROUP BY Items.Id PIVOT Items.Name;");
+            schema.createQuery("List",
+                               "select Items.Name, Items.Qty from Items where Items.Qty > 1 "
+                               "order by Items.Qty desc");
+            schema.createQuery(
+                "Raise", "UPDATE Items SET Items.Qty = Items.Qty + 1 WHERE Items.Name = 'nut';");
+            schema.createQuery("Totals",
+                               "TRANSFORM Sum(Items.Qty) AS S SELECT Items.Id FROM Items "
+                               "GROUP BY Items.Id PIVOT Items.Name;");
             EXPECT_EQ(readStoredQueries(*db).size(), before + 3);
             const QueryDefinition list = readStoredQuery(*db, "list");
             EXPECT_EQ(list.query.kind, QueryKind::Select);
@@ -185,20 +188,20 @@ TEST(SchemaQueries, RefusalsLeaveTheFileAsItWas) {
          "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or "
          "'UPDATE'."},
         {"an append with fewer values than fields",
-         [](SchemaEditor& s) { s.createQuery("New", "INSERT INTO Table1 (col1, col2) VALUES (1);"); },
+         [](SchemaEditor& s) {
+             s.createQuery("New", "INSERT INTO Table1 (col1, col2) VALUES (1);");
+         },
          ErrorCode::InvalidArgument,
          "Number of query values and destination fields aren't the same."},
         {"new SQL that does not parse",
          [](SchemaEditor& s) { s.alterQuery("Mine", "SELECT col1 FROM Table1 WHERE"); },
          ErrorCode::Syntax, "Syntax error in WHERE clause."},
-        {"altering a missing query",
-         [](SchemaEditor& s) { s.alterQuery("Nothing", "SELECT 1;"); }, ErrorCode::NotFound,
-         nullptr},
-        {"a rename to a table's name",
-         [](SchemaEditor& s) { s.renameQuery("Mine", "Table2"); }, ErrorCode::InvalidArgument,
-         "Object 'Table2' already exists."},
-        {"renaming a table as a query",
-         [](SchemaEditor& s) { s.renameQuery("Table1", "Other"); }, ErrorCode::NotFound, nullptr},
+        {"altering a missing query", [](SchemaEditor& s) { s.alterQuery("Nothing", "SELECT 1;"); },
+         ErrorCode::NotFound, nullptr},
+        {"a rename to a table's name", [](SchemaEditor& s) { s.renameQuery("Mine", "Table2"); },
+         ErrorCode::InvalidArgument, "Object 'Table2' already exists."},
+        {"renaming a table as a query", [](SchemaEditor& s) { s.renameQuery("Table1", "Other"); },
+         ErrorCode::NotFound, nullptr},
         {"dropping a table as a query", [](SchemaEditor& s) { s.dropQuery("Table1"); },
          ErrorCode::NotFound, nullptr},
     };
