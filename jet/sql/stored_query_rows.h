@@ -6,9 +6,10 @@
 // taken apart as Access takes it apart when it saves a query: a type row,
 // the flags, one row per parameter, source table, join, output column,
 // grouping and sort key, and the WHERE and HAVING conditions (the layout is
-// in stored_query_format.h). Expressions are kept as the text that was
-// written, with its own spacing, brackets and parentheses, as Access keeps
-// them; names of tables and target columns lose their brackets.
+// in stored_query_format.h). Expressions, and the target columns of an
+// update or append, are kept as the text that was written, with its own
+// spacing, brackets and parentheses, as Access keeps them; the names of
+// tables and aliases are kept without their brackets.
 //
 // Union, data-definition and pass-through queries are kept as text, as
 // Access keeps them: the two halves of a union (the last UNION splits it) as

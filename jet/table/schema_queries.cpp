@@ -19,7 +19,6 @@ namespace jet {
 namespace {
 
 constexpr int64_t kQueryObjectType = static_cast<int64_t>(ObjectType::Query);
-// Ids of objects that own no table page count up from here.
 constexpr int64_t kFirstOtherObjectId = static_cast<int32_t>(0x80000000u);
 
 const CatalogObject& findQuery(const Database& db, std::string_view name) {
@@ -34,8 +33,8 @@ void requireQueryTable(const Database& db) {
     throw Error(ErrorCode::Unsupported, "this file has no MSysQueries table to keep queries in");
 }
 
-// The next free id after every id of an object that owns no table page
-// (queries, linked tables, containers' children other than tables).
+// Objects without a definition page (queries, linked tables, forms, ...)
+// take ids from 80000000 up; a new one takes the next after the highest.
 int32_t newObjectId(const Database& db) {
     int64_t next = kFirstOtherObjectId;
     for (const CatalogObject& o : db.objects())

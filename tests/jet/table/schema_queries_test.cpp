@@ -145,6 +145,26 @@ TEST(SchemaQueries, MadeRunChangedRenamedAndDroppedInEveryVersion) {
             }
             EXPECT_EQ(readStoredQueries(*db).size(), before + 2);
         }
+        if (c.fixture) {
+            // Access's own queries: one changed in place, one dropped.
+            {
+                std::shared_ptr<Database> db = openWritable(path);
+                SchemaEditor schema(*db);
+                const int32_t id = db->findObject("SelectQuery")->id;
+                schema.alterQuery("SelectQuery", "DELETE Table1.* FROM Table1 WHERE col1 = 'x'");
+                const CatalogObject* changed = db->findObject("SelectQuery");
+                EXPECT_EQ(changed->id, id);
+                EXPECT_EQ(changed->flags, query_format::kDeleteObjectKind);
+                EXPECT_FALSE(changed->properties.empty());
+                EXPECT_EQ(readStoredQuery(*db, "SelectQuery").query.sql,
+                          "DELETE Table1.*\r\nFROM Table1\r\nWHERE col1 = 'x';");
+                schema.dropQuery("UnionQuery");
+                EXPECT_EQ(db->findObject("UnionQuery"), nullptr);
+            }
+            // mdbtools renders every query as a SELECT of its rows.
+            EXPECT_EQ(mdbQueries(path, "SelectQuery"),
+                      "SELECT Table1.* FROM [Table1] WHERE col1 = 'x' \n");
+        }
         expectSound(path);
         const std::string listed = mdbQueries(path);
         EXPECT_NE(listed.find("Counted"), std::string::npos) << listed;
