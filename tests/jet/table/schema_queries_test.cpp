@@ -264,5 +264,30 @@ TEST(SchemaQueries, RenameAllowsACaseChangeAndAMissingTableIsStored) {
     expectSound(path);
 }
 
+// More rows of one attribute than a byte counts, on pages a dropped query
+// left with room: the rows still read in the order written, since their
+// Order numbers (four bytes, most significant first) say it.
+TEST(SchemaQueries, ManyColumnsKeepTheirOrderWhereverTheRowsLand) {
+    testing_support::TempDir dir;
+    const std::filesystem::path path = prepare({"new Jet 4", JetVersion::Jet4, nullptr}, dir);
+    auto wide = [](const char* table, int n) {
+        std::string sql = "SELECT ";
+        for (int i = 0; i < n; ++i)
+            sql += (i ? ", " : "") + std::to_string(i) + " AS c" + std::to_string(i);
+        return sql + "\r\nFROM " + table + ";";
+    };
+    {
+        std::shared_ptr<Database> db = openWritable(path);
+        SchemaEditor schema(*db);
+        schema.createQuery("First", wide("A", 40));
+        schema.createQuery("Second", wide("B", 10));
+        schema.dropQuery("First");
+        schema.createQuery("Wide", wide("C", 300));
+        EXPECT_EQ(readStoredQuery(*db, "Wide").query.sql, wide("C", 300));
+        EXPECT_EQ(readStoredQuery(*db, "Second").query.sql, wide("B", 10));
+    }
+    expectSound(path);
+}
+
 }  // namespace
 }  // namespace jet
