@@ -246,16 +246,16 @@ private:
         if (ref.kind != sql::TableRef::Kind::Join) return;
         joins(*ref.left);
         joins(*ref.right);
-        const std::string left = joinSideName(*ref.left, *ref.condition);
-        const std::string right = joinSideName(*ref.right, *ref.condition);
         int type = kInnerJoin;
         if (ref.joinType == sql::JoinType::Left) type = kLeftJoin;
         if (ref.joinType == sql::JoinType::Right) type = kRightJoin;
         // "ON (a) AND (b)" is one row per condition, as Access stores the
-        // fields of a join; they read back newest first.
-        std::vector<std::string> conditions = conjuncts(*ref.condition);
+        // fields of a join, each naming the tables it uses; they read back
+        // newest first.
+        const std::vector<Conjunct> conditions = conjuncts(*ref.condition);
         for (auto it = conditions.rbegin(); it != conditions.rend(); ++it) {
-            add(kJoinAttribute, left, right, *it, type);
+            add(kJoinAttribute, joinSideName(*ref.left, *it->expr),
+                joinSideName(*ref.right, *it->expr), it->text, type);
         }
     }
 
@@ -289,9 +289,14 @@ private:
         return std::nullopt;
     }
 
+    struct Conjunct {
+        const sql::Expr* expr;
+        std::string text;
+    };
+
     // The conditions of "(a) AND (b) AND ...", each without its parentheses;
     // any other condition is one.
-    std::vector<std::string> conjuncts(const sql::Expr& condition) const {
+    std::vector<Conjunct> conjuncts(const sql::Expr& condition) const {
         std::vector<const sql::Expr*> parts;
         const sql::Expr* e = &condition;
         while (e->kind == sql::ExprKind::Binary && e->binaryOp == sql::BinaryOp::And &&
@@ -300,12 +305,13 @@ private:
             e = e->operands[0].get();
         }
         parts.push_back(e);
-        if (parts.size() < 2) return {text(condition)};
-        std::vector<std::string> out;
+        const std::vector<Conjunct> whole{{&condition, text(condition)}};
+        if (parts.size() < 2) return whole;
+        std::vector<Conjunct> out;
         for (auto it = parts.rbegin(); it != parts.rend(); ++it) {
             const std::string part = text(**it);
-            if (!isWrappedInParentheses(part)) return {text(condition)};
-            out.push_back(part.substr(1, part.size() - 2));
+            if (!isWrappedInParentheses(part)) return whole;
+            out.push_back({*it, part.substr(1, part.size() - 2)});
         }
         return out;
     }

@@ -225,7 +225,7 @@ TEST(StoredQueryRows, JoinsAreStoredFlatAsAccessStoresThem) {
     // Each join names the table of each side its condition uses; the two
     // conditions of one join are two rows, the later one first.
     EXPECT_EQ(joins,
-              (std::vector<std::string>{"7 'A' 'b2' 'A.k = b2.k' 2", "7 'b2' 'C' 'C.y = A.y' 1",
+              (std::vector<std::string>{"7 'A' 'b2' 'A.k = b2.k' 2", "7 'A' 'C' 'C.y = A.y' 1",
                                         "7 'b2' 'C' 'C.x = b2.x' 1"}));
     EXPECT_EQ(tables, (std::vector<std::string>{"5 'A' - - 0", "5 'B' 'b2' - 0", "5 'C' - - 0"}));
 }
