@@ -5,6 +5,7 @@
 //   schema.addColumn("T", column);            // jet/write/column_types.h
 //   schema.createIndex("T", index);
 //   schema.dropTable("T");
+//   schema.createQuery("Q", "SELECT T.a FROM T;");   // a stored query
 //
 // Each operation is one page transaction (jet/file/page_store.h), or joins
 // the one the caller has opened on db.pages(). Everything that can refuse an
