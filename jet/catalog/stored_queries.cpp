@@ -15,7 +15,7 @@ std::optional<std::string> textOf(const Value& v) {
 int64_t intOf(const Value& v) {
     if (v.is<int64_t>()) return v.as<int64_t>();
     if (v.is<Blob>()) {
-        // LvExtra and Order are binary columns holding little-endian integers.
+        // LvExtra as a binary column holds a little-endian integer.
         const Blob& b = v.as<Blob>();
         int64_t out = 0;
         for (size_t i = 0; i < b.size() && i < 4; ++i) out |= static_cast<int64_t>(b[i]) << (8 * i);
@@ -24,7 +24,18 @@ int64_t intOf(const Value& v) {
     return 0;
 }
 
-// All MSysQueries rows, grouped by the owning query's id.
+// Order numbers the rows of one attribute from 1 in four bytes, most
+// significant first, so that the index on it sorts them bytewise.
+int orderOf(const Value& v) {
+    if (!v.is<Blob>()) return 0;
+    const Blob& b = v.as<Blob>();
+    uint32_t out = 0;
+    for (size_t i = 0; i < b.size() && i < 4; ++i) out = (out << 8) | b[i];
+    return static_cast<int>(out & 0x7FFFFFFF);
+}
+
+}  // namespace
+
 std::map<int32_t, std::vector<QueryRow>> readQueryRows(Database& db) {
     std::map<int32_t, std::vector<QueryRow>> byId;
     const CatalogObject* table = nullptr;
@@ -53,7 +64,7 @@ std::map<int32_t, std::vector<QueryRow>> readQueryRows(Database& db) {
         if (flag) r.flag = static_cast<int>(intOf(scan.value(*flag)));
         if (name1) r.name1 = textOf(scan.value(*name1));
         if (name2) r.name2 = textOf(scan.value(*name2));
-        if (order) r.order = static_cast<int>(intOf(scan.value(*order)));
+        if (order) r.order = orderOf(scan.value(*order));
         if (lvExtra) {
             Value v = scan.value(*lvExtra);
             if (!v.isNull()) r.lvExtra = static_cast<int32_t>(intOf(v));
@@ -62,6 +73,8 @@ std::map<int32_t, std::vector<QueryRow>> readQueryRows(Database& db) {
     }
     return byId;
 }
+
+namespace {
 
 QueryDefinition definitionOf(const CatalogObject& o,
                              std::map<int32_t, std::vector<QueryRow>>& rows) {

@@ -2,6 +2,8 @@
 // query's catalogue id and turned into the SQL text Access shows.
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +27,10 @@ struct QueryDefinition {
 // hides none of the others); throws only when MSysQueries itself cannot be
 // read.
 std::vector<QueryDefinition> readStoredQueries(Database& db);
+// Every MSysQueries row, decoded and grouped by the owning query's object
+// id, each group in stored order; empty when the file has no MSysQueries.
+std::map<int32_t, std::vector<QueryRow>> readQueryRows(Database& db);
+
 // One query by name (case-insensitive); jet::Error (NotFound) when there is
 // none, and the query's own error (Corrupt) when its rows cannot be read.
 QueryDefinition readStoredQuery(Database& db, std::string_view name);

@@ -10,9 +10,9 @@
 // - The same rows give the same text whatever the file version; nothing here
 //   depends on Jet 3, Jet 4 or ACE.
 // - Rows may come in any order across attributes. Rows of the same attribute
-//   (the output columns, the joins, ...) keep the order given, which should be
-//   the order they are stored in the table, unless their Order values differ;
-//   Access leaves Order empty, so the stored order is what counts.
+//   (the output columns, the joins, ...) are taken in the order of their
+//   Order values (Access numbers them from 1), rows with equal Order values
+//   in the order given.
 // - Lines are separated by "\r\n", as in Access. Pass-through and
 //   data-definition texts are returned exactly as stored, without a ';' added;
 //   Access stores them with a trailing NUL character, and the NUL is kept so
@@ -37,9 +37,10 @@ struct QueryRow {
     int flag = 0;  // the Flag column (a 16-bit integer); 0 when empty
     std::optional<std::string> name1, name2;
     int32_t objectId = 0;
-    // The Order column is Binary; Access leaves it empty (read it as 0). A
-    // reader that finds bytes there passes them as an integer; rows of one
-    // attribute are sorted by it, ties keeping their given order.
+    // The Order column (Binary): Access numbers the rows of each attribute
+    // from 1 in four bytes, most significant first; read as that number, 0
+    // when empty. Rows of one attribute are sorted by it, ties keeping their
+    // given order.
     int order = 0;
     std::optional<int32_t> lvExtra;  // LvExtra (Jet 4 and later): the size of a Text parameter
 };

@@ -5,6 +5,7 @@
 //   schema.addColumn("T", column);            // jet/write/column_types.h
 //   schema.createIndex("T", index);
 //   schema.dropTable("T");
+//   schema.createQuery("Q", "SELECT T.a FROM T;");   // a stored query
 //
 // Each operation is one page transaction (jet/file/page_store.h), or joins
 // the one the caller has opened on db.pages(). Everything that can refuse an
@@ -34,6 +35,18 @@
 //   - dropColumn / renameColumn: the definition; rows keep their bytes;
 //   - createIndex: the tree built from the table's rows, its usage map, the
 //     definition; dropIndex gives the tree's pages back.
+//   - createQuery: the MSysObjects row (type 5, in the Tables container where
+//     Access keeps queries, the kind in its flags, Admin as owner, no
+//     property blob: Access adds the designer's own properties when it
+//     first opens the query in design view), the MSysACEs rows a new query
+//     inherits from the Tables container, and the query's MSysQueries rows
+//     (jet/sql/stored_query_rows.h);
+//   - alterQuery: the MSysQueries rows replaced, the kind in the flags and
+//     the update date; the object id, name, owner, rights and properties
+//     stay;
+//   - renameQuery: the MSysObjects row only; other queries that name it
+//     keep their text, as in Access;
+//   - dropQuery: the MSysObjects row, its MSysQueries and MSysACEs rows.
 // Column properties (Required, AllowZeroLength, DefaultValue, Description)
 // go into the table's property blob in MSysObjects.
 #pragma once
@@ -76,6 +89,22 @@ public:
     // Refused for an index that belongs to a relationship.
     void dropIndex(std::string_view table, std::string_view index);
     void renameIndex(std::string_view table, std::string_view from, std::string_view to);
+
+    // Saves `sql` as a new stored query. Refused: a bad name, a name taken
+    // by a table or query ("Object 'X' already exists."), a text the parser
+    // refuses (its message, e.g. "Syntax error in FROM clause."), an empty
+    // text (Access saves no query without SQL; the parser's message), and
+    // what stored_query_rows.h cannot store. The tables and columns the
+    // query names are not looked up: Access saves a query over a missing
+    // table too, and running it reports the missing table.
+    void createQuery(std::string_view name, std::string_view sql);
+    // New SQL for the same query object; refused as createQuery refuses the
+    // text, NotFound for an unknown query, and a refusal keeps the old one.
+    void alterQuery(std::string_view name, std::string_view sql);
+    // Refused: an unknown query, a bad or taken name (tables included); a
+    // change of case only is allowed.
+    void renameQuery(std::string_view from, std::string_view to);
+    void dropQuery(std::string_view name);
 
 private:
     void inTransaction(const std::function<void()>& change);

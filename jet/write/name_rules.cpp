@@ -32,15 +32,31 @@ void checkObjectName(std::string_view name) {
     }
 }
 
-void checkNewTableName(std::string_view name,
-                       std::span<const std::string> existingTablesAndQueries) {
+namespace {
+
+// Tables and queries share one name space; `what` is the word Access's
+// message uses for the new object.
+void checkNewObjectName(std::string_view name, std::span<const std::string> existing,
+                        const char* what) {
     checkObjectName(name);
-    for (const std::string& existing : existingTablesAndQueries) {
-        if (sameName(name, existing)) {
+    for (const std::string& other : existing) {
+        if (sameName(name, other)) {
             throw Error(ErrorCode::InvalidArgument,
-                        "Table '" + std::string(name) + "' already exists.");
+                        std::string(what) + " '" + std::string(name) + "' already exists.");
         }
     }
+}
+
+}  // namespace
+
+void checkNewTableName(std::string_view name,
+                       std::span<const std::string> existingTablesAndQueries) {
+    checkNewObjectName(name, existingTablesAndQueries, "Table");
+}
+
+void checkNewQueryName(std::string_view name,
+                       std::span<const std::string> existingTablesAndQueries) {
+    checkNewObjectName(name, existingTablesAndQueries, "Object");
 }
 
 void checkNewColumnNames(std::string_view table, std::span<const std::string> columns) {

@@ -24,6 +24,11 @@ void checkObjectName(std::string_view name);
 void checkNewTableName(std::string_view name,
                        std::span<const std::string> existingTablesAndQueries);
 
+// The same for a query, in the words Access uses when a query is saved or
+// renamed under a taken name: "Object 'X' already exists."
+void checkNewQueryName(std::string_view name,
+                       std::span<const std::string> existingTablesAndQueries);
+
 // Checks every column name of a new table and that no two are the same
 // without regard to case: "Field 'X' already exists in table 'T'."
 void checkNewColumnNames(std::string_view table, std::span<const std::string> columns);

@@ -438,9 +438,14 @@ ExprPtr Parser::primary() {
                 e->range = rangeFrom(start);
                 return e;
             }
-            advance();
+            // The range takes in the parentheses, so that the text of an
+            // operand, and of the operation around it, is whole.
+            const size_t start = advance().offset;
             ExprPtr e = expression();
-            if (accept(TokenKind::RightParen)) return e;
+            if (accept(TokenKind::RightParen)) {
+                e->range = rangeFrom(start);
+                return e;
+            }
             if (at(TokenKind::Comma)) failExpr(ExprError::Comma);
             failExpr(canStartExpression() ? ExprError::MissingOperator : ExprError::MissingParen);
         }

@@ -2,6 +2,8 @@
 // on new files of every version and on copies of Access's own files; every
 // changed file must pass the checker (which rebuilds each index from the
 // rows) and read the same through mdbtools.
+#include "jet/table/schema_editor.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,30 +19,30 @@
 #include "jet/file/file.h"
 #include "jet/format/data_page.h"
 #include "jet/format/usage_map.h"
-#include "jet/util/bytes.h"
 #include "jet/table/row_rules.h"
-#include "jet/table/schema_editor.h"
 #include "jet/table/table_editor.h"
 #include "jet/table/table_scan.h"
+#include "jet/util/bytes.h"
 #include "jet/write/create_database.h"
 #include "support/fixtures.h"
 #include "support/mdbtools_compare.h"
+#include "table/schema_test_files.h"
 #include "table/table_editor_test_support.h"
 
 namespace jet {
 namespace {
 
+using testing_support::expectSound;
+using testing_support::fileBytes;
+using testing_support::FileCase;
+using testing_support::openWritable;
+using testing_support::prepare;
 using testing_support::RowModel;
 
 std::string joined(const std::vector<std::string>& lines) {
     std::string s;
     for (const std::string& l : lines) s += l + "\n";
     return s;
-}
-
-std::vector<uint8_t> fileBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
 size_t freePageCount(Database& db) {
@@ -59,19 +61,6 @@ bool freeMapReaches(Database& db, uint32_t page) {
     return page >= start && page - start < (row.size() - kInlineUsageMapHeader) * 8;
 }
 
-std::shared_ptr<Database> openWritable(const std::filesystem::path& path) {
-    OpenOptions options;
-    options.writable = true;
-    return Database::open(path.string(), options);
-}
-
-void expectSound(const std::filesystem::path& path) {
-    std::shared_ptr<Database> db = Database::open(path.string());
-    const CheckReport report = checkDatabase(*db);
-    EXPECT_TRUE(report.ok()) << joined(report.problems);
-    EXPECT_EQ(joined(testing_support::differencesWithMdbtools(path.string())), "");
-}
-
 std::string mdbtools(const std::string& tool, const std::filesystem::path& path,
                      const std::string& more = "") {
     return testing_support::runCommand(tool + " " + testing_support::shellQuote(path.string()) +
@@ -79,18 +68,16 @@ std::string mdbtools(const std::string& tool, const std::filesystem::path& path,
 }
 
 std::vector<Value> editorRow(int i) {
-    return {Value(), Value::text("name " + std::to_string(i)), Value::real(i * 1.5),
-            Value::dateTime(40000.0 + i), Value::text(std::string(i % 3 == 0 ? 3000 : 10, 'm')),
+    return {Value(),
+            Value::text("name " + std::to_string(i)),
+            Value::real(i * 1.5),
+            Value::dateTime(40000.0 + i),
+            Value::text(std::string(i % 3 == 0 ? 3000 : 10, 'm')),
             Value::text("c" + std::to_string(i % 7))};
 }
 
 // Where a new table may be made: new files of each version and copies of
 // files Access made.
-struct FileCase {
-    const char* name;
-    JetVersion version;  // of a new file; ignored for a fixture
-    const char* fixture;
-};
 const FileCase kFiles[] = {
     {"new Jet 3", JetVersion::Jet3, nullptr},
     {"new Jet 4", JetVersion::Jet4, nullptr},
@@ -100,15 +87,6 @@ const FileCase kFiles[] = {
     {"Access 2000", JetVersion::Jet4, "V2000/testV2000.mdb"},
     {"Access 2010", JetVersion::Ace14, "V2010/indexTestV2010.accdb"},
 };
-
-std::filesystem::path prepare(const FileCase& c, testing_support::TempDir& dir) {
-    if (c.fixture) return dir.copy(c.fixture, "file" + std::filesystem::path(c.fixture).extension().string());
-    const std::filesystem::path path = dir.path() / (c.version == JetVersion::Jet3 || c.version == JetVersion::Jet4 ? "new.mdb" : "new.accdb");
-    CreateOptions options;
-    options.version = c.version;
-    createDatabase(*posixFileSystem(), path.string(), options);
-    return path;
-}
 
 TEST(SchemaEditor, NewTableIsFilledReadBackAndDroppedInEveryVersion) {
     for (const FileCase& c : kFiles) {
@@ -143,7 +121,8 @@ TEST(SchemaEditor, NewTableIsFilledReadBackAndDroppedInEveryVersion) {
         {
             std::shared_ptr<Database> db = openWritable(path);
             const std::shared_ptr<const TableDef> def = db->table("People");
-            std::vector<uint32_t> owned = readUsageMap(db->pages(), db->version(), def->usageMapPointer);
+            std::vector<uint32_t> owned =
+                readUsageMap(db->pages(), db->version(), def->usageMapPointer);
             owned.push_back(def->tdefPage);
             for (const RealIndexDef& r : def->realIndexes) owned.push_back(r.rootPage);
             for (const LongValueMaps& lv : def->longValueMaps)
