@@ -19,6 +19,7 @@
 #include "app/structure_data_pane.h"
 #include "app/structure_tree_widget.h"
 #include "app/table_designer.h"
+#include "app/view_editor.h"
 #include "db/xdbtool_MDB.h"
 #include "grid/xDBGrid_sorter.h"
 #include "kit/xHTMLLabel.h"
@@ -76,13 +77,16 @@ public:
     explicit MainEditors(TMain& main) : main_(main) {}
     void loadDatabaseObjects() override {
         main_.tableTab->LoadTableList(QStringLiteral("*"));
+        main_.viewTab->LoadViewList(QStringLiteral("*"));
         main_.structTab->setDatabase(main_.session_.DB(), &main_.session_.DBCon());
     }
     void clearDatabaseObjects() override {
         main_.tableTab->clearDatabaseObjects();
+        main_.viewTab->clearDatabaseObjects();
         main_.structTab->setDatabase(nullptr, nullptr);
     }
     void storeTableChanges() override { main_.tableTab->actTableStoreExecute(); }
+    void storeViewChanges() override { main_.viewTab->actViewStoreExecute(); }
     std::optional<QString> createDatabase() override { return main_.createDatabase(); }
 
 private:
@@ -239,7 +243,7 @@ void TMain::createPages() {
     const TableActions tables{actTableRename, actTableAdd, actTableDel, actTableStore,
                               actTableReload};
     TableDesignerHost tableHost;
-    tableHost.viewNames = [] { return QStringList(); };
+    tableHost.viewNames = [this] { return viewTab->viewNames(); };
     tableHost.showData = [this](const QString& name) { ShowData(name); };
     tableHost.stateChanged = [this] { ActListUpdate(); };
     tableHost.catalogueChanged = [this] { structTab->reloadCatalogue(); };
@@ -248,6 +252,18 @@ void TMain::createPages() {
     auto* tablesLayout = new QVBoxLayout(tsTables);
     tablesLayout->setContentsMargins(0, 0, 0, 0);
     tablesLayout->addWidget(tableTab);
+
+    const ViewActions views{actViewRename, actViewAdd, actViewDel, actViewStore, actViewSQL};
+    ViewEditorHost viewHost;
+    viewHost.tableNames = [this] { return tableTab->tableNames(); };
+    viewHost.showData = [this](const QString& name) { ShowData(name); };
+    viewHost.stateChanged = [this] { ActListUpdate(); };
+    viewHost.catalogueChanged = [this] { structTab->reloadCatalogue(); };
+    viewTab = new TViewEditor(session_, views, viewHost, tsViews);
+    viewTab->setObjectName(QStringLiteral("viewTab"));
+    auto* viewsLayout = new QVBoxLayout(tsViews);
+    viewsLayout->setContentsMargins(0, 0, 0, 0);
+    viewsLayout->addWidget(viewTab);
 
     const StructureActions structure{actStructRefresh, actStructExport, actStructEditSel,
                                      actStructReloadData};
@@ -304,10 +320,15 @@ void TMain::ActListUpdate() {
     SessionFlags flags = session_.flags();
     flags.treeNodeSelected = structTab && structTab->tvStruct->currentItem() != nullptr;
     flags.tableSelected = tableTab && tableTab->tableSelected();
+    flags.viewSelected = viewTab && viewTab->viewSelected();
     const ActionEnabling e = actionEnabling(flags);
     if (tableTab) {
         tableTab->gbTables->setEnabled(e.gbTables);
         tableTab->lblTableData->setEnabled(e.lblTableData);
+    }
+    if (viewTab) {
+        viewTab->mView->setEnabled(e.mView);
+        viewTab->lblViewData->setEnabled(e.lblViewData);
     }
     actDBOpen->setEnabled(e.actDBOpen);
     actDBClose->setEnabled(e.actDBClose);
@@ -321,7 +342,8 @@ void TMain::ActListUpdate() {
     actViewAdd->setEnabled(e.actViewAdd);
     actViewDel->setEnabled(e.actViewDel);
     actViewStore->setEnabled(e.actViewStore);
-    actViewSQL->setEnabled(e.actViewSQL);
+    // The SQL designer dialog the button opens is not there yet.
+    actViewSQL->setEnabled(false);
     actRelStore->setEnabled(e.actRelStore);
     actStructRefresh->setEnabled(e.actStructRefresh);
     actStructExport->setEnabled(e.actStructExport);
@@ -384,6 +406,7 @@ void TMain::EditSelectedNode() {
         if (!detail.Ref.isEmpty()) pc->setCurrentWidget(tsRelations);
         if (!detail.View.isEmpty()) {
             session_.AskStoreViewChanges();
+            viewTab->LoadViewList(detail.View);
             pc->setCurrentWidget(tsViews);
         }
     });

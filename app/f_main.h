@@ -28,6 +28,7 @@ class TxHTMLLabel;
 class SettingsFile;
 class TStructureTab;
 class TTableDesigner;
+class TViewEditor;
 class TCreateDbDlg;
 class TManageDbDlg;
 class TDta;
@@ -101,6 +102,7 @@ public:
     QWidget* tsTables = nullptr;
     TTableDesigner* tableTab = nullptr;
     QWidget* tsViews = nullptr;
+    TViewEditor* viewTab = nullptr;
     QWidget* tsRelations = nullptr;
     TxGroupBox* gbBottom = nullptr;
     TxHTMLLabel* lblDBInfo = nullptr;

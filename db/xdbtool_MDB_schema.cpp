@@ -273,3 +273,21 @@ int ExecuteSQL(dao::Database& db, const QString& sql) {
                     [&](jet::Database& e) { affected = jet::sql::executeAction(e, text(sql)); });
     return static_cast<int>(affected);
 }
+
+void CreateQueryDef(dao::Database& db, const QString& name, const QString& sql) {
+    changeCatalogue(
+        db, [&](jet::Database& e) { jet::SchemaEditor(e).createQuery(text(name), text(sql)); });
+}
+
+void StoreQueryDef(dao::Database& db, const TQueryDef& query, const QString& newName) {
+    changeCatalogue(db, [&](jet::Database& e) {
+        if (newName.isEmpty() || newName == query.Name)
+            jet::SchemaEditor(e).alterQuery(text(query.Name), text(query.SQL));
+        else
+            jet::SchemaEditor(e).renameQuery(text(query.Name), text(newName));
+    });
+}
+
+void DeleteQueryDef(dao::Database& db, const QString& name) {
+    changeCatalogue(db, [&](jet::Database& e) { jet::SchemaEditor(e).dropQuery(text(name)); });
+}

@@ -74,6 +74,16 @@ void RenameIndex(dao::Database& db, const QString& tableName, const QString& old
 void RecreateIndex(dao::Database& db, const QString& tableName, const QString& loadedName,
                    const TIndexRec& index);
 
+// A new stored query (a view). Refused: a name a table or query has, SQL
+// the engine cannot read (its own message).
+void CreateQueryDef(dao::Database& db, const QString& name, const QString& sql);
+// Stores `query`, whose Name is the stored view's: with an empty (or the
+// same) `newName` its SQL replaces the stored one, which stays as it was
+// when the engine refuses the new text; with another name the view is
+// renamed in place, keeping its SQL.
+void StoreQueryDef(dao::Database& db, const TQueryDef& query, const QString& newName);
+void DeleteQueryDef(dao::Database& db, const QString& name);
+
 // Runs an action statement (INSERT, UPDATE, DELETE, DDL) and returns the
 // number of records it affected. It applies completely or not at all.
 int ExecuteSQL(dao::Database& db, const QString& sql);
