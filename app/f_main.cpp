@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "app/command_runner.h"
+#include "app/designer_support.h"
 #include "app/f_dta.h"
 #include "app/structure_data_pane.h"
 #include "app/structure_tree_widget.h"
@@ -53,19 +54,6 @@ QFont mainFont() {
     QFont font(family);
     font.setPointSize(8);
     return font;
-}
-
-QPushButton* actionButton(QAction* action, const char* name, QWidget* parent) {
-    auto* button = new QPushButton(action->text(), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setMinimumWidth(75);
-    QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
-    QObject::connect(action, &QAction::changed, button, [button, action] {
-        button->setEnabled(action->isEnabled());
-        button->setText(action->text());
-    });
-    button->setEnabled(action->isEnabled());
-    return button;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "app/command_runner.h"
 #include "app/database_session.h"
+#include "app/designer_support.h"
 #include "app/silent_abort.h"
 #include "app/u_res.h"
 #include "db/dao_database.h"
@@ -16,27 +17,6 @@
 #include "kit/xImprovedComps.h"
 #include "kit/xStringGridEd.h"
 #include "kit/xdlg.h"
-
-namespace {
-
-QPushButton* actionButton(QAction* action, const char* name, QWidget* parent) {
-    auto* button = new QPushButton(action->text(), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setMinimumWidth(75);
-    QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
-    QObject::connect(action, &QAction::changed, button,
-                     [button, action] { button->setEnabled(action->isEnabled()); });
-    button->setEnabled(action->isEnabled());
-    return button;
-}
-
-int indexOfName(const QStringList& names, const QString& name) {
-    for (int i = 0; i < names.size(); ++i)
-        if (names[i].compare(name, Qt::CaseInsensitive) == 0) return i;
-    return -1;
-}
-
-}  // namespace
 
 TTableDesigner::TTableDesigner(DatabaseSession& session, const TableActions& actions,
                                TableDesignerHost host, QWidget* parent)
@@ -236,11 +216,7 @@ void TTableDesigner::selectRows(const QString& field, const QString& index) {
 namespace {
 
 bool listHas(const QStringList& list, const QString& name) {
-    return list.contains(name, Qt::CaseInsensitive);
-}
-
-QString alreadyExists(const QString& name) {
-    return QStringLiteral("Object \"%1\" already exists.").arg(name.toHtmlEscaped());
+    return indexOfName(list, name) >= 0;
 }
 
 }  // namespace
@@ -251,7 +227,7 @@ void TTableDesigner::actTableAddExecute() {
     if (!InputText(QStringLiteral("New table"), QStringLiteral("Enter table name:"), name)) return;
     const QStringList views = host_.viewNames ? host_.viewNames() : QStringList();
     if (listHas(tableNames(), name) || listHas(views, name)) {
-        MsgError(alreadyExists(name));
+        MsgError(alreadyExistsMessage(name));
         return;
     }
     TFieldRec temp;
@@ -273,7 +249,7 @@ void TTableDesigner::actTableRenameExecute() {
     if (!InputText(QStringLiteral("Rename table"), QStringLiteral("Enter table name:"), name))
         return;
     if (listHas(tableNames(), name)) {
-        MsgError(alreadyExists(name));
+        MsgError(alreadyExistsMessage(name));
         return;
     }
     RenameTable(*session_.DB(), current, name);

@@ -24,6 +24,7 @@
 #include <QWidget>
 #include <functional>
 
+#include "app/designer_support.h"
 #include "db/xdbtool_MDB.h"
 
 class DatabaseSession;
@@ -134,7 +135,6 @@ private:
     void sgIdxCanEdit(int col, int row, bool& canEdit) const;
     void sgIdxGetCellParams(int col, int row, kit::CellParams& params) const;
     void sgIdxFinishCellEditing(int col, int row);
-    void toggleIndexRow(int row);
 
     // The definition a field row describes; `loaded` is where it starts
     // from (the loaded field for an "Edit", so properties the grid does not
@@ -149,8 +149,8 @@ private:
 
     DatabaseSession& session_;
     TableDesignerHost host_;
-    QStringList fieldMarks_;  // the mark a loaded row had before "Del"
-    QStringList indexMarks_;
+    TRowMarks fieldMarks_;
+    TRowMarks indexMarks_;
     int applyingRow_ = 0;  // the row being applied, for the failure report
     TxStringGridEd* applyingGrid_ = nullptr;
 };

@@ -22,10 +22,6 @@ const QString kEdit = QStringLiteral("Edit");
 const QString kRename = QStringLiteral("Rename");
 const QString kDel = QStringLiteral("Del");
 
-QColor greyText() {
-    return QApplication::palette().color(QPalette::Disabled, QPalette::Text);
-}
-
 // A check in the designers' check-box columns.
 QString boolText(bool on) {
     return on ? QStringLiteral("1") : QStringLiteral("0");
@@ -81,14 +77,14 @@ void TTableDesigner::ClearFieldGrid() {
     sgFld->ClearEntireTable(true);
     sgFld->ResetChangeLog();
     sgFld->setRowCount(2);
-    fieldMarks_.clear();
+    fieldMarks_.reset(0);
 }
 
 void TTableDesigner::LoadFieldGrid() {
     ClearFieldGrid();
     GetTableFields(*session_.DB(), selectedTable(), FldArr, &FldList);
     FldCount = int(FldArr.size());
-    fieldMarks_ = QStringList(FldCount, QString());
+    fieldMarks_.reset(FldCount);
     sgFld->BeginUpdate(false);
     sgFld->setRowCount(FldCount > 0 ? FldCount + 1 : 2);
     for (int i = 0; i < FldCount; ++i) {
@@ -131,7 +127,7 @@ void TTableDesigner::sgFldGetCellParams(int col, int row, kit::CellParams& param
     if (col == fcZeroLen) grey = type >= 0 && type != kText && type != kMemo;
     if (col == fcType) grey = sgFld->GetBoolCells(fcAutoInc, row);
     if (col > fcName && row == sgFld->RowCount() - 1) grey = true;
-    if (grey) params.fontColor = greyText();
+    if (grey) params.fontColor = greyTextColour();
 }
 
 void TTableDesigner::sgFldFinishCellEditing(int col, int row) {
@@ -158,19 +154,7 @@ void TTableDesigner::sgFldFinishCellEditing(int col, int row) {
 void TTableDesigner::btFldDelAnchorClick(const QString& linkName) {
     const int r = sgFld->Row();
     if (linkName.compare(u"Del", Qt::CaseInsensitive) == 0) {
-        if (r >= 1 && r <= FldCount) {
-            // Taking the mark back restores the one the row had before.
-            QString& kept = fieldMarks_[r - 1];
-            if (sgFld->Cells(fcAction, r) == kDel) {
-                sgFld->setCells(fcAction, r, kept);
-            } else {
-                kept = sgFld->Cells(fcAction, r);
-                sgFld->setCells(fcAction, r, kDel);
-            }
-            session_.TableChanged = true;
-        } else if (r > FldCount && sgFld->RowCount() > 2) {
-            sgFld->DeleteRowEx(r, 1);
-        }
+        if (fieldMarks_.toggle(*sgFld, r)) session_.TableChanged = true;
     } else if (linkName.compare(u"AddIdx", Qt::CaseInsensitive) == 0) {
         const QString name = sgFld->Cells(fcName, r).trimmed();
         if (name.isEmpty()) return;

@@ -63,7 +63,7 @@ void TTableDesigner::ClearIndexGrid() {
     sgIdx->ClearEntireTable(true);
     sgIdx->ResetChangeLog();
     sgIdx->setRowCount(2);
-    indexMarks_.clear();
+    indexMarks_.reset(0);
 }
 
 void TTableDesigner::LoadIndexGrid() {
@@ -71,7 +71,7 @@ void TTableDesigner::LoadIndexGrid() {
     sgIdx->GetColumn(icFields).PickList = FldList;
     GetTableIndexes(*session_.DB(), selectedTable(), IdxArr, false, &IdxList);
     IdxCount = int(IdxArr.size());
-    indexMarks_ = QStringList(IdxCount, QString());
+    indexMarks_.reset(IdxCount);
     sgIdx->BeginUpdate(false);
     sgIdx->setRowCount(IdxCount > 0 ? IdxCount + 1 : 2);
     for (int i = 0; i < IdxCount; ++i) {
@@ -102,7 +102,7 @@ void TTableDesigner::sgIdxGetCellParams(int col, int row, kit::CellParams& param
     bool grey = col == icRelation;
     if ((col == icUnique || col == icRequired) && sgIdx->GetBoolCells(icPrimary, row)) grey = true;
     if (col > icName && row == sgIdx->RowCount() - 1) grey = true;
-    if (grey) params.fontColor = QApplication::palette().color(QPalette::Disabled, QPalette::Text);
+    if (grey) params.fontColor = greyTextColour();
 }
 
 void TTableDesigner::sgIdxFinishCellEditing(int col, int row) {
@@ -126,38 +126,12 @@ void TTableDesigner::sgIdxFinishCellEditing(int col, int row) {
 
 // ---- Row commands -------------------------------------------------------------------------
 
-void TTableDesigner::toggleIndexRow(int row) {
-    if (row > IdxCount) {
-        if (sgIdx->RowCount() > 2) sgIdx->DeleteRowEx(row, 1);
-        return;
-    }
-    QString& kept = indexMarks_[row - 1];
-    if (sgIdx->Cells(icAction, row) == kDel) {
-        sgIdx->setCells(icAction, row, kept);
-    } else {
-        kept = sgIdx->Cells(icAction, row);
-        sgIdx->setCells(icAction, row, kDel);
-    }
-    session_.IdxChanged = true;
-    stateChanged();
-}
-
 void TTableDesigner::btIdxDelAnchorClick(const QString& linkName) {
-    if (linkName.compare(u"DelAll", Qt::CaseInsensitive) != 0) {
-        const int r = sgIdx->Row();
-        if (r >= 1) toggleIndexRow(r);
-        return;
-    }
-    // Every new row goes; the loaded rows are all marked, or all unmarked
-    // when every one of them is marked already.
-    for (int r = sgIdx->RowCount() - 1; r > IdxCount; --r)
-        if (sgIdx->RowCount() > 2) sgIdx->DeleteRowEx(r, 1);
-    bool allMarked = IdxCount > 0;
-    for (int r = 1; r <= IdxCount; ++r) allMarked = allMarked && sgIdx->Cells(icAction, r) == kDel;
-    for (int r = 1; r <= IdxCount; ++r) {
-        const bool marked = sgIdx->Cells(icAction, r) == kDel;
-        if (marked == allMarked) toggleIndexRow(r);
-    }
+    const bool changed = linkName.compare(u"DelAll", Qt::CaseInsensitive) == 0
+                             ? indexMarks_.toggleAll(*sgIdx)
+                             : indexMarks_.toggle(*sgIdx, sgIdx->Row());
+    if (changed) session_.IdxChanged = true;
+    stateChanged();
 }
 
 // ---- Saving ---------------------------------------------------------------------------------

@@ -9,37 +9,13 @@
 
 #include "app/command_runner.h"
 #include "app/database_session.h"
+#include "app/designer_support.h"
 #include "app/sql_keywords.h"
 #include "db/dao_database.h"
 #include "db/xdbtool_MDB_schema.h"
 #include "kit/xHTMLLabel.h"
 #include "kit/xImprovedComps.h"
 #include "kit/xdlg.h"
-
-namespace {
-
-QPushButton* actionButton(QAction* action, const char* name, QWidget* parent) {
-    auto* button = new QPushButton(action->text(), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setMinimumWidth(75);
-    QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
-    QObject::connect(action, &QAction::changed, button,
-                     [button, action] { button->setEnabled(action->isEnabled()); });
-    button->setEnabled(action->isEnabled());
-    return button;
-}
-
-int indexOfName(const QStringList& names, const QString& name) {
-    for (int i = 0; i < names.size(); ++i)
-        if (names[i].compare(name, Qt::CaseInsensitive) == 0) return i;
-    return -1;
-}
-
-QString alreadyExists(const QString& name) {
-    return QStringLiteral("Object \"%1\" already exists.").arg(name.toHtmlEscaped());
-}
-
-}  // namespace
 
 TViewEditor::TViewEditor(DatabaseSession& session, const ViewActions& actions, ViewEditorHost host,
                          QWidget* parent)
@@ -190,7 +166,7 @@ void TViewEditor::actViewAddExecute() {
     if (!InputText(QStringLiteral("New view"), QStringLiteral("Enter view name:"), name)) return;
     const QStringList tables = host_.tableNames ? host_.tableNames() : QStringList();
     if (indexOfName(viewNames(), name) >= 0 || indexOfName(tables, name) >= 0) {
-        MsgError(alreadyExists(name));
+        MsgError(alreadyExistsMessage(name));
         return;
     }
     // The engine keeps no query without SQL: a new view starts as the whole
@@ -211,7 +187,7 @@ void TViewEditor::actViewRenameExecute() {
     // A table's name is taken too: the view would hide behind the table.
     const QStringList tables = host_.tableNames ? host_.tableNames() : QStringList();
     if (indexOfName(viewNames(), name) >= 0 || indexOfName(tables, name) >= 0) {
-        MsgError(alreadyExists(name));
+        MsgError(alreadyExistsMessage(name));
         return;
     }
     StoreQueryDef(*session_.DB(), current, name);

@@ -1,0 +1,50 @@
+// What the designer tabs (tables, views, relations) share: their command
+// buttons, name lookups, the "already exists" message, the grey of cells
+// that cannot be edited, the set-up of their editable grids and the "Del"
+// marks of grid rows.
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+class QAction;
+class QPushButton;
+class QWidget;
+class TxStringGridEd;
+
+// A button that triggers `action` and follows its enabled state.
+QPushButton* actionButton(QAction* action, const char* name, QWidget* parent);
+
+// The position of `name` in `names` without regard to case; -1 if absent.
+int indexOfName(const QStringList& names, const QString& name);
+
+// "Object "<name>" already exists.", the name escaped for the dialog.
+QString alreadyExistsMessage(const QString& name);
+
+// The text colour of a cell that cannot be edited.
+QColor greyTextColour();
+
+// A designer grid: titles in the first row, the first column fixed (the
+// row's pending action, centred), the options the designers edit with and
+// always one empty row at the end for a new entry.
+void setupDesignerGrid(TxStringGridEd& grid, const QStringList& titles,
+                       const std::vector<int>& widths);
+
+// The "Del" marks of a designer grid whose first `loaded` rows stand for
+// loaded objects. Taking a mark back restores the action the row had.
+class TRowMarks {
+public:
+    // After a load: `loaded` rows, none marked.
+    void reset(int loaded);
+    // The row command "delete" on row r: a loaded row toggles "Del", a new
+    // row goes when the grid has more than two rows. True when a mark changed.
+    bool toggle(TxStringGridEd& grid, int row);
+    // "Delete all": the new rows go; every loaded row is marked, or all are
+    // unmarked when every one is marked already. True when a mark changed.
+    bool toggleAll(TxStringGridEd& grid);
+
+private:
+    QStringList kept_;  // the action each loaded row had before "Del"
+};
