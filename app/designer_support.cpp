@@ -14,9 +14,10 @@ const QString kDel = QStringLiteral("Del");
 }  // namespace
 
 QPushButton* actionButton(QAction* action, const char* name, QWidget* parent) {
-    auto* button = new QPushButton(action->text(), parent);
+    auto* button = new QPushButton(action ? action->text() : QString(), parent);
     button->setObjectName(QString::fromLatin1(name));
     button->setMinimumWidth(75);
+    if (!action) return button;
     QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
     QObject::connect(action, &QAction::changed, button, [button, action] {
         button->setEnabled(action->isEnabled());

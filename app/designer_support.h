@@ -14,7 +14,8 @@ class QPushButton;
 class QWidget;
 class TxStringGridEd;
 
-// A button that triggers `action` and follows its enabled state.
+// A button that triggers `action` and follows its enabled state and text
+// (a plain button without an action).
 QPushButton* actionButton(QAction* action, const char* name, QWidget* parent);
 
 // The position of `name` in `names` without regard to case; -1 if absent.

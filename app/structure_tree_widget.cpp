@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/designer_support.h"
 #include "app/sql_keywords.h"
 #include "app/structure_data_pane.h"
 #include "app/structure_tree_images.h"
@@ -30,20 +31,6 @@ namespace {
 
 constexpr int kNodeRole = Qt::UserRole;
 constexpr int kKindRole = Qt::UserRole + 1;
-
-QPushButton* actionButton(QAction* action, const char* name, QWidget* parent) {
-    auto* button = new QPushButton(action ? action->text() : QString(), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setMinimumWidth(75);
-    if (!action) return button;
-    QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
-    QObject::connect(action, &QAction::changed, button, [button, action] {
-        button->setEnabled(action->isEnabled());
-        button->setText(action->text());
-    });
-    button->setEnabled(action->isEnabled());
-    return button;
-}
 
 // The hourglass while a long step runs; the normal cursor afterwards, also
 // when the step throws.

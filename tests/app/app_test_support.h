@@ -20,6 +20,7 @@
 #include "jet/crypt/header_mask.h"
 #include "jet/file/jet_version.h"
 #include "jet/util/bytes.h"
+#include "kit/xdlg_scripted.h"
 
 namespace app_test {
 
@@ -99,6 +100,14 @@ inline void expectSoundFile(const QString& path, const QString& password = QStri
     mdbTables.start(QStringLiteral("mdb-tables"), {path});
     EXPECT_TRUE(mdbTables.waitForFinished(30000));
     EXPECT_EQ(mdbTables.exitCode(), 0) << mdbTables.readAllStandardError().toStdString();
+}
+
+// The summary of the last message box a scripted service showed (questions,
+// errors); empty when none was.
+inline QString lastMessage(const kit::ScriptedDialogService& dialogs) {
+    for (auto it = dialogs.asked().rbegin(); it != dialogs.asked().rend(); ++it)
+        if (it->kind == kit::AskedDialog::Kind::Message) return it->summary();
+    return QString();
 }
 
 }  // namespace app_test

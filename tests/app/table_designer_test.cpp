@@ -114,12 +114,7 @@ protected:
             out << QString::fromStdString(jet::valueText(row.values.at(0), form));
         return out;
     }
-    // The last message box shown (questions, errors), empty when none was.
-    QString lastMessage() const {
-        for (auto it = dialogs.asked().rbegin(); it != dialogs.asked().rend(); ++it)
-            if (it->kind == kit::AskedDialog::Kind::Message) return it->summary();
-        return QString();
-    }
+    QString lastMessage() const { return app_test::lastMessage(dialogs); }
 };
 
 TEST_F(TableDesignerTest, LoadsFieldsAndIndexesAndMarksRowsAsTheyAreEdited) {

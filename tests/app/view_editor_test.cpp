@@ -47,11 +47,7 @@ protected:
         jet::Database& e = Main.session().DB()->engineHandle().database();
         return jet::sql::executeSelect(e, "SELECT * FROM [" + view + "]").rows.size();
     }
-    QString lastMessage() const {
-        for (auto it = dialogs.asked().rbegin(); it != dialogs.asked().rend(); ++it)
-            if (it->kind == kit::AskedDialog::Kind::Message) return it->summary();
-        return QString();
-    }
+    QString lastMessage() const { return app_test::lastMessage(dialogs); }
 };
 
 TEST_F(ViewEditorTest, AddsStoresRunsRenamesAndDeletesViews) {
