@@ -121,6 +121,12 @@ void SchemaEditor::dropColumn(std::string_view table, std::string_view column) {
         for (const IndexColumn& ic : real.columns)
             if (ic.columnNumber == gone.number)
                 throw Error(ErrorCode::Constraint, kFieldInIndexMessage);
+    // A relationship not enforced has no index, but names the field still.
+    for (const Relation& r : db_.relations())
+        for (const RelationField& f : r.fields)
+            if ((sameName(r.table, def.name) && sameName(f.name, gone.name)) ||
+                (sameName(r.foreignTable, def.name) && sameName(f.foreignName, gone.name)))
+                throw Error(ErrorCode::Constraint, kFieldInIndexMessage);
     if (def.columns.size() == 1) refuse("No field defined--cannot append TableDef or Index.");
     // The long values of old rows keep their maps, so their pages stay the
     // table's until the file is compacted.

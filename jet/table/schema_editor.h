@@ -4,6 +4,8 @@
 //   schema.createTable(spec);                 // jet/write/table_layout.h
 //   schema.addColumn("T", column);            // jet/write/column_types.h
 //   schema.createIndex("T", index);
+//   schema.createRelation(relation);          // jet/write/relation_writer.h
+//   schema.dropRelation("TU");
 //   schema.dropTable("T");
 //
 // Each operation is one page transaction (jet/file/page_store.h), or joins
@@ -33,7 +35,18 @@
 //     column as Null (a row records how many columns it has);
 //   - dropColumn / renameColumn: the definition; rows keep their bytes;
 //   - createIndex: the tree built from the table's rows, its usage map, the
-//     definition; dropIndex gives the tree's pages back.
+//     definition; dropIndex gives the tree's pages back;
+//   - createRelation: one MSysRelationships row per field pair and, for a
+//     relationship whose integrity is enforced, the pair of foreign-key
+//     indexes on the two definitions as the bulk writer lays them out
+//     (jet/write/relation_writer.h): the referenced side shares the pages of
+//     its unique index, the foreign side shares an index over the same
+//     fields or gets a tree of its own built from the rows; from then on
+//     TableEditor enforces it;
+//   - dropRelation: removes the rows (and the MSysObjects and MSysACEs rows
+//     Access keeps for a relationship) and the pair of indexes, numbering
+//     the other indexes of both tables anew (and the indexes of other
+//     tables that name them), and gives back the tree no other index uses.
 // Column properties (Required, AllowZeroLength, DefaultValue, Description)
 // go into the table's property blob in MSysObjects.
 #pragma once
@@ -43,6 +56,7 @@
 
 #include "jet/catalog/database.h"
 #include "jet/write/column_types.h"
+#include "jet/write/relation_writer.h"
 #include "jet/write/table_layout.h"
 
 namespace jet {
@@ -65,7 +79,7 @@ public:
     // column for a table with rows but none so far (its rows carry no
     // variable-length area).
     void addColumn(std::string_view table, const ColumnSpec& column);
-    // Refused while an index uses the column.
+    // Refused while an index or a relationship uses the column.
     void dropColumn(std::string_view table, std::string_view column);
     void renameColumn(std::string_view table, std::string_view from, std::string_view to);
 
@@ -76,6 +90,17 @@ public:
     // Refused for an index that belongs to a relationship.
     void dropIndex(std::string_view table, std::string_view index);
     void renameIndex(std::string_view table, std::string_view from, std::string_view to);
+
+    // Refused: an unknown table or field (NotFound), a name a relationship
+    // has, no fields, fields of other types, cascade options without
+    // enforcement; for an enforced one also no unique index on exactly the
+    // referenced fields ("No unique index found for the referenced field of
+    // the primary table."), too many indexes, and rows of the foreign table
+    // whose key names no referenced row (Constraint, "Data in the table 'X'
+    // violates referential integrity rules.").
+    void createRelation(const RelationSpec& relation);
+    // Refused (NotFound) for a name no relationship has.
+    void dropRelation(std::string_view name);
 
 private:
     void inTransaction(const std::function<void()>& change);
