@@ -34,6 +34,7 @@
 //   - addColumn: the definition only; rows written before read the new
 //     column as Null (a row records how many columns it has);
 //   - dropColumn / renameColumn: the definition; rows keep their bytes;
+//     renameColumn also renames the field in MSysRelationships;
 //   - createIndex: the tree built from the table's rows, its usage map, the
 //     definition; dropIndex gives the tree's pages back;
 //   - createRelation: one MSysRelationships row per field pair and, for a

@@ -193,6 +193,15 @@ TEST_P(SchemaRelations, CreatedAsTheBulkWriterWritesThemAndEnforced) {
         TableEditor(*db, "Staff").remove(rowWhere(*db, "Staff", 1));
         EXPECT_EQ(db->table("Orders")->rowCount, 2u);
         EXPECT_EQ(db->table("Staff")->rowCount, 0u);
+
+        // Renamed fields are renamed in the relationships too.
+        SchemaEditor schema(*db);
+        schema.renameColumn("Orders", "CustomerID", "ClientID");
+        schema.renameColumn("Customers", "CustomerID", "ID");
+        EXPECT_EQ(relationLines(*db),
+                  "CustomersNotes: Customers->Notes 0 ID=CustomerID\n"
+                  "CustomersOrders: Customers->Orders 4352 ID=ClientID\n"
+                  "StaffStaff: Staff->Staff 4096 StaffID=Boss\n");
     }
     expectSound(made);
 }
