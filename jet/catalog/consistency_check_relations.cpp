@@ -1,9 +1,11 @@
-// Relationships with enforced integrity: the pair of foreign-key indexes
+// Relationships with enforced integrity: every logical index has a number
+// of its own, the pair of foreign-key indexes
 // each one keeps on its two tables (jet/table/relation_links.h) point at
 // each other over fields of the same types, each MSysRelationships entry
 // that is enforced has its pair, and every foreign key with no null part
 // names a row of the referenced table, as the pair promises Access.
 #include <algorithm>
+#include <set>
 
 #include "jet/catalog/consistency_check_internal.h"
 #include "jet/table/relation_links.h"
@@ -43,6 +45,12 @@ void checkRelationIndexes(Database& db, const std::vector<CheckedTable>& tables,
                           CheckReport& report) {
     std::vector<RelationLink> links;
     for (const CheckedTable& t : tables) {
+        // A relationship names the index on its other side by number.
+        std::set<int32_t> numbers;
+        for (const IndexDef& x : t.def->indexes)
+            if (!numbers.insert(x.number).second)
+                report.problems.push_back(tableLabel(*t.def) + ": two indexes have the number " +
+                                          std::to_string(x.number));
         guarded(report, "relationships of " + tableLabel(*t.def), [&] {
             for (RelationLink& link : relationLinksOf(db, *t.def)) {
                 const TableDef& referenced = *db.tableAt(link.referencedPage, link.referencedTable);

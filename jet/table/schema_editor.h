@@ -45,9 +45,9 @@
 //     fields or gets a tree of its own built from the rows; from then on
 //     TableEditor enforces it;
 //   - dropRelation: removes the rows (and the MSysObjects and MSysACEs rows
-//     Access keeps for a relationship) and the pair of indexes, numbering
-//     the other indexes of both tables anew (and the indexes of other
-//     tables that name them), and gives back the tree no other index uses.
+//     Access keeps for a relationship) and the pair of indexes, the other
+//     indexes keeping their numbers as in Access, and gives back the tree
+//     no other index uses.
 // Column properties (Required, AllowZeroLength, DefaultValue, Description)
 // go into the table's property blob in MSysObjects.
 #pragma once

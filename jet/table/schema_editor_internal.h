@@ -91,10 +91,14 @@ IndexKeyCollector collectIndexKeys(Database& db, const TableDef& def, const Real
 // entry count and map pointer.
 void writeIndexTree(Database& db, PageAllocator& allocator, uint32_t tdefPage,
                     const IndexKeyCollector& keys, RealIndexDef& real);
-// Takes logical index number `at` (a position in def.indexes) out of `def`,
-// numbering the others on; the physical index it leaves unused, if any,
-// leaves `def` too and is returned.
+// Takes the logical index at position `at` of def.indexes out of `def`. The
+// others keep their numbers, as Access leaves them (its files show gaps),
+// so that no index of another table that names one by number changes; the
+// physical index it leaves unused, if any, leaves `def` too (physical
+// indexes are numbered without gaps) and is returned.
 std::optional<RealIndexDef> removeLogicalIndex(TableDef& def, size_t at);
+// The number of a new logical index: one past the highest.
+int32_t nextIndexNumber(const TableDef& def);
 // The pages of a physical index's tree (read before the change), and giving
 // them back with its usage map.
 std::vector<uint32_t> indexTreePages(Database& db, const RealIndexDef& real);

@@ -177,8 +177,6 @@ void writeIndexTree(Database& db, PageAllocator& allocator, uint32_t tdefPage,
 std::optional<RealIndexDef> removeLogicalIndex(TableDef& def, size_t at) {
     const IndexDef gone = def.indexes.at(at);
     def.indexes.erase(def.indexes.begin() + static_cast<std::ptrdiff_t>(at));
-    for (IndexDef& x : def.indexes)
-        if (x.number > gone.number) --x.number;
     const bool realShared =
         std::any_of(def.indexes.begin(), def.indexes.end(),
                     [&](const IndexDef& x) { return x.realIndex == gone.realIndex; });
@@ -188,6 +186,12 @@ std::optional<RealIndexDef> removeLogicalIndex(TableDef& def, size_t at) {
     for (IndexDef& x : def.indexes)
         if (x.realIndex > gone.realIndex) --x.realIndex;
     return released;
+}
+
+int32_t nextIndexNumber(const TableDef& def) {
+    int32_t next = 0;
+    for (const IndexDef& x : def.indexes) next = std::max(next, x.number + 1);
+    return next;
 }
 
 std::vector<uint32_t> indexTreePages(Database& db, const RealIndexDef& real) {
@@ -220,7 +224,7 @@ void SchemaEditor::createIndex(std::string_view table, const IndexSpec& spec) {
     real.flags = realIndexFlags(spec, v);
     IndexDef logical;
     logical.name = spec.name;
-    logical.number = static_cast<int32_t>(def.indexes.size());
+    logical.number = schema::nextIndexNumber(def);
     logical.kind = spec.primary ? 1 : 0;
 
     auto shared = std::find_if(def.realIndexes.begin(), def.realIndexes.end(),

@@ -148,14 +148,14 @@ void SchemaEditor::createRelation(const RelationSpec& spec) {
 
         IndexDef referencedSide;
         referencedSide.name = referencedIndexName(referenced.name, indexNames(referenced));
-        referencedSide.number = static_cast<int32_t>(referenced.indexes.size());
+        referencedSide.number = schema::nextIndexNumber(referenced);
         referencedSide.realIndex = unique->realIndex;
         referencedSide.kind = 2;
         referenced.indexes.push_back(referencedSide);
 
         IndexDef foreignSide;
         foreignSide.name = r.name;
-        foreignSide.number = static_cast<int32_t>(foreign.indexes.size());
+        foreignSide.number = schema::nextIndexNumber(foreign);
         foreignSide.kind = 2;
         const std::vector<IndexColumn> columns = ascending(foreignNumbers);
         const uint8_t flags = isJet3(v) ? 0 : kIndexJet4Marker;
@@ -271,42 +271,17 @@ void SchemaEditor::dropRelation(std::string_view name) {
             if (!changed.contains(referencedPage))
                 changed.emplace(referencedPage,
                                 schema::storedDefinition(db_, referencedObject->name));
-            // Numbers taken out of each table; those above them move down,
-            // here and in every index of another table that names them.
-            std::map<uint32_t, std::vector<int32_t>> removed;
-            removed[foreignObject->tdefPage()].push_back(foreignNumber);
-            removed[referencedPage].push_back(referencedNumber);
-            for (const CatalogObject* o : db_.tables()) {
-                if (changed.contains(o->tdefPage())) continue;
-                const std::shared_ptr<const TableDef> def = db_.tableAt(o->tdefPage(), o->name);
-                if (std::any_of(def->indexes.begin(), def->indexes.end(), [&](const IndexDef& x) {
-                        return removed.contains(x.relatedTablePage);
-                    }))
-                    changed.emplace(o->tdefPage(), schema::storedDefinition(db_, o->name));
-            }
-            for (auto& [page, numbersGone] : removed) {
+            const std::pair<uint32_t, int32_t> gone[] = {{foreignObject->tdefPage(), foreignNumber},
+                                                         {referencedPage, referencedNumber}};
+            for (const auto& [page, number] : gone) {
                 TableDef& def = changed.at(page);
-                std::sort(numbersGone.begin(), numbersGone.end(), std::greater<>());
-                for (int32_t n : numbersGone) {
-                    std::optional<RealIndexDef> real =
-                        schema::removeLogicalIndex(def, positionOfIndex(def, n));
-                    if (real) {
-                        std::vector<uint32_t> pages = schema::indexTreePages(db_, *real);
-                        released.emplace_back(std::move(*real), std::move(pages));
-                    }
+                if (std::optional<RealIndexDef> real =
+                        schema::removeLogicalIndex(def, positionOfIndex(def, number))) {
+                    std::vector<uint32_t> pages = schema::indexTreePages(db_, *real);
+                    released.emplace_back(std::move(*real), std::move(pages));
                 }
             }
-            for (auto& [page, def] : changed) {
-                for (IndexDef& x : def.indexes) {
-                    auto gone = removed.find(x.relatedTablePage);
-                    if (x.relatedTablePage == 0 || gone == removed.end()) continue;
-                    const int32_t before = x.relatedIndex;
-                    x.relatedIndex -=
-                        static_cast<int32_t>(std::count_if(gone->second.begin(), gone->second.end(),
-                                                           [&](int32_t n) { return n < before; }));
-                }
-                (void)encodeTableDef(def, v, db_.codePage());
-            }
+            for (const auto& [page, def] : changed) (void)encodeTableDef(def, v, db_.codePage());
         }
     }
     TableEditor relationEditor(db_, "MSysRelationships");

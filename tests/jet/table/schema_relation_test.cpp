@@ -300,12 +300,15 @@ TEST_P(SchemaRelations, DroppedWithTheirIndexesAndNoLongerEnforced) {
         EXPECT_EQ(outcome([&] { schema.dropRelation("Nobody"); }),
                   "Item not found in this collection.");
         // The first of two relationships of Customers: the other one's
-        // indexes are numbered anew on both sides.
+        // indexes keep their numbers, and a new one takes the next.
         schema.dropRelation("customersorders");
         schema.dropRelation("Loose");
         EXPECT_EQ(indexLayout(*db, "Orders"), ordersBefore);
         EXPECT_EQ(relationLines(*db), "CustomersNotes: Customers->Notes 0 CustomerID=CustomerID\n");
         TableEditor(*db, "Orders").insert(std::vector<Value>{n(13), n(7), t("orphan")});
+        schema.createRelation({"Again", "Customers", "Staff", {{"CustomerID", "Boss"}}, 0});
+        EXPECT_NE(indexLayout(*db, "Customers").find(".rD #3 "), std::string::npos)
+            << indexLayout(*db, "Customers");
         EXPECT_EQ(outcome([&] {
                       TableEditor(*db, "Notes").insert(std::vector<Value>{n(2), n(7), t("orphan")});
                   }),
