@@ -9,14 +9,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "jet/catalog/consistency_check.h"
 #include "jet/catalog/database.h"
 #include "jet/error.h"
 #include "jet/file/journal.h"
@@ -24,45 +21,15 @@
 #include "jet/table/table_scan.h"
 #include "jet/value_text.h"
 #include "support/fixtures.h"
-#include "support/mdbtools_compare.h"
-#include "support/table_file.h"
+#include "table/relation_test_support.h"
 #include "table/table_editor_test_support.h"
 
 namespace jet {
 namespace {
 
-using testing_support::columnSpec;
-
-std::vector<char> fileBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::string joined(const std::vector<std::string>& lines) {
-    std::string s;
-    for (const std::string& l : lines) s += l + "\n";
-    return s;
-}
-
-void expectSound(const std::filesystem::path& path) {
-    std::shared_ptr<Database> db = Database::open(path.string());
-    const CheckReport report = checkDatabase(*db);
-    EXPECT_TRUE(report.ok()) << joined(report.problems);
-    EXPECT_EQ(joined(testing_support::differencesWithMdbtools(path.string())), "");
-}
-
-std::shared_ptr<Database> openWritable(const std::filesystem::path& path) {
-    OpenOptions options;
-    options.writable = true;
-    return Database::open(path.string(), options);
-}
-
-Value n(int64_t v) {
-    return Value::integer(v);
-}
-Value t(const std::string& v) {
-    return Value::text(v);
-}
+using testing_support::n;
+using testing_support::rowWhere;
+using testing_support::t;
 const Value null;
 
 // A table's rows as "1,Ann 2,Bob", ordered by their first column, Null as "-".
@@ -81,28 +48,6 @@ std::string rowsOf(Database& db, const std::string& table) {
     return out;
 }
 
-RowPointer rowWhere(Database& db, const std::string& table, int64_t first) {
-    TableScan scan(db, db.table(table));
-    while (scan.next())
-        if (scan.value(0) == Value::integer(first)) return scan.rowId();
-    throw std::runtime_error(table + " has no row " + std::to_string(first));
-}
-
-TableSpec tableSpec(const std::string& name, std::vector<std::string> longColumns,
-                    bool textColumn = false) {
-    TableSpec spec;
-    spec.name = name;
-    for (const std::string& c : longColumns) spec.columns.push_back(columnSpec(c, 4));
-    if (textColumn)
-        spec.columns.push_back(columnSpec(name == "Customers" ? "Name" : "Note", 10, 20));
-    IndexSpec primary;
-    primary.name = "PrimaryKey";
-    primary.columns = {{longColumns[0], true}};
-    primary.primary = true;
-    spec.indexes = {primary};
-    return spec;
-}
-
 constexpr uint32_t kCascadeBoth = kRelationCascadeUpdates | kRelationCascadeDeletes;
 
 // Customers with orders (cascading both ways) whose lines go with them,
@@ -111,14 +56,14 @@ constexpr uint32_t kCascadeBoth = kRelationCascadeUpdates | kRelationCascadeDele
 // memos whose relationship is not enforced, and staff under their boss.
 void writeRelatedFile(const std::filesystem::path& path, JetVersion v) {
     std::vector<TableSpec> tables = {
-        tableSpec("Customers", {"CustomerID"}, true),
-        tableSpec("Orders", {"OrderID", "CustomerID"}, true),
-        tableSpec("Lines", {"LineID", "OrderID", "Qty"}),
-        tableSpec("Notes", {"NoteID", "CustomerID"}),
-        tableSpec("Visits", {"VisitID", "CustomerID"}),
-        tableSpec("Tickets", {"TicketID", "CustomerID"}),
-        tableSpec("Memos", {"MemoID", "CustomerID"}),
-        tableSpec("Staff", {"StaffID", "Boss"}),
+        testing_support::relatedTableSpec("Customers", {"CustomerID"}, "Name"),
+        testing_support::relatedTableSpec("Orders", {"OrderID", "CustomerID"}, "Note"),
+        testing_support::relatedTableSpec("Lines", {"LineID", "OrderID", "Qty"}),
+        testing_support::relatedTableSpec("Notes", {"NoteID", "CustomerID"}),
+        testing_support::relatedTableSpec("Visits", {"VisitID", "CustomerID"}),
+        testing_support::relatedTableSpec("Tickets", {"TicketID", "CustomerID"}),
+        testing_support::relatedTableSpec("Memos", {"MemoID", "CustomerID"}),
+        testing_support::relatedTableSpec("Staff", {"StaffID", "Boss"}),
     };
     tables[5].columns[1].required = true;
     const std::vector<RelationSpec> relations = {
@@ -327,11 +272,11 @@ TEST_P(RelationIntegrity, RowsAreCheckedAndCascadedAsAccessDoes) {
         const std::filesystem::path path =
             dir.path() / ("case" + std::to_string(++number) + ".mdb");
         std::filesystem::copy_file(base, path);
-        const std::vector<char> original = fileBytes(path);
+        const std::vector<char> original = testing_support::fileBytes(path);
         std::map<std::string, std::string> expected = before;
         for (const auto& [table, rows] : c.changes) expected[table] = rows;
         {
-            std::shared_ptr<Database> db = openWritable(path);
+            std::shared_ptr<Database> db = testing_support::openWritable(path);
             try {
                 c.operation(*db);
                 EXPECT_EQ(c.refusal, "") << "the operation was taken";
@@ -345,22 +290,16 @@ TEST_P(RelationIntegrity, RowsAreCheckedAndCascadedAsAccessDoes) {
         }
         EXPECT_FALSE(std::filesystem::exists(journalPathFor(path.string())));
         if (!c.refusal.empty()) {
-            EXPECT_EQ(fileBytes(path), original);
+            EXPECT_EQ(testing_support::fileBytes(path), original);
         } else {
-            expectSound(path);
+            testing_support::expectSound(path);
         }
     }
 }
 
-std::string versionName(const ::testing::TestParamInfo<JetVersion>& version) {
-    return version.param == JetVersion::Jet3   ? "Jet3"
-           : version.param == JetVersion::Jet4 ? "Jet4"
-                                               : "Ace14";
-}
-
 INSTANTIATE_TEST_SUITE_P(Versions, RelationIntegrity,
                          ::testing::Values(JetVersion::Jet3, JetVersion::Jet4, JetVersion::Ace14),
-                         versionName);
+                         testing_support::versionName);
 
 // Access's own files: Table1's otherfk1 names Table2 (cascading deletes),
 // its otherfk2 names Table3 (cascading updates).
@@ -371,18 +310,11 @@ TEST(RelationIntegrityInAccessFiles, EnforcedRelationshipsOfAccessFilesAreKept) 
         testing_support::TempDir dir;
         const std::filesystem::path path = dir.copy(fixture);
         {
-            std::shared_ptr<Database> db = openWritable(path);
+            std::shared_ptr<Database> db = testing_support::openWritable(path);
             ASSERT_EQ(rowsOf(*db, "Table1"),
                       "0,0,10,baz0,0 1,1,11,baz11,0 2,1,11,baz11-2,0 3,2,13,baz13,0");
             TableEditor table1(*db, "Table1");
-            auto refusal = [&](const std::function<void()>& operation) -> std::string {
-                try {
-                    operation();
-                } catch (const Error& e) {
-                    return e.what();
-                }
-                return "taken";
-            };
+            auto refusal = testing_support::outcome;
             EXPECT_EQ(refusal([&] {
                           table1.insert(std::vector<Value>{n(4), n(9), n(10), t("x"), n(0)});
                       }),
@@ -406,7 +338,7 @@ TEST(RelationIntegrityInAccessFiles, EnforcedRelationshipsOfAccessFilesAreKept) 
             EXPECT_EQ(rowsOf(*db, "Table2"), "0,foo0 2,foo2");
             EXPECT_EQ(rowsOf(*db, "Table3"), "10,bar10 11,bar11 23,bar13");
         }
-        expectSound(path);
+        testing_support::expectSound(path);
     }
 }
 

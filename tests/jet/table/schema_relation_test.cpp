@@ -7,14 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "jet/catalog/consistency_check.h"
 #include "jet/catalog/database.h"
 #include "jet/error.h"
 #include "jet/file/journal.h"
@@ -22,57 +19,19 @@
 #include "jet/table/table_editor.h"
 #include "jet/table/table_scan.h"
 #include "support/fixtures.h"
-#include "support/mdbtools_compare.h"
-#include "support/table_file.h"
+#include "table/relation_test_support.h"
 #include "table/table_editor_test_support.h"
 
 namespace jet {
 namespace {
 
-using testing_support::columnSpec;
+using testing_support::n;
+using testing_support::outcome;
+using testing_support::rowWhere;
+using testing_support::t;
 
-std::vector<char> fileBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::string joined(const std::vector<std::string>& lines) {
-    std::string s;
-    for (const std::string& l : lines) s += l + "\n";
-    return s;
-}
-
-void expectSound(const std::filesystem::path& path) {
-    std::shared_ptr<Database> db = Database::open(path.string());
-    const CheckReport report = checkDatabase(*db);
-    EXPECT_TRUE(report.ok()) << joined(report.problems);
-    EXPECT_EQ(joined(testing_support::differencesWithMdbtools(path.string())), "");
-}
-
-std::shared_ptr<Database> openWritable(const std::filesystem::path& path) {
-    OpenOptions options;
-    options.writable = true;
-    return Database::open(path.string(), options);
-}
-
-Value n(int64_t v) {
-    return Value::integer(v);
-}
-Value t(const std::string& v) {
-    return Value::text(v);
-}
-
-TableSpec tableSpec(const std::string& name, std::vector<std::string> longColumns) {
-    TableSpec spec;
-    spec.name = name;
-    for (const std::string& c : longColumns) spec.columns.push_back(columnSpec(c, 4));
-    spec.columns.push_back(columnSpec("Note", 10, 20));
-    IndexSpec primary;
-    primary.name = "PrimaryKey";
-    primary.columns = {{longColumns[0], true}};
-    primary.primary = true;
-    spec.indexes = {primary};
-    return spec;
+TableSpec tableSpec(const std::string& name, const std::vector<std::string>& longColumns) {
+    return testing_support::relatedTableSpec(name, longColumns, "Note");
 }
 
 constexpr uint32_t kCascadeBoth = kRelationCascadeUpdates | kRelationCascadeDeletes;
@@ -140,22 +99,6 @@ std::string relationLines(Database& db) {
     return out;
 }
 
-std::string outcome(const std::function<void()>& operation) {
-    try {
-        operation();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "taken";
-}
-
-RowPointer rowWhere(Database& db, const std::string& table, int64_t first) {
-    TableScan scan(db, db.table(table));
-    while (scan.next())
-        if (scan.value(0) == Value::integer(first)) return scan.rowId();
-    throw std::runtime_error(table + " has no row " + std::to_string(first));
-}
-
 const std::vector<std::string> kTables = {"Customers", "Orders", "Notes", "Staff"};
 
 class SchemaRelations : public ::testing::TestWithParam<JetVersion> {};
@@ -167,7 +110,7 @@ TEST_P(SchemaRelations, CreatedAsTheBulkWriterWritesThemAndEnforced) {
     writeFile(made, GetParam(), {});
     writeFile(bulk, GetParam(), {kCustomersOrders, kCustomersNotes, kStaffStaff});
     {
-        std::shared_ptr<Database> db = openWritable(made);
+        std::shared_ptr<Database> db = testing_support::openWritable(made);
         SchemaEditor schema(*db);
         for (const RelationSpec& r : {kCustomersOrders, kCustomersNotes, kStaffStaff})
             schema.createRelation(r);
@@ -176,9 +119,9 @@ TEST_P(SchemaRelations, CreatedAsTheBulkWriterWritesThemAndEnforced) {
             EXPECT_EQ(indexLayout(*db, table), indexLayout(*expected, table)) << table;
         EXPECT_EQ(relationLines(*db), relationLines(*expected));
     }
-    expectSound(made);
+    testing_support::expectSound(made);
     {
-        std::shared_ptr<Database> db = openWritable(made);
+        std::shared_ptr<Database> db = testing_support::openWritable(made);
         TableEditor orders(*db, "Orders");
         EXPECT_EQ(outcome([&] {
                       orders.insert(std::vector<Value>{n(13), n(7), t("x")});
@@ -203,14 +146,14 @@ TEST_P(SchemaRelations, CreatedAsTheBulkWriterWritesThemAndEnforced) {
                   "CustomersOrders: Customers->Orders 4352 ID=ClientID\n"
                   "StaffStaff: Staff->Staff 4096 StaffID=Boss\n");
     }
-    expectSound(made);
+    testing_support::expectSound(made);
 }
 
 TEST_P(SchemaRelations, RefusedRelationshipsLeaveTheFileAsItWas) {
     testing_support::TempDir dir;
     const std::filesystem::path path = dir.path() / "file.mdb";
     writeFile(path, GetParam(), {kCustomersOrders});
-    const std::vector<char> original = fileBytes(path);
+    const std::vector<char> original = testing_support::fileBytes(path);
     struct Refused {
         const char* what;
         RelationSpec relation;
@@ -262,7 +205,7 @@ TEST_P(SchemaRelations, RefusedRelationshipsLeaveTheFileAsItWas) {
     for (const Refused& c : cases) {
         SCOPED_TRACE(c.what);
         {
-            std::shared_ptr<Database> db = openWritable(path);
+            std::shared_ptr<Database> db = testing_support::openWritable(path);
             try {
                 SchemaEditor(*db).createRelation(c.relation);
                 ADD_FAILURE() << "the relationship was made";
@@ -274,7 +217,7 @@ TEST_P(SchemaRelations, RefusedRelationshipsLeaveTheFileAsItWas) {
             }
             EXPECT_EQ(db->relations().size(), 1u);
         }
-        EXPECT_EQ(fileBytes(path), original);
+        EXPECT_EQ(testing_support::fileBytes(path), original);
         EXPECT_FALSE(std::filesystem::exists(journalPathFor(path.string())));
     }
 }
@@ -285,7 +228,7 @@ TEST_P(SchemaRelations, DroppedWithTheirIndexesAndNoLongerEnforced) {
     writeFile(path, GetParam(), {});
     std::string ordersBefore;
     {
-        std::shared_ptr<Database> db = openWritable(path);
+        std::shared_ptr<Database> db = testing_support::openWritable(path);
         ordersBefore = indexLayout(*db, "Orders");
         SchemaEditor schema(*db);
         schema.createRelation(kCustomersOrders);
@@ -293,9 +236,9 @@ TEST_P(SchemaRelations, DroppedWithTheirIndexesAndNoLongerEnforced) {
         schema.createRelation(
             {"Loose", "Customers", "Memos", {{"CustomerID", "CustomerID"}}, kRelationDontEnforce});
     }
-    expectSound(path);
+    testing_support::expectSound(path);
     {
-        std::shared_ptr<Database> db = openWritable(path);
+        std::shared_ptr<Database> db = testing_support::openWritable(path);
         SchemaEditor schema(*db);
         EXPECT_EQ(outcome([&] { schema.dropRelation("Nobody"); }),
                   "Item not found in this collection.");
@@ -315,7 +258,7 @@ TEST_P(SchemaRelations, DroppedWithTheirIndexesAndNoLongerEnforced) {
                   "You cannot add or change a record because a related record is required in "
                   "table 'Customers'.");
     }
-    expectSound(path);
+    testing_support::expectSound(path);
 }
 
 TEST_P(SchemaRelations, WhatARelationshipUsesIsNotDropped) {
@@ -323,13 +266,13 @@ TEST_P(SchemaRelations, WhatARelationshipUsesIsNotDropped) {
     const std::filesystem::path path = dir.path() / "file.mdb";
     writeFile(path, GetParam(), {});
     {
-        std::shared_ptr<Database> db = openWritable(path);
+        std::shared_ptr<Database> db = testing_support::openWritable(path);
         SchemaEditor schema(*db);
         schema.createRelation(kCustomersOrders);
         schema.createRelation(
             {"Loose", "Customers", "Memos", {{"CustomerID", "CustomerID"}}, kRelationDontEnforce});
     }
-    const std::vector<char> original = fileBytes(path);
+    const std::vector<char> original = testing_support::fileBytes(path);
     const std::string inRelationship =
         "Cannot delete this index or table. It is either the current index or it is used in a "
         "relationship.";
@@ -346,23 +289,17 @@ TEST_P(SchemaRelations, WhatARelationshipUsesIsNotDropped) {
     for (const auto& [operation, message] : cases) {
         SCOPED_TRACE(message);
         {
-            std::shared_ptr<Database> db = openWritable(path);
+            std::shared_ptr<Database> db = testing_support::openWritable(path);
             SchemaEditor schema(*db);
             EXPECT_EQ(outcome([&] { operation(schema); }), message);
         }
-        EXPECT_EQ(fileBytes(path), original);
+        EXPECT_EQ(testing_support::fileBytes(path), original);
     }
-}
-
-std::string versionName(const ::testing::TestParamInfo<JetVersion>& version) {
-    return version.param == JetVersion::Jet3   ? "Jet3"
-           : version.param == JetVersion::Jet4 ? "Jet4"
-                                               : "Ace14";
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, SchemaRelations,
                          ::testing::Values(JetVersion::Jet3, JetVersion::Jet4, JetVersion::Ace14),
-                         versionName);
+                         testing_support::versionName);
 
 }  // namespace
 }  // namespace jet
