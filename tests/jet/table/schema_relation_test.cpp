@@ -6,6 +6,7 @@
 // reads the same through mdbtools.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -300,6 +301,61 @@ TEST_P(SchemaRelations, WhatARelationshipUsesIsNotDropped) {
 INSTANTIATE_TEST_SUITE_P(Versions, SchemaRelations,
                          ::testing::Values(JetVersion::Jet3, JetVersion::Jet4, JetVersion::Ace14),
                          testing_support::versionName);
+
+// Access's own files: Table1.otherfk1 names Table2.id (cascading deletes),
+// Table1.otherfk2 names Table3.id; Access lists each relationship in
+// MSysObjects too.
+TEST(SchemaRelationsInAccessFiles, DroppedAndMadeAgain) {
+    for (const char* fixture : {"V1997/indexTestV1997.mdb", "V2000/indexTestV2000.mdb",
+                                "V2007/indexTestV2007.accdb", "V2010/indexTestV2010.accdb"}) {
+        SCOPED_TRACE(fixture);
+        testing_support::TempDir dir;
+        const std::filesystem::path path = dir.copy(fixture);
+        {
+            std::shared_ptr<Database> db = testing_support::openWritable(path);
+            auto listed = [&] {
+                return std::count_if(
+                    db->objects().begin(), db->objects().end(), [](const CatalogObject& o) {
+                        return o.name == "Table2Table1" &&
+                               o.type == static_cast<int16_t>(ObjectType::Relationship);
+                    });
+            };
+            ASSERT_EQ(listed(), 1);
+            SchemaEditor schema(*db);
+            schema.dropRelation("Table2Table1");
+            EXPECT_EQ(listed(), 0);
+            const std::string lines = relationLines(*db);
+            EXPECT_EQ(lines.find("Table2Table1"), std::string::npos) << lines;
+            EXPECT_NE(lines.find("Table3Table1: Table3->Table1 256 id=otherfk2\n"),
+                      std::string::npos)
+                << lines;
+            TableEditor table1(*db, "Table1");
+            table1.insert(std::vector<Value>{n(4), n(9), n(10), t("x"), n(0)});
+            EXPECT_EQ(outcome([&] {
+                          table1.insert(std::vector<Value>{n(5), n(0), n(99), t("y"), n(0)});
+                      }),
+                      "You cannot add or change a record because a related record is required "
+                      "in table 'Table3'.");
+            EXPECT_EQ(outcome([&] {
+                          schema.createRelation({"Table2Table1",
+                                                 "Table2",
+                                                 "Table1",
+                                                 {{"id", "otherfk1"}},
+                                                 kRelationCascadeDeletes});
+                      }),
+                      "Data in the table 'Table1' violates referential integrity rules.");
+            TableEditor(*db, "Table1").remove(rowWhere(*db, "Table1", 4));
+            schema.createRelation({"Table2Table1",
+                                   "Table2",
+                                   "Table1",
+                                   {{"id", "otherfk1"}},
+                                   kRelationCascadeDeletes});
+            TableEditor(*db, "Table2").remove(rowWhere(*db, "Table2", 1));
+            EXPECT_EQ(db->table("Table1")->rowCount, 2u);
+        }
+        testing_support::expectSound(path);
+    }
+}
 
 }  // namespace
 }  // namespace jet
