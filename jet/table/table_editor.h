@@ -75,7 +75,8 @@ namespace jet {
 class TableEditor {
 public:
     // Throws jet::Error: NotFound for an unknown table, Io for a database
-    // open read-only, Unsupported as above.
+    // open read-only, Unsupported as above, Corrupt for a relationship index
+    // whose other side is not there.
     TableEditor(Database& db, std::string_view table);
     ~TableEditor();
     TableEditor(const TableEditor&) = delete;
@@ -89,6 +90,8 @@ public:
     void update(RowPointer id, std::span<const Value> values);
     // Deletes row `id`. Throws jet::Error (NotFound) when it does not exist.
     void remove(RowPointer id);
+    // All three throw jet::Error (Constraint) in Access's words for a row
+    // that breaks a rule of the table or of a relationship (see above).
 
     // The definition as it stands after the last operation.
     const TableDef& def() const { return *def_; }
@@ -123,8 +126,10 @@ private:
     void changeTable(F&& change);
     void forgetLearntPages();
 
-    // The row operations without the relationships' cascades, for the
-    // cascades themselves (referential_actions.h).
+    // One row changed inside the transaction. insertRow checks the row's
+    // foreign keys (an insert cascades nothing); updateRow and removeRow
+    // neither check nor cascade: the cascades planned them
+    // (referential_actions.h).
     RowPointer insertRow(std::span<const Value> values);
     void updateRow(RowPointer id, std::span<const Value> values);
     void removeRow(RowPointer id);
