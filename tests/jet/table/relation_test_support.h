@@ -45,6 +45,16 @@ jet::RowPointer rowWhere(jet::Database& db, const std::string& table, int64_t fi
 // "taken", or the message of the jet::Error the operation threw.
 std::string outcome(const std::function<void()>& operation);
 
+// The versions the relationship tests write, and their names in test names.
+inline const auto kRelatedVersions =
+    ::testing::Values(jet::JetVersion::Jet3, jet::JetVersion::Jet4, jet::JetVersion::Ace14);
 std::string versionName(const ::testing::TestParamInfo<jet::JetVersion>& version);
+
+// Access's files with enforced relationships, one per version: Table1's
+// otherfk1 names Table2.id (cascading deletes), its otherfk2 names Table3.id
+// (cascading updates).
+inline constexpr const char* kAccessFilesWithRelationships[] = {
+    "V1997/indexTestV1997.mdb", "V2000/indexTestV2000.mdb", "V2007/indexTestV2007.accdb",
+    "V2010/indexTestV2010.accdb"};
 
 }  // namespace testing_support

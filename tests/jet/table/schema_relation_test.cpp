@@ -299,15 +299,12 @@ TEST_P(SchemaRelations, WhatARelationshipUsesIsNotDropped) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, SchemaRelations,
-                         ::testing::Values(JetVersion::Jet3, JetVersion::Jet4, JetVersion::Ace14),
-                         testing_support::versionName);
+                         testing_support::kRelatedVersions, testing_support::versionName);
 
-// Access's own files: Table1.otherfk1 names Table2.id (cascading deletes),
-// Table1.otherfk2 names Table3.id; Access lists each relationship in
-// MSysObjects too.
+// Access's own files (see kAccessFilesWithRelationships); Access lists each
+// relationship in MSysObjects too.
 TEST(SchemaRelationsInAccessFiles, DroppedAndMadeAgain) {
-    for (const char* fixture : {"V1997/indexTestV1997.mdb", "V2000/indexTestV2000.mdb",
-                                "V2007/indexTestV2007.accdb", "V2010/indexTestV2010.accdb"}) {
+    for (const char* fixture : testing_support::kAccessFilesWithRelationships) {
         SCOPED_TRACE(fixture);
         testing_support::TempDir dir;
         const std::filesystem::path path = dir.copy(fixture);
