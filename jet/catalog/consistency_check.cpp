@@ -114,6 +114,7 @@ CheckReport checkDatabase(Database& db) {
                 report.problems.push_back("stored query '" + q.name + "': " + q.error);
     });
     guarded(report, "relations", [&] { checkRelations(db, report); });
+    guarded(report, "relationship indexes", [&] { checkRelationIndexes(db, tables, report); });
     return report;
 }
 

@@ -9,7 +9,9 @@
 //     inside the file with exactly the length its reference gives;
 //   - indexes: every index holds exactly the keys of its table's rows, built
 //     as Access builds them, in order, with the tree, the leaf chain and the
-//     prefix compression as Access writes them.
+//     prefix compression as Access writes them;
+//   - relationships: the pair of indexes of each enforced one names each
+//     other, and every foreign key names a row of the referenced table.
 // Used by `tabulon-cli check` and by tests of every file the engine writes.
 #pragma once
 

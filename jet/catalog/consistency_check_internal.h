@@ -108,4 +108,9 @@ private:
 uint64_t checkRows(Database& db, const CheckedTable& table, std::vector<IndexVerifier>& indexes,
                    CheckReport& report);
 
+// The pairs of foreign-key indexes of enforced relationships, the rows they
+// guard, and the MSysRelationships entries they stand for.
+void checkRelationIndexes(Database& db, const std::vector<CheckedTable>& tables,
+                          CheckReport& report);
+
 }  // namespace jet::consistency

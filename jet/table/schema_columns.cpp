@@ -3,12 +3,14 @@
 // with, so a column numbered past that count reads as Null in it; a dropped
 // column's bytes stay in the rows that have them, unread.
 #include <algorithm>
+#include <optional>
 
 #include "jet/error.h"
 #include "jet/table/bookkeeping_rows.h"
 #include "jet/table/schema_editor.h"
 #include "jet/table/schema_editor_internal.h"
 #include "jet/table/store_page_sink.h"
+#include "jet/table/table_editor.h"
 #include "jet/util/names.h"
 #include "jet/write/column_properties.h"
 #include "jet/write/name_rules.h"
@@ -121,6 +123,12 @@ void SchemaEditor::dropColumn(std::string_view table, std::string_view column) {
         for (const IndexColumn& ic : real.columns)
             if (ic.columnNumber == gone.number)
                 throw Error(ErrorCode::Constraint, kFieldInIndexMessage);
+    // A relationship not enforced has no index, but names the field still.
+    for (const Relation& r : db_.relations())
+        for (const RelationField& f : r.fields)
+            if ((sameName(r.table, def.name) && sameName(f.name, gone.name)) ||
+                (sameName(r.foreignTable, def.name) && sameName(f.foreignName, gone.name)))
+                throw Error(ErrorCode::Constraint, kFieldInIndexMessage);
     if (def.columns.size() == 1) refuse("No field defined--cannot append TableDef or Index.");
     // The long values of old rows keep their maps, so their pages stay the
     // table's until the file is compacted.
@@ -161,10 +169,35 @@ void SchemaEditor::renameColumn(std::string_view table, std::string_view from,
     }
     (void)encodeTableDef(def, v, db_.codePage());
 
+    // The relationships name the field too.
+    std::vector<schema::FoundRow> relationRows;
+    std::optional<TableEditor> relationships;
+    if (db_.findObject("MSysRelationships")) {
+        const std::shared_ptr<const TableDef> rel = db_.table("MSysRelationships");
+        const std::pair<size_t, size_t> ends[] = {
+            {schema::columnOf(*rel, "szObject"), schema::columnOf(*rel, "szColumn")},
+            {schema::columnOf(*rel, "szReferencedObject"),
+             schema::columnOf(*rel, "szReferencedColumn")}};
+        auto names = [](const Value& value, std::string_view name) {
+            return value.is<std::string>() && sameName(value.as<std::string>(), name);
+        };
+        auto namesField = [&](const std::vector<Value>& r, const std::pair<size_t, size_t>& end) {
+            return names(r[end.first], def.name) && names(r[end.second], old);
+        };
+        relationRows = schema::findRows(db_, "MSysRelationships", [&](const std::vector<Value>& r) {
+            return namesField(r, ends[0]) || namesField(r, ends[1]);
+        });
+        for (schema::FoundRow& r : relationRows)
+            for (const auto& end : ends)
+                if (namesField(r.values, end)) r.values[end.second] = Value::text(std::string(to));
+        if (!relationRows.empty()) relationships.emplace(db_, "MSysRelationships");
+    }
+
     inTransaction([&] {
         PageAllocator allocator(db_);
         schema::replaceDefinition(db_, allocator, def);
         if (hadProperties) schema::storeTableProperties(db_, def.tdefPage, properties);
+        for (const schema::FoundRow& r : relationRows) relationships->update(r.id, r.values);
     });
 }
 

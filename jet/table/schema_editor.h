@@ -4,6 +4,8 @@
 //   schema.createTable(spec);                 // jet/write/table_layout.h
 //   schema.addColumn("T", column);            // jet/write/column_types.h
 //   schema.createIndex("T", index);
+//   schema.createRelation(relation);          // jet/write/relation_writer.h
+//   schema.dropRelation("TU");
 //   schema.dropTable("T");
 //   schema.createQuery("Q", "SELECT T.a FROM T;");   // a stored query
 //
@@ -33,8 +35,9 @@
 //   - addColumn: the definition only; rows written before read the new
 //     column as Null (a row records how many columns it has);
 //   - dropColumn / renameColumn: the definition; rows keep their bytes;
+//     renameColumn also renames the field in MSysRelationships;
 //   - createIndex: the tree built from the table's rows, its usage map, the
-//     definition; dropIndex gives the tree's pages back.
+//     definition; dropIndex gives the tree's pages back;
 //   - createQuery: the MSysObjects row (type 5, in the Tables container where
 //     Access keeps queries, the kind in its flags, Admin as owner, no
 //     property blob: Access adds the designer's own properties when it
@@ -46,7 +49,18 @@
 //     stay;
 //   - renameQuery: the MSysObjects row only; other queries that name it
 //     keep their text, as in Access;
-//   - dropQuery: the MSysObjects row, its MSysQueries and MSysACEs rows.
+//   - dropQuery: the MSysObjects row, its MSysQueries and MSysACEs rows;
+//   - createRelation: one MSysRelationships row per field pair and, for a
+//     relationship whose integrity is enforced, the pair of foreign-key
+//     indexes on the two definitions as the bulk writer lays them out
+//     (jet/write/relation_writer.h): the referenced side shares the pages of
+//     its unique index, the foreign side shares an index over the same
+//     fields or gets a tree of its own built from the rows; from then on
+//     TableEditor enforces it;
+//   - dropRelation: removes the rows (and the MSysObjects and MSysACEs rows
+//     Access keeps for a relationship) and the pair of indexes, the other
+//     indexes keeping their numbers as in Access, and gives back the tree
+//     no other index uses.
 // Column properties (Required, AllowZeroLength, DefaultValue, Description)
 // go into the table's property blob in MSysObjects.
 #pragma once
@@ -56,6 +70,7 @@
 
 #include "jet/catalog/database.h"
 #include "jet/write/column_types.h"
+#include "jet/write/relation_writer.h"
 #include "jet/write/table_layout.h"
 
 namespace jet {
@@ -78,7 +93,7 @@ public:
     // column for a table with rows but none so far (its rows carry no
     // variable-length area).
     void addColumn(std::string_view table, const ColumnSpec& column);
-    // Refused while an index uses the column.
+    // Refused while an index or a relationship uses the column.
     void dropColumn(std::string_view table, std::string_view column);
     void renameColumn(std::string_view table, std::string_view from, std::string_view to);
 
@@ -105,6 +120,17 @@ public:
     // change of case only is allowed.
     void renameQuery(std::string_view from, std::string_view to);
     void dropQuery(std::string_view name);
+
+    // Refused: an unknown table or field (NotFound), a name a relationship
+    // has, no fields, fields of other types, cascade options without
+    // enforcement; for an enforced one also no unique index on exactly the
+    // referenced fields ("No unique index found for the referenced field of
+    // the primary table."), too many indexes, and rows of the foreign table
+    // whose key names no referenced row (Constraint, "Data in the table 'X'
+    // violates referential integrity rules.").
+    void createRelation(const RelationSpec& relation);
+    // Refused (NotFound) for a name no relationship has.
+    void dropRelation(std::string_view name);
 
 private:
     void inTransaction(const std::function<void()>& change);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "jet/format/table_def.h"
 #include "jet/table/page_allocator.h"
 #include "jet/value.h"
+#include "jet/write/index_key_collector.h"
 #include "jet/write/system_catalog.h"
 
 namespace jet::schema {
@@ -74,6 +76,34 @@ PropertyBlob tableProperties(Database& db, uint32_t tdefPage);
 void requireFaithfulProperties(Database& db, uint32_t tdefPage);
 // Rewrites the LvProp of the table's MSysObjects row.
 void storeTableProperties(Database& db, uint32_t tdefPage, const PropertyBlob& blob);
+
+// Logical indexes in the order Access stores them: by name, without regard
+// to case.
+void sortIndexesByName(std::vector<IndexDef>& indexes);
+
+// The entries of a new index `real` (named `indexName`) over every row of
+// the table, sorted, checked as Access checks them when it builds an index
+// on existing data: duplicate keys of a unique index, a null in a required
+// one (jet::Error Constraint).
+IndexKeyCollector collectIndexKeys(Database& db, const TableDef& def, const RealIndexDef& real,
+                                   const std::string& indexName);
+// Builds the tree of `real` from `keys` with its usage map; sets its root,
+// entry count and map pointer.
+void writeIndexTree(Database& db, PageAllocator& allocator, uint32_t tdefPage,
+                    const IndexKeyCollector& keys, RealIndexDef& real);
+// Takes the logical index at position `at` of def.indexes out of `def`. The
+// others keep their numbers, as Access leaves them (its files show gaps),
+// so that no index of another table that names one by number changes; the
+// physical index it leaves unused, if any, leaves `def` too (physical
+// indexes are numbered without gaps) and is returned.
+std::optional<RealIndexDef> removeLogicalIndex(TableDef& def, size_t at);
+// The number of a new logical index: one past the highest.
+int32_t nextIndexNumber(const TableDef& def);
+// The pages of a physical index's tree (read before the change), and giving
+// them back with its usage map.
+std::vector<uint32_t> indexTreePages(Database& db, const RealIndexDef& real);
+void releaseIndexPages(Database& db, PageAllocator& allocator, const RealIndexDef& real,
+                       const std::vector<uint32_t>& treePages);
 
 // Access's message for something it cannot find by name.
 [[noreturn]] void notFound(const std::string& what);

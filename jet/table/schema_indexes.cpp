@@ -48,12 +48,6 @@ void checkIndexNames(const TableDef& def, std::string_view newName, std::string_
     checkDistinctIndexNames(def.name, names);
 }
 
-void sortByName(std::vector<IndexDef>& indexes) {
-    std::stable_sort(indexes.begin(), indexes.end(), [](const IndexDef& a, const IndexDef& b) {
-        return foldName(a.name) < foldName(b.name);
-    });
-}
-
 uint8_t realIndexFlags(const IndexSpec& x, JetVersion v) {
     uint8_t flags = isJet3(v) ? 0 : kIndexJet4Marker;
     if (x.primary) return flags | kIndexUnique | kIndexRequired;
@@ -92,10 +86,28 @@ bool sameColumns(const std::vector<IndexColumn>& a, const std::vector<IndexColum
                       });
 }
 
-// The entries of a new index over every row of the table, sorted, checked
-// as Access checks them when it builds an index on existing data.
-IndexKeyCollector collectKeys(Database& db, const TableDef& def, const RealIndexDef& real,
-                              const std::string& indexName) {
+// Whether another table's relationship index names this table's index.
+bool referencedByRelation(Database& db, const TableDef& def) {
+    for (const CatalogObject* o : db.tables()) {
+        if (o->tdefPage() == def.tdefPage) continue;
+        for (const IndexDef& x : db.tableAt(o->tdefPage(), o->name)->indexes)
+            if (x.relatedTablePage == def.tdefPage) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+namespace schema {
+
+void sortIndexesByName(std::vector<IndexDef>& indexes) {
+    std::stable_sort(indexes.begin(), indexes.end(), [](const IndexDef& a, const IndexDef& b) {
+        return foldName(a.name) < foldName(b.name);
+    });
+}
+
+IndexKeyCollector collectIndexKeys(Database& db, const TableDef& def, const RealIndexDef& real,
+                                   const std::string& indexName) {
     const JetVersion v = db.version();
     const IndexKeyForms forms = indexKeyForms(db.header().sortOrder, v);
     struct Key {
@@ -156,17 +168,50 @@ IndexKeyCollector collectKeys(Database& db, const TableDef& def, const RealIndex
     return collected;
 }
 
-// Whether another table's relationship index names this table's index.
-bool referencedByRelation(Database& db, const TableDef& def) {
-    for (const CatalogObject* o : db.tables()) {
-        if (o->tdefPage() == def.tdefPage) continue;
-        for (const IndexDef& x : db.tableAt(o->tdefPage(), o->name)->indexes)
-            if (x.relatedTablePage == def.tdefPage) return true;
-    }
-    return false;
+void writeIndexTree(Database& db, PageAllocator& allocator, uint32_t tdefPage,
+                    const IndexKeyCollector& keys, RealIndexDef& real) {
+    const JetVersion v = db.version();
+    StorePageSink sink(db.pages(), allocator);
+    const BuiltIndex built = buildIndex(sink, v, tdefPage, keys);
+    real.rootPage = built.rootPage;
+    real.entryCount = static_cast<uint32_t>(keys.size());
+    const std::vector<RowPointer> at =
+        placeBookkeepingRows(db.pages(), v, allocator, {encodeUsageMap(sink, v, built.pages)});
+    real.usageMapPointer = at[0].packed();
 }
 
-}  // namespace
+std::optional<RealIndexDef> removeLogicalIndex(TableDef& def, size_t at) {
+    const IndexDef gone = def.indexes.at(at);
+    def.indexes.erase(def.indexes.begin() + static_cast<std::ptrdiff_t>(at));
+    const bool realShared =
+        std::any_of(def.indexes.begin(), def.indexes.end(),
+                    [&](const IndexDef& x) { return x.realIndex == gone.realIndex; });
+    if (realShared) return std::nullopt;
+    RealIndexDef released = def.realIndexes.at(static_cast<size_t>(gone.realIndex));
+    def.realIndexes.erase(def.realIndexes.begin() + gone.realIndex);
+    for (IndexDef& x : def.indexes)
+        if (x.realIndex > gone.realIndex) --x.realIndex;
+    return released;
+}
+
+int32_t nextIndexNumber(const TableDef& def) {
+    int32_t next = 0;
+    for (const IndexDef& x : def.indexes) next = std::max(next, x.number + 1);
+    return next;
+}
+
+std::vector<uint32_t> indexTreePages(Database& db, const RealIndexDef& real) {
+    if (real.usageMapPointer == 0) return {};
+    return readUsageMap(db.pages(), db.version(), real.usageMapPointer);
+}
+
+void releaseIndexPages(Database& db, PageAllocator& allocator, const RealIndexDef& real,
+                       const std::vector<uint32_t>& treePages) {
+    removeBookkeepingRow(db.pages(), db.version(), allocator, real.usageMapPointer);
+    for (uint32_t page : treePages) allocator.release(page);
+}
+
+}  // namespace schema
 
 void SchemaEditor::createIndex(std::string_view table, const IndexSpec& spec) {
     const JetVersion v = db_.version();
@@ -186,7 +231,7 @@ void SchemaEditor::createIndex(std::string_view table, const IndexSpec& spec) {
     real.flags = realIndexFlags(spec, v);
     IndexDef logical;
     logical.name = spec.name;
-    logical.number = static_cast<int32_t>(def.indexes.size());
+    logical.number = schema::nextIndexNumber(def);
     logical.kind = spec.primary ? 1 : 0;
 
     auto shared =
@@ -198,7 +243,7 @@ void SchemaEditor::createIndex(std::string_view table, const IndexSpec& spec) {
         logical.realIndex = static_cast<int32_t>(shared - def.realIndexes.begin());
     } else {
         logical.realIndex = static_cast<int32_t>(def.realIndexes.size());
-        keys = collectKeys(db_, def, real, spec.name);
+        keys = schema::collectIndexKeys(db_, def, real, spec.name);
         real.entryCount = static_cast<uint32_t>(keys->size());
         if (keys->size() > 0) {
             for (size_t i = 0; i < keys->size(); ++i)
@@ -206,7 +251,7 @@ void SchemaEditor::createIndex(std::string_view table, const IndexSpec& spec) {
         }
     }
     def.indexes.push_back(logical);
-    sortByName(def.indexes);
+    schema::sortIndexesByName(def.indexes);
     {
         TableDef probe = def;
         if (keys) probe.realIndexes.push_back(real);
@@ -216,12 +261,7 @@ void SchemaEditor::createIndex(std::string_view table, const IndexSpec& spec) {
     inTransaction([&] {
         PageAllocator allocator(db_);
         if (keys) {
-            StorePageSink sink(db_.pages(), allocator);
-            const BuiltIndex built = buildIndex(sink, v, def.tdefPage, *keys);
-            real.rootPage = built.rootPage;
-            const std::vector<RowPointer> at = placeBookkeepingRows(
-                db_.pages(), v, allocator, {encodeUsageMap(sink, v, built.pages)});
-            real.usageMapPointer = at[0].packed();
+            schema::writeIndexTree(db_, allocator, def.tdefPage, *keys, real);
             def.realIndexes.push_back(real);
         }
         schema::replaceDefinition(db_, allocator, def);
@@ -235,31 +275,15 @@ void SchemaEditor::dropIndex(std::string_view table, std::string_view index) {
     const IndexDef gone = def.indexes[at];
     if (gone.isForeignKey() || gone.relatedTablePage != 0 || referencedByRelation(db_, def))
         throw Error(ErrorCode::Constraint, kIndexInRelationshipMessage);
-    def.indexes.erase(def.indexes.begin() + static_cast<std::ptrdiff_t>(at));
-    for (IndexDef& x : def.indexes)
-        if (x.number > gone.number) --x.number;
-    const bool realShared =
-        std::any_of(def.indexes.begin(), def.indexes.end(),
-                    [&](const IndexDef& x) { return x.realIndex == gone.realIndex; });
-    std::optional<RealIndexDef> released;
-    if (!realShared) {
-        released = def.realIndexes.at(static_cast<size_t>(gone.realIndex));
-        def.realIndexes.erase(def.realIndexes.begin() + gone.realIndex);
-        for (IndexDef& x : def.indexes)
-            if (x.realIndex > gone.realIndex) --x.realIndex;
-    }
+    const std::optional<RealIndexDef> released = schema::removeLogicalIndex(def, at);
     (void)encodeTableDef(def, v, db_.codePage());
-    std::vector<uint32_t> treePages;
-    if (released && released->usageMapPointer != 0)
-        treePages = readUsageMap(db_.pages(), v, released->usageMapPointer);
+    const std::vector<uint32_t> treePages =
+        released ? schema::indexTreePages(db_, *released) : std::vector<uint32_t>{};
 
     inTransaction([&] {
         PageAllocator allocator(db_);
         schema::replaceDefinition(db_, allocator, def);
-        if (released) {
-            removeBookkeepingRow(db_.pages(), v, allocator, released->usageMapPointer);
-            for (uint32_t page : treePages) allocator.release(page);
-        }
+        if (released) schema::releaseIndexPages(db_, allocator, *released, treePages);
     });
 }
 
@@ -269,7 +293,7 @@ void SchemaEditor::renameIndex(std::string_view table, std::string_view from, st
     const size_t at = indexOrThrow(def, from);
     checkIndexNames(def, to, def.indexes[at].name);
     def.indexes[at].name = std::string(to);
-    sortByName(def.indexes);
+    schema::sortIndexesByName(def.indexes);
     (void)encodeTableDef(def, v, db_.codePage());
     inTransaction([&] {
         PageAllocator allocator(db_);

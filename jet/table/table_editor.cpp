@@ -13,6 +13,7 @@
 #include "jet/format/usage_map.h"
 #include "jet/table/index_cursor.h"
 #include "jet/table/index_tree_edit.h"
+#include "jet/table/referential_actions.h"
 #include "jet/table/table_def_rewrite.h"
 #include "jet/table/table_scan.h"
 #include "jet/table/usage_map_edit.h"
@@ -60,15 +61,7 @@ TableEditor::TableEditor(Database& db, std::string_view table) : db_(db), alloca
                             c.name + "' is calculated");
     }
 
-    // Referential integrity is not checked here yet; a table on either side
-    // of an enforced relationship is left alone rather than given rows
-    // Access would refuse.
-    for (const IndexDef& index : def.indexes)
-        if (index.relatedTablePage != 0)
-            throw Error(ErrorCode::Unsupported,
-                        "the rows of table '" + def.name +
-                            "' cannot be changed in place: index '" + index.name +
-                            "' belongs to a relationship whose integrity is enforced");
+    links_ = relationLinksOf(db, def);
 
     PropertyBlob props;
     for (const CatalogObject* o : db.tables(true))
@@ -133,8 +126,33 @@ TableEditor::TableEditor(Database& db, std::string_view table) : db_(db), alloca
 
 TableEditor::~TableEditor() = default;
 
+void TableEditor::forgetLearntPages() {
+    allocator_.reset();
+    for (auto& lv : longValues_)
+        if (lv) lv->reset();
+    lastDataPage_.reset();
+}
+
 template <typename F>
-void TableEditor::inTransaction(F&& change) {
+void TableEditor::inTransaction(F&& body) {
+    PageStore& store = db_.pages();
+    std::optional<PageTransaction> transaction;
+    if (!store.inTransaction()) transaction.emplace(store);
+    try {
+        body();
+        if (transaction) transaction->commit();
+    } catch (...) {
+        transaction.reset();
+        // What was learnt of pages may be undone with them.
+        forgetLearntPages();
+        db_.forgetTableDef(def_->tdefPage);
+        def_ = db_.tableAt(def_->tdefPage, def_->name);
+        throw;
+    }
+}
+
+template <typename F>
+void TableEditor::changeTable(F&& change) {
     PageStore& store = db_.pages();
     const JetVersion v = db_.version();
     const uint32_t tdefPage = def_->tdefPage;
@@ -143,22 +161,14 @@ void TableEditor::inTransaction(F&& change) {
         db_.forgetTableDef(tdefPage);
         def_ = db_.tableAt(tdefPage, name);
     };
-    std::optional<PageTransaction> transaction;
-    if (!store.inTransaction()) transaction.emplace(store);
     try {
         TableDef raw = readTableDef(store, v, tdefPage, db_.codePage());
         raw.name = name;
         const TableDef before = raw;
         change(raw);
         if (!sameDefinitionNumbers(raw, before)) rewriteDefinition(store, v, raw, db_.codePage());
-        if (transaction) transaction->commit();
     } catch (...) {
-        transaction.reset();
-        // What was learnt of pages may be undone with them.
-        allocator_.reset();
-        for (auto& lv : longValues_)
-            if (lv) lv->reset();
-        lastDataPage_.reset();
+        forgetLearntPages();
         reload();
         throw;
     }
@@ -313,13 +323,76 @@ std::vector<Value> TableEditor::existingRow(RowPointer id) const {
     return std::move(*row);
 }
 
+// A foreign key with no null part must name a row of its referenced table;
+// one the row does not change needs no look.
+void TableEditor::requireReferencedRows(const std::vector<Value>& row,
+                                        const std::vector<Value>* old) {
+    for (const RelationLink& link : links_) {
+        if (!link.readFromForeignSide) continue;
+        const std::optional<std::vector<Value>> key = keyValues(row, link.foreignColumns);
+        if (!key) continue;
+        if (old) {
+            const std::optional<std::vector<Value>> was = keyValues(*old, link.foreignColumns);
+            if (was && !referencedKeysDiffer(db_, link, *was, *key)) continue;
+        }
+        // A row of a self-related table may name itself.
+        if (link.referencedPage == def_->tdefPage) {
+            const std::optional<std::vector<Value>> own = keyValues(row, link.referencedColumns);
+            if (own && !referencedKeysDiffer(db_, link, *own, *key)) continue;
+        }
+        if (!referencedRowExists(db_, link, *key))
+            throw Error(ErrorCode::Constraint, relatedRecordRequiredMessage(link.referencedTable));
+    }
+}
+
 RowPointer TableEditor::insert(std::span<const Value> values) {
     RowPointer id;
-    inTransaction([&](TableDef& raw) {
+    inTransaction([&] { id = insertRow(values); });
+    return id;
+}
+
+void TableEditor::remove(RowPointer id) {
+    inTransaction([&] {
+        if (std::none_of(links_.begin(), links_.end(),
+                         [](const RelationLink& l) { return !l.readFromForeignSide; }))
+            return removeRow(id);
+        ReferentialActions actions(db_, *this);
+        try {
+            actions.planRemove(id, existingRow(id));
+            actions.apply();
+        } catch (...) {
+            for (uint32_t page : actions.touchedTables()) db_.forgetTableDef(page);
+            throw;
+        }
+    });
+}
+
+void TableEditor::update(RowPointer id, std::span<const Value> values) {
+    inTransaction([&] {
+        if (links_.empty()) return updateRow(id, values);
+        const std::vector<Value> old = existingRow(id);
+        uint32_t next = def_->nextAutoNumber == 0 ? 1 : def_->nextAutoNumber;
+        const std::vector<Value> row = prepare(values, &old, next);
+        requireReferencedRows(row, &old);
+        ReferentialActions actions(db_, *this);
+        try {
+            actions.planUpdate(id, old, row);
+            actions.apply();
+        } catch (...) {
+            for (uint32_t page : actions.touchedTables()) db_.forgetTableDef(page);
+            throw;
+        }
+    });
+}
+
+RowPointer TableEditor::insertRow(std::span<const Value> values) {
+    RowPointer id;
+    changeTable([&](TableDef& raw) {
         uint32_t next = raw.nextAutoNumber == 0 ? 1 : raw.nextAutoNumber;
         const std::vector<Value> row = prepare(values, nullptr, next);
         const std::vector<RowKey> keys = keysOf(row);
         checkKeys(raw, keys, std::nullopt);
+        requireReferencedRows(row, nullptr);
         id = placeRow(raw, encode(row), 0, std::nullopt);
         addEntries(raw, keys, id);
         ++raw.rowCount;
@@ -328,8 +401,8 @@ RowPointer TableEditor::insert(std::span<const Value> values) {
     return id;
 }
 
-void TableEditor::remove(RowPointer id) {
-    inTransaction([&](TableDef& raw) {
+void TableEditor::removeRow(RowPointer id) {
+    changeTable([&](TableDef& raw) {
         PageStore& store = db_.pages();
         const JetVersion v = db_.version();
         const std::vector<Value> old = existingRow(id);
@@ -362,8 +435,8 @@ void TableEditor::remove(RowPointer id) {
     });
 }
 
-void TableEditor::update(RowPointer id, std::span<const Value> values) {
-    inTransaction([&](TableDef& raw) {
+void TableEditor::updateRow(RowPointer id, std::span<const Value> values) {
+    changeTable([&](TableDef& raw) {
         PageStore& store = db_.pages();
         const JetVersion v = db_.version();
         const std::vector<Value> old = existingRow(id);

@@ -25,14 +25,32 @@
 //     (index_tree_edit.h); the definition's row count and next auto-number
 //     follow.
 //
+// Referential integrity of the relationships the table takes part in with
+// integrity enforced (relation_links.h; those not enforced are not
+// checked), in Access's words (jet::Error Constraint):
+//   - a foreign key with no null part that an insert or update writes must
+//     name a row of the referenced table ("You cannot add or change a record
+//     because a related record is required in table 'X'."); a row of a
+//     self-related table may name itself;
+//   - deleting a referenced row deletes its dependents where the
+//     relationship cascades deletes (and on through theirs), sets their
+//     foreign key to Null where it cascades to Null, and is refused
+//     otherwise ("The record cannot be deleted or changed because table 'X'
+//     includes related records."); changing a referenced key carries the
+//     new key to the dependents where the relationship cascades updates,
+//     and is refused otherwise (referential_actions.h).
+// The cascades belong to the operation's transaction. The refusals above
+// come before anything is written; a cascaded change that fails (a
+// dependent's own rule) rolls the whole operation back.
+//
 // Jet 3, Jet 4 and ACE files. The database must be open for writing
 // (OpenOptions::writable). Refused with jet::Error (Unsupported) at
-// construction: tables with attachment, multi-value or calculated columns (named), tables on either
-// side of a relationship with enforced integrity, indexes whose text
-// keys the engine cannot build, definitions it cannot write back.
-// Within a transaction the caller has opened on db.pages(), operations join
-// it: a refused operation has written nothing, and any other failure leaves
-// the caller to roll back.
+// construction: tables with attachment, multi-value or calculated columns
+// (named), indexes whose text keys the engine cannot build, definitions it
+// cannot write back. Within a transaction the caller has opened on
+// db.pages(), operations join it: a refused operation has written nothing,
+// and any other failure (a cascade's included) leaves the caller to roll
+// back.
 #pragma once
 
 #include <cstdint>
@@ -43,11 +61,12 @@
 #include <vector>
 
 #include "jet/catalog/database.h"
-#include "jet/format/page_types.h"
 #include "jet/format/index_key.h"
+#include "jet/format/page_types.h"
 #include "jet/format/sort_order.h"
 #include "jet/table/long_value_store.h"
 #include "jet/table/page_allocator.h"
+#include "jet/table/relation_links.h"
 #include "jet/table/row_rules.h"
 #include "jet/value.h"
 
@@ -56,7 +75,8 @@ namespace jet {
 class TableEditor {
 public:
     // Throws jet::Error: NotFound for an unknown table, Io for a database
-    // open read-only, Unsupported as above.
+    // open read-only, Unsupported as above, Corrupt for a relationship index
+    // whose other side is not there.
     TableEditor(Database& db, std::string_view table);
     ~TableEditor();
     TableEditor(const TableEditor&) = delete;
@@ -70,11 +90,15 @@ public:
     void update(RowPointer id, std::span<const Value> values);
     // Deletes row `id`. Throws jet::Error (NotFound) when it does not exist.
     void remove(RowPointer id);
+    // All three throw jet::Error (Constraint) in Access's words for a row
+    // that breaks a rule of the table or of a relationship (see above).
 
     // The definition as it stands after the last operation.
     const TableDef& def() const { return *def_; }
 
 private:
+    friend class ReferentialActions;
+
     struct KeyColumn {
         size_t valueIndex;
         DataType type;
@@ -93,8 +117,25 @@ private:
         bool anyNull = false;
     };
 
+    // Runs `body` in the caller's transaction or one of its own.
     template <typename F>
-    void inTransaction(F&& change);
+    void inTransaction(F&& body);
+    // Changes this table inside the transaction: `change` gets the stored
+    // definition, whose counts and roots are written back when they moved.
+    template <typename F>
+    void changeTable(F&& change);
+    void forgetLearntPages();
+
+    // One row changed inside the transaction. insertRow checks the row's
+    // foreign keys (an insert cascades nothing); updateRow and removeRow
+    // neither check nor cascade: the cascades planned them
+    // (referential_actions.h).
+    RowPointer insertRow(std::span<const Value> values);
+    void updateRow(RowPointer id, std::span<const Value> values);
+    void removeRow(RowPointer id);
+    // Refuses a foreign key that names no row of its referenced table.
+    void requireReferencedRows(const std::vector<Value>& row, const std::vector<Value>* old);
+    const std::vector<RelationLink>& links() const { return links_; }
     std::vector<Value> prepare(std::span<const Value> values, const std::vector<Value>* old,
                                uint32_t& nextAutoNumber) const;
     RowKey keyOf(const IndexPlan& plan, const std::vector<Value>& row) const;
@@ -118,6 +159,7 @@ private:
     std::vector<std::unique_ptr<LongValueStore>> longValues_;  // by column, null for others
     std::vector<LongValueSink*> sinks_;
     std::optional<uint32_t> lastDataPage_;
+    std::vector<RelationLink> links_;
 };
 
 }  // namespace jet

@@ -49,23 +49,6 @@ const IndexSpec* uniqueIndexOver(const TableSpec& table, const std::vector<std::
     return found;
 }
 
-std::string referencedIndexName(const TableSpec& table) {
-    auto taken = [&](const std::string& name) {
-        return std::any_of(table.indexes.begin(), table.indexes.end(),
-                           [&](const IndexSpec& x) { return sameName(x.name, name); });
-    };
-    // Access picks the letter after as many as the table has indexes;
-    // letters run on into the lower case as they do in Access's names.
-    char letter = static_cast<char>('A' + std::min<size_t>(table.indexes.size(), 25));
-    for (int tries = 0; tries < 52; ++tries) {
-        const std::string name = std::string(".r") + letter;
-        if (!taken(name)) return name;
-        letter = letter == 'Z' ? 'a' : static_cast<char>(letter + 1);
-    }
-    refuse("The operation failed. There are too many indexes on table '" + table.name +
-           "'. Delete some of the indexes on the table and try the operation again.");
-}
-
 void checkFields(const RelationSpec& r, const TableSpec& referenced, const TableSpec& foreign) {
     if (r.fields.empty()) refuse("No field defined--cannot append Relation.");
     for (const RelationField& f : r.fields) {
@@ -77,6 +60,24 @@ void checkFields(const RelationSpec& r, const TableSpec& referenced, const Table
 }
 
 }  // namespace
+
+std::string referencedIndexName(const std::string& table,
+                                const std::vector<std::string>& indexNames) {
+    auto taken = [&](const std::string& name) {
+        return std::any_of(indexNames.begin(), indexNames.end(),
+                           [&](const std::string& x) { return sameName(x, name); });
+    };
+    // Access picks the letter after as many as the table has indexes;
+    // letters run on into the lower case as they do in Access's names.
+    char letter = static_cast<char>('A' + std::min<size_t>(indexNames.size(), 25));
+    for (int tries = 0; tries < 52; ++tries) {
+        const std::string name = std::string(".r") + letter;
+        if (!taken(name)) return name;
+        letter = letter == 'Z' ? 'a' : static_cast<char>(letter + 1);
+    }
+    refuse("The operation failed. There are too many indexes on table '" + table +
+           "'. Delete some of the indexes on the table and try the operation again.");
+}
 
 std::vector<RelationPlan> planRelations(std::vector<TableSpec>& tables,
                                         std::span<const RelationSpec> relations) {
@@ -116,7 +117,9 @@ std::vector<RelationPlan> planRelations(std::vector<TableSpec>& tables,
         if (uniqueIndexOver(foreign, foreignColumns)) r.attributes |= kRelationUnique;
 
         IndexSpec referencedSide;
-        referencedSide.name = referencedIndexName(referenced);
+        std::vector<std::string> indexNames;
+        for (const IndexSpec& x : referenced.indexes) indexNames.push_back(x.name);
+        referencedSide.name = referencedIndexName(referenced.name, indexNames);
         referencedSide.foreignKey = true;
         referencedSide.unique = true;
         referencedSide.required = unique->primary || unique->required;

@@ -60,6 +60,12 @@ struct RelationPlan {
 std::vector<RelationPlan> planRelations(std::vector<TableSpec>& tables,
                                         std::span<const RelationSpec> relations);
 
+// The name of the referenced side's index of a new relationship on a table
+// with indexes `indexNames`: ".rB", ".rC", ... as described above. Throws
+// jet::Error (InvalidArgument) when every name is taken.
+std::string referencedIndexName(const std::string& table,
+                                const std::vector<std::string>& indexNames);
+
 // Fills in the foreign-key indexes of table number `table` (laid out from
 // the TableSpec planRelations extended): the other side's table page and
 // index number, which side this is, and the cascade options. `pages[i]` is

@@ -107,21 +107,13 @@ void layoutIndexes(const TableSpec& spec, JetVersion v, TableDef& t) {
         }
         std::vector<IndexColumn> columns = indexColumns(x, t, v);
         uint8_t flags = realIndexFlags(x, v);
-        auto shared =
-            std::find_if(t.realIndexes.begin(), t.realIndexes.end(), [&](const RealIndexDef& r) {
-                return sameColumns(r.columns, columns) && r.flags == flags;
-            });
-        if (shared == t.realIndexes.end() && x.foreignKey) {
-            shared = std::find_if(
-                t.realIndexes.begin(), t.realIndexes.end(),
-                [&](const RealIndexDef& r) { return sameColumns(r.columns, columns); });
-        }
+        const std::optional<size_t> shared = sharedRealIndex(t, columns, flags, x.foreignKey);
         IndexDef def;
         def.name = x.name;
         def.number = static_cast<int32_t>(t.indexes.size());
         def.kind = x.primary ? 1 : (x.foreignKey ? 2 : 0);
-        if (shared != t.realIndexes.end()) {
-            def.realIndex = static_cast<int32_t>(shared - t.realIndexes.begin());
+        if (shared) {
+            def.realIndex = static_cast<int32_t>(*shared);
         } else {
             def.realIndex = static_cast<int32_t>(t.realIndexes.size());
             RealIndexDef real;
@@ -137,6 +129,17 @@ void layoutIndexes(const TableSpec& spec, JetVersion v, TableDef& t) {
 }
 
 }  // namespace
+
+std::optional<size_t> sharedRealIndex(const TableDef& t, const std::vector<IndexColumn>& columns,
+                                      uint8_t flags, bool foreignKey) {
+    for (size_t i = 0; i < t.realIndexes.size(); ++i)
+        if (sameColumns(t.realIndexes[i].columns, columns) && t.realIndexes[i].flags == flags)
+            return i;
+    if (foreignKey)
+        for (size_t i = 0; i < t.realIndexes.size(); ++i)
+            if (sameColumns(t.realIndexes[i].columns, columns)) return i;
+    return std::nullopt;
+}
 
 TableDef layoutTable(const TableSpec& spec, JetVersion v, SortOrder textOrder) {
     checkNames(spec);

@@ -4,6 +4,7 @@
 // usage maps and index roots stay zero for the writers to fill in.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -60,5 +61,10 @@ struct TableSpec {
 // index with no or more than ten columns, a second primary key, more than 32
 // indexes, or an index on an OLE column (or a Memo before ACE).
 TableDef layoutTable(const TableSpec& spec, JetVersion v, SortOrder textOrder);
+
+// The physical index of `t` a new logical index over `columns` with `flags`
+// shares, as layoutTable chooses it; nullopt when it needs one of its own.
+std::optional<size_t> sharedRealIndex(const TableDef& t, const std::vector<IndexColumn>& columns,
+                                      uint8_t flags, bool foreignKey);
 
 }  // namespace jet

@@ -412,6 +412,17 @@ const std::vector<DamageCase>& damageCases() {
              std::copy_n(from, column->length, to);
              return "share a key of this unique index";
          }},
+        {"a foreign key naming no row of its enforced relationship", "V2000/indexTestV2000.mdb",
+         [](jet::Database& db, FileBytes& file) {
+             // Table1.otherfk1 names Table2.id; no Table2 row has id 77.
+             auto def = userTable(db, "Table1");
+             const jet::ColumnDef* column = def->findColumn("otherfk1");
+             jet::RowPointer row = firstRow(db, def);
+             uint8_t* at = file.page(row.page) + rowStart(db, file, row) + 2 + column->fixedOffset;
+             const int32_t missing = 77;
+             std::memcpy(at, &missing, 4);
+             return "table 'Table1'...names no row of table 'Table2'";
+         }},
         {"data page free space miscounted", "V2000/testV2000.mdb",
          [](jet::Database& db, FileBytes& file) {
              jet::RowPointer row = firstRow(db, userTable(db, "Table1"));

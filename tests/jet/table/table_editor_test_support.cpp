@@ -53,6 +53,12 @@ TableSpec editorTableSpec() {
 }
 
 void writeEmptyTableFile(const std::string& path, JetVersion version, const TableSpec& spec) {
+    writeTablesFile(path, version, {spec}, {}, {});
+}
+
+void writeTablesFile(const std::string& path, JetVersion version,
+                     const std::vector<TableSpec>& tables,
+                     const std::vector<RelationSpec>& relations, const TableRows& rows) {
     CreateOptions options;
     options.version = version;
     createDatabase(*posixFileSystem(), path, options);
@@ -60,7 +66,15 @@ void writeEmptyTableFile(const std::string& path, JetVersion version, const Tabl
     request.source = path;
     request.destination = path;
     compactDatabase(*posixFileSystem(), request, [&](DatabaseBuilder& builder) {
-        NewTablesWriter writer(builder, {NewTable{spec, ""}});
+        std::vector<NewTable> specs;
+        for (const TableSpec& t : tables) specs.push_back(NewTable{t, ""});
+        NewTablesWriter writer(builder, specs, relations);
+        for (const TableSpec& t : tables) {
+            writer.beginTable(t.name);
+            if (auto it = rows.find(t.name); it != rows.end())
+                for (const auto& row : it->second) writer.addRow(row);
+            writer.endTable();
+        }
         writer.finish();
     });
 }

@@ -12,6 +12,7 @@
 #include "jet/file/jet_version.h"
 #include "jet/format/page_types.h"
 #include "jet/value.h"
+#include "jet/write/relation_writer.h"
 #include "jet/write/table_layout.h"
 
 namespace testing_support {
@@ -23,6 +24,13 @@ jet::TableSpec editorTableSpec();
 // Writes a new file of `version` at `path` holding `spec`, empty.
 void writeEmptyTableFile(const std::string& path, jet::JetVersion version,
                          const jet::TableSpec& spec);
+
+// Writes a new file of `version` at `path` holding `tables` with their rows
+// (by table name; written in the order of `tables`) and `relations`.
+using TableRows = std::map<std::string, std::vector<std::vector<jet::Value>>>;
+void writeTablesFile(const std::string& path, jet::JetVersion version,
+                     const std::vector<jet::TableSpec>& tables,
+                     const std::vector<jet::RelationSpec>& relations, const TableRows& rows);
 
 // The rows a table should hold, by row id.
 using RowModel = std::map<uint32_t, std::vector<jet::Value>>;
