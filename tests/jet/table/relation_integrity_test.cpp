@@ -272,7 +272,7 @@ TEST_P(RelationIntegrity, RowsAreCheckedAndCascadedAsAccessDoes) {
         const std::filesystem::path path =
             dir.path() / ("case" + std::to_string(++number) + ".mdb");
         std::filesystem::copy_file(base, path);
-        const std::vector<char> original = testing_support::fileBytes(path);
+        const std::vector<uint8_t> original = testing_support::fileBytes(path);
         std::map<std::string, std::string> expected = before;
         for (const auto& [table, rows] : c.changes) expected[table] = rows;
         {

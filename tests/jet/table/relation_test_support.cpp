@@ -1,44 +1,12 @@
 #include "table/relation_test_support.h"
 
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
-#include "jet/catalog/consistency_check.h"
 #include "jet/error.h"
 #include "jet/table/table_scan.h"
-#include "support/mdbtools_compare.h"
 #include "support/table_file.h"
 
 namespace testing_support {
-
-namespace {
-
-std::string joined(const std::vector<std::string>& lines) {
-    std::string s;
-    for (const std::string& l : lines) s += l + "\n";
-    return s;
-}
-
-}  // namespace
-
-std::vector<char> fileBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::shared_ptr<jet::Database> openWritable(const std::filesystem::path& path) {
-    jet::OpenOptions options;
-    options.writable = true;
-    return jet::Database::open(path.string(), options);
-}
-
-void expectSound(const std::filesystem::path& path) {
-    std::shared_ptr<jet::Database> db = jet::Database::open(path.string());
-    const jet::CheckReport report = jet::checkDatabase(*db);
-    EXPECT_TRUE(report.ok()) << joined(report.problems);
-    EXPECT_EQ(joined(differencesWithMdbtools(path.string())), "");
-}
 
 jet::TableSpec relatedTableSpec(const std::string& name,
                                 const std::vector<std::string>& longColumns,

@@ -1,7 +1,7 @@
 // What the relationship tests share: small related tables with a Long
 // primary key, rows made of short values, a row found by its key, the
-// outcome of an operation as text, and the soundness of a written file
-// (the checker and mdbtools).
+// outcome of an operation as text; the files themselves (writable opens,
+// their bytes, their soundness) as the other schema tests have them.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,13 +18,9 @@
 #include "jet/format/page_types.h"
 #include "jet/value.h"
 #include "jet/write/table_layout.h"
+#include "table/schema_test_files.h"
 
 namespace testing_support {
-
-std::vector<char> fileBytes(const std::filesystem::path& path);
-std::shared_ptr<jet::Database> openWritable(const std::filesystem::path& path);
-// The checker finds no problem and mdbtools reads what the engine reads.
-void expectSound(const std::filesystem::path& path);
 
 inline jet::Value n(int64_t v) {
     return jet::Value::integer(v);

@@ -154,7 +154,7 @@ TEST_P(SchemaRelations, RefusedRelationshipsLeaveTheFileAsItWas) {
     testing_support::TempDir dir;
     const std::filesystem::path path = dir.path() / "file.mdb";
     writeFile(path, GetParam(), {kCustomersOrders});
-    const std::vector<char> original = testing_support::fileBytes(path);
+    const std::vector<uint8_t> original = testing_support::fileBytes(path);
     struct Refused {
         const char* what;
         RelationSpec relation;
@@ -273,7 +273,7 @@ TEST_P(SchemaRelations, WhatARelationshipUsesIsNotDropped) {
         schema.createRelation(
             {"Loose", "Customers", "Memos", {{"CustomerID", "CustomerID"}}, kRelationDontEnforce});
     }
-    const std::vector<char> original = testing_support::fileBytes(path);
+    const std::vector<uint8_t> original = testing_support::fileBytes(path);
     const std::string inRelationship =
         "Cannot delete this index or table. It is either the current index or it is used in a "
         "relationship.";
