@@ -1,5 +1,6 @@
 #include "app/f_dta.h"
 
+#include <QCloseEvent>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -7,13 +8,14 @@
 #include <QVBoxLayout>
 #include <QWindowStateChangeEvent>
 
+#include "app/command_runner.h"
 #include "app/program_grid.h"
-#include "settings/settings_file.h"
 #include "db/xDBComponents_UDB_query.h"
 #include "db/xdbtool.h"
 #include "grid/xDBGrid.h"
 #include "grid/xDBGrid_navigator.h"
 #include "kit/xImprovedComps.h"
+#include "settings/settings_file.h"
 
 namespace {
 
@@ -76,7 +78,8 @@ TDta::TDta(TCustomConnectionUDB* connection, TxDBGridCustomSorter* sorter, Setti
     // The band's buttons work on whole results, so they wait while a record
     // is edited or added.
     qData->AddDataLink(this, [this](TCustomQueryUDB& query, TDataLinkEvent event) {
-        if (event != TDataLinkEvent::RecordMoved) btCopy->setEnabled(query.Active() && !query.IsEditing());
+        if (event != TDataLinkEvent::RecordMoved)
+            btCopy->setEnabled(query.Active() && !query.IsEditing());
     });
     readBounds();
 }
@@ -160,4 +163,12 @@ void TDta::saveBounds() const {
     settings_->writeInteger(kBounds, QStringLiteral("Top"), bounds.top());
     settings_->writeInteger(kBounds, QStringLiteral("Width"), bounds.width());
     settings_->writeInteger(kBounds, QStringLiteral("Height"), bounds.height());
+}
+
+void TDta::closeEvent(QCloseEvent* event) {
+    if (qData->IsEditing() && !runCommand([this] { qData->Post(); })) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }

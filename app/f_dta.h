@@ -9,7 +9,8 @@
 //   A failure (unknown table, bad statement, closed connection) propagates
 //   as db::Error; the window stays with an empty grid.
 // - CheckSameData compares the shown name without regard to letter case.
-// - Minimising hides the window; closing destroys it.
+// - Minimising hides the window; closing destroys it, after posting the
+//   record being edited (a refused post keeps the window).
 // - With a settings file the window starts where the last data window was
 //   and stores its bounds under "Dta_XY" when it goes; the grid settings of
 //   every data window share the one section "DataForm.grData".
@@ -60,6 +61,9 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    // A record being edited is posted before the window goes; a refused
+    // post is reported and keeps the window open with the record.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void readBounds();

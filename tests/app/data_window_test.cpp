@@ -1,8 +1,6 @@
 // The data windows behind "Show": one window per table or view (found again
 // in any letter case), re-queried when asked for again, hidden when
 // minimised, and a new one after the old was closed.
-#include "app/f_dta.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -10,6 +8,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include "app/f_dta.h"
 #include "app/f_main.h"
 #include "app/structure_data_pane.h"
 #include "app_test_support.h"
@@ -172,6 +171,41 @@ TEST_F(DataWindowTest, ClosingTheDatabaseEmptiesTheWindowAndShowFillsItAgain) {
     Main.ShowData("Customers");
     EXPECT_EQ(liveWindows(), 1);
     EXPECT_EQ(window->grData->gridModel()->rowCount(), 12);
+}
+
+}  // namespace
+
+namespace {
+
+// Closing a data window posts the record being edited; a refused post keeps
+// the window, the record and its edit, and says why.
+TEST_F(DataWindowTest, ClosingPostsTheRecordBeingEdited) {
+    Main.ShowData("Order-Details");
+    QPointer<TDta> window = Main.FList.last().data();
+    TQueryUDB& q = window->query();
+    q.First();
+    q.Edit();
+    q.FieldByName("Qty#").SetAsString("77");
+    window->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
+    Main.ShowData("Order-Details");
+    TQueryUDB& again = Main.FList.last()->query();
+    again.First();
+    EXPECT_EQ(again.FieldByName("Qty#").AsString(), "77");
+
+    // A customer that does not exist breaks the relation: the post is
+    // refused, the window stays and still edits the record.
+    again.Edit();
+    again.FieldByName("CustomerID").SetAsString("999");
+    dialogs.answerMessage(mrOk);
+    Main.FList.last()->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(liveWindows(), 1);
+    EXPECT_TRUE(again.IsEditing());
+    EXPECT_TRUE(dialogs.transcript().last().contains("related record is required"))
+        << dialogs.transcript().last().toStdString();
+    again.Cancel();
 }
 
 }  // namespace
