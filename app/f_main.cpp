@@ -17,6 +17,7 @@
 #include "app/command_runner.h"
 #include "app/designer_support.h"
 #include "app/f_dta.h"
+#include "app/relation_editor.h"
 #include "app/structure_data_pane.h"
 #include "app/structure_tree_widget.h"
 #include "app/table_designer.h"
@@ -25,6 +26,7 @@
 #include "grid/xDBGrid_sorter.h"
 #include "kit/xHTMLLabel.h"
 #include "kit/xImprovedComps.h"
+#include "kit/xStringGridEd.h"
 #include "schema/f_createdbdlg.h"
 #include "schema/f_managedbdlg.h"
 #include "settings/settings_file.h"
@@ -66,15 +68,18 @@ public:
     void loadDatabaseObjects() override {
         main_.tableTab->LoadTableList(QStringLiteral("*"));
         main_.viewTab->LoadViewList(QStringLiteral("*"));
+        main_.relationTab->ReloadRelations();
         main_.structTab->setDatabase(main_.session_.DB(), &main_.session_.DBCon());
     }
     void clearDatabaseObjects() override {
         main_.tableTab->clearDatabaseObjects();
         main_.viewTab->clearDatabaseObjects();
+        main_.relationTab->ClearRelationGrid();
         main_.structTab->setDatabase(nullptr, nullptr);
     }
     void storeTableChanges() override { main_.tableTab->actTableStoreExecute(); }
     void storeViewChanges() override { main_.viewTab->actViewStoreExecute(); }
+    void storeRelationChanges() override { main_.relationTab->actRelStoreExecute(); }
     std::optional<QString> createDatabase() override { return main_.createDatabase(); }
 
 private:
@@ -253,6 +258,14 @@ void TMain::createPages() {
     viewsLayout->setContentsMargins(0, 0, 0, 0);
     viewsLayout->addWidget(viewTab);
 
+    relationTab = new TRelationEditor(
+        session_, actRelStore, [this] { return tableTab->tableNames(); },
+        [this] { ActListUpdate(); }, [this] { structTab->reloadCatalogue(); }, tsRelations);
+    relationTab->setObjectName(QStringLiteral("relationTab"));
+    auto* relationsLayout = new QVBoxLayout(tsRelations);
+    relationsLayout->setContentsMargins(0, 0, 0, 0);
+    relationsLayout->addWidget(relationTab);
+
     const StructureActions structure{actStructRefresh, actStructExport, actStructEditSel,
                                      actStructReloadData};
     structTab = new TStructureTab(structure, session_.LastTbl, tsStruct);
@@ -313,6 +326,10 @@ void TMain::ActListUpdate() {
     if (tableTab) {
         tableTab->gbTables->setEnabled(e.gbTables);
         tableTab->lblTableData->setEnabled(e.lblTableData);
+    }
+    if (relationTab) {
+        relationTab->sgRel->setEnabled(e.sgRel);
+        relationTab->btRelDel->setEnabled(e.btRelDel);
     }
     if (viewTab) {
         viewTab->mView->setEnabled(e.mView);
@@ -391,7 +408,10 @@ void TMain::EditSelectedNode() {
             tableTab->selectRows(detail.Fld, detail.Indx);
             pc->setCurrentWidget(tsTables);
         }
-        if (!detail.Ref.isEmpty()) pc->setCurrentWidget(tsRelations);
+        if (!detail.Ref.isEmpty()) {
+            relationTab->selectRelation(detail.Ref);
+            pc->setCurrentWidget(tsRelations);
+        }
         if (!detail.View.isEmpty()) {
             session_.AskStoreViewChanges();
             viewTab->LoadViewList(detail.View);

@@ -29,6 +29,7 @@ class SettingsFile;
 class TStructureTab;
 class TTableDesigner;
 class TViewEditor;
+class TRelationEditor;
 class TCreateDbDlg;
 class TManageDbDlg;
 class TDta;
@@ -104,6 +105,7 @@ public:
     QWidget* tsViews = nullptr;
     TViewEditor* viewTab = nullptr;
     QWidget* tsRelations = nullptr;
+    TRelationEditor* relationTab = nullptr;
     TxGroupBox* gbBottom = nullptr;
     TxHTMLLabel* lblDBInfo = nullptr;
     TxHTMLLabel* lblAbout = nullptr;

@@ -7,6 +7,7 @@
 #include "jet/file/page_store.h"
 #include "jet/sql/executor/action.h"
 #include "jet/table/schema_editor.h"
+#include "jet/write/relation_writer.h"
 
 namespace {
 
@@ -112,8 +113,8 @@ std::vector<jet::IndexSpec> indexesUsing(jet::Database& e, const QString& table,
     return out;
 }
 
-// A field a relation names cannot lose that name: the relation would name
-// a field that is not there.
+// A field a relation uses is not made again: the relation would have to be
+// made again with it.
 void refuseFieldOfRelation(jet::Database& e, const QString& table, const QString& field) {
     if (const auto relation = relationUsing(e, table, field)) {
         throw jet::Error(jet::ErrorCode::Constraint,
@@ -121,6 +122,24 @@ void refuseFieldOfRelation(jet::Database& e, const QString& table, const QString
                              relation->name +
                              "'. Delete the relationship before you change the field.");
     }
+}
+
+jet::RelationSpec relationSpecOf(const TRelationRec& r) {
+    const std::vector<TIndexField> fields = ParseIndexFields(r.FieldNames);
+    const std::vector<TIndexField> foreign = ParseIndexFields(r.ForeignFieldNames);
+    if (fields.size() != foreign.size())
+        throw jet::Error(jet::ErrorCode::InvalidArgument,
+                         "The relationship '" + text(r.Name) + "' pairs " +
+                             std::to_string(fields.size()) + " fields with " +
+                             std::to_string(foreign.size()) + " foreign fields.");
+    jet::RelationSpec spec;
+    spec.name = text(r.Name);
+    spec.table = text(r.Table);
+    spec.foreignTable = text(r.ForeignTable);
+    spec.attributes = static_cast<uint32_t>(r.Attributes);
+    for (size_t i = 0; i < fields.size(); ++i)
+        spec.fields.push_back({text(fields[i].name), text(foreign[i].name)});
+    return spec;
 }
 
 QString bracketed(const QString& name) {
@@ -195,7 +214,6 @@ void AppendField(dao::Database& db, const QString& tableName, const TFieldRec& f
 
 void DeleteField(dao::Database& db, const QString& tableName, const QString& fieldName) {
     changeCatalogue(db, [&](jet::Database& e) {
-        refuseFieldOfRelation(e, tableName, fieldName);
         jet::SchemaEditor(e).dropColumn(text(tableName), text(fieldName));
     });
 }
@@ -203,7 +221,6 @@ void DeleteField(dao::Database& db, const QString& tableName, const QString& fie
 void RenameField(dao::Database& db, const QString& tableName, const QString& oldName,
                  const QString& newName) {
     changeCatalogue(db, [&](jet::Database& e) {
-        refuseFieldOfRelation(e, tableName, oldName);
         jet::SchemaEditor(e).renameColumn(text(tableName), text(oldName), text(newName));
     });
 }
@@ -290,4 +307,22 @@ void StoreQueryDef(dao::Database& db, const TQueryDef& query, const QString& new
 
 void DeleteQueryDef(dao::Database& db, const QString& name) {
     changeCatalogue(db, [&](jet::Database& e) { jet::SchemaEditor(e).dropQuery(text(name)); });
+}
+
+void CreateRelation(dao::Database& db, const TRelationRec& relation) {
+    const jet::RelationSpec spec = relationSpecOf(relation);
+    changeCatalogue(db, [&](jet::Database& e) { jet::SchemaEditor(e).createRelation(spec); });
+}
+
+void DeleteRelation(dao::Database& db, const QString& name) {
+    changeCatalogue(db, [&](jet::Database& e) { jet::SchemaEditor(e).dropRelation(text(name)); });
+}
+
+void RecreateRelation(dao::Database& db, const QString& loadedName, const TRelationRec& relation) {
+    const jet::RelationSpec spec = relationSpecOf(relation);
+    RunAsOneChange(db, [&] {
+        jet::SchemaEditor schema(engineOf(db));
+        schema.dropRelation(text(loadedName));
+        schema.createRelation(spec);
+    });
 }

@@ -47,8 +47,7 @@ void RenameTable(dao::Database& db, const QString& oldName, const QString& newNa
 void AppendField(dao::Database& db, const QString& tableName, const TFieldRec& field);
 // Refused while an index or a relation uses the field.
 void DeleteField(dao::Database& db, const QString& tableName, const QString& fieldName);
-// Indexes follow the field under its new name. Refused while a relation
-// uses the field.
+// Indexes and relations follow the field under its new name.
 void RenameField(dao::Database& db, const QString& tableName, const QString& oldName,
                  const QString& newName);
 // Replaces the field `loadedName` by one made from `field` (which may carry
@@ -83,6 +82,18 @@ void CreateQueryDef(dao::Database& db, const QString& name, const QString& sql);
 // renamed in place, keeping its SQL.
 void StoreQueryDef(dao::Database& db, const TQueryDef& query, const QString& newName);
 void DeleteQueryDef(dao::Database& db, const QString& name);
+
+// A new relation from the record: Table and ForeignTable, the fields as
+// FieldNames and ForeignFieldNames (names joined with ";", the same number
+// on both sides, else refused), Attributes the DAO bits (1 unique, 2 not
+// enforced, 256 cascading updates, 4096 cascading deletes). Refused by the
+// engine: unknown tables or fields, no unique index over the referenced
+// fields, rows that break an enforced relation.
+void CreateRelation(dao::Database& db, const TRelationRec& relation);
+void DeleteRelation(dao::Database& db, const QString& name);
+// Replaces the relation `loadedName` by one made from the record, as one
+// change: a refused new relation keeps the old one.
+void RecreateRelation(dao::Database& db, const QString& loadedName, const TRelationRec& relation);
 
 // Runs an action statement (INSERT, UPDATE, DELETE, DDL) and returns the
 // number of records it affected. It applies completely or not at all.
