@@ -60,8 +60,8 @@ QFont mainFont() {
 
 }  // namespace
 
-// What the session asks of the tabs' editors; the structure tree is the one
-// that exists so far.
+// What the session asks of the tabs' editors: the designers of tables,
+// views and relations, and the structure tree.
 class TMain::MainEditors : public SessionEditors {
 public:
     explicit MainEditors(TMain& main) : main_(main) {}
@@ -317,7 +317,7 @@ void TMain::createBottomStrip() {
 }
 
 void TMain::ActListUpdate() {
-    // The editors of the tabs report their selections once they exist.
+    // The tabs' editors report their selections.
     SessionFlags flags = session_.flags();
     flags.treeNodeSelected = structTab && structTab->tvStruct->currentItem() != nullptr;
     flags.tableSelected = tableTab && tableTab->tableSelected();

@@ -1,8 +1,9 @@
 // The main window Main: the file band (file box with its history, the
 // "Find"/"Create" and history links, Open/Close/Manage), the page control
-// with the four tabs whose editors later steps add to their pages, and the
-// bottom strip with the database info line and the version. The "DB
-// Structure" tab holds the structure tree and its data pane (TStructureTab).
+// with its four tabs, and the bottom strip with the database info line and
+// the version. The "DB Structure" tab holds the structure tree and its data
+// pane (TStructureTab); "Tables", "Views" and "Relations" hold the designers
+// (TTableDesigner, TViewEditor, TRelationEditor), each a class of its own.
 //
 // The window is a thin layer over DatabaseSession, which holds the session
 // and its flows; TMain copies the file box into the session before a command

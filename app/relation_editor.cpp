@@ -1,9 +1,7 @@
 #include "app/relation_editor.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QHBoxLayout>
-#include <QPalette>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <stdexcept>

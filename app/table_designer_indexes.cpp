@@ -1,7 +1,5 @@
 // The index grid of the table designer: loading, the cell rules, the action
 // marks, the row commands and the save of the index rows.
-#include <QApplication>
-#include <QPalette>
 #include <stdexcept>
 
 #include "app/database_session.h"

@@ -15,33 +15,21 @@
 #include "kit/xImprovedComps.h"
 #include "kit/xStringGridEd.h"
 #include "kit/xdlg_scripted.h"
+#include "main_window_test_support.h"
 #include "structure_tree_test_support.h"
 
 namespace {
 
 using RE = TRelationEditor;
 
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-class RelationEditorTest : public ::testing::Test {
+class RelationEditorTest : public app_test::MainWindowTest {
 protected:
-    QTemporaryDir dir;
-    kit::ScriptedDialogService dialogs;
-    kit::ScopedDialogService use{dialogs};
-    TMain Main;
-    QString path;
-
     // The shop file and "Visits" (ID key, CustomerID) with visits of
     // customers 4, 5 and 99, the last one of no customer.
     void SetUp() override {
-        path = dir.filePath("shop.mdb");
-        structure_test::writeShopDatabase(path, 5);
-        Main.cbFile->setEditText(path);
-        Main.btDBOpen->click();
-        ASSERT_TRUE(Main.session().DBOpened());
+        const QString file = dir.filePath("shop.mdb");
+        structure_test::writeShopDatabase(file, 5);
+        open(file);
         dao::Database& db = *Main.session().DB();
         TFieldRec id, customer;
         id.FieldName = "ID";
@@ -111,12 +99,12 @@ TEST_F(RelationEditorTest, AnEnforcedRelationIsRefusedWhileRowsBreakItThenKeepsT
     grid().core().toggleCheckBox(RE::rcDelCascade, r);
 
     // The visit of customer 99 breaks it: the engine's message, nothing done.
-    const QByteArray before = fileBytes(path);
+    const QByteArray before = app_test::fileBytes(path);
     dialogs.answerMessage(mrOk);
     Main.actRelStore->trigger();
-    EXPECT_TRUE(app_test::lastMessage(dialogs).contains("violates referential integrity"))
-        << app_test::lastMessage(dialogs).toStdString();
-    EXPECT_EQ(fileBytes(path), before);
+    EXPECT_TRUE(lastMessage().contains("violates referential integrity"))
+        << lastMessage().toStdString();
+    EXPECT_EQ(app_test::fileBytes(path), before);
     EXPECT_EQ(grid().Cells(RE::rcAction, r), "Add");
     EXPECT_TRUE(Main.session().RelChanged);
 
@@ -138,12 +126,11 @@ TEST_F(RelationEditorTest, RowsAreCheckedFirstAndAChangedNameRecreatesTheRelatio
     // Two fields against one: refused before anything is written.
     count("DELETE FROM Visits WHERE CustomerID = 99");
     fillNewRow("Uneven", "ID;Name", "CustomerID");
-    const QByteArray before = fileBytes(path);
+    const QByteArray before = app_test::fileBytes(path);
     dialogs.answerMessage(mrOk);
     Main.actRelStore->trigger();
-    EXPECT_TRUE(app_test::lastMessage(dialogs).contains("the same number of fields"))
-        << app_test::lastMessage(dialogs).toStdString();
-    EXPECT_EQ(fileBytes(path), before);
+    EXPECT_TRUE(lastMessage().contains("the same number of fields")) << lastMessage().toStdString();
+    EXPECT_EQ(app_test::fileBytes(path), before);
 
     // Only the new row goes; the loaded relation gets another name.
     grid().SelectFirstCell(RE::rcName, grid().RowCount() - 2);

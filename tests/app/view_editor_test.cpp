@@ -17,24 +17,13 @@
 #include "jet/sql/executor/executor.h"
 #include "kit/xImprovedComps.h"
 #include "kit/xdlg_scripted.h"
+#include "main_window_test_support.h"
 #include "structure_tree_test_support.h"
 
 namespace {
 
-class ViewEditorTest : public ::testing::Test {
+class ViewEditorTest : public app_test::MainWindowTest {
 protected:
-    QTemporaryDir dir;
-    kit::ScriptedDialogService dialogs;
-    kit::ScopedDialogService use{dialogs};
-    TMain Main;
-    QString path;
-
-    void open(const QString& file) {
-        path = file;
-        Main.cbFile->setEditText(path);
-        Main.btDBOpen->click();
-        ASSERT_TRUE(Main.session().DBOpened());
-    }
     TViewEditor& views() { return *Main.viewTab; }
     QString storedSql(const QString& view) {
         TQueryDefArray all;
@@ -47,7 +36,6 @@ protected:
         jet::Database& e = Main.session().DB()->engineHandle().database();
         return jet::sql::executeSelect(e, "SELECT * FROM [" + view + "]").rows.size();
     }
-    QString lastMessage() const { return app_test::lastMessage(dialogs); }
 };
 
 TEST_F(ViewEditorTest, AddsStoresRunsRenamesAndDeletesViews) {
