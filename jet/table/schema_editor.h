@@ -96,6 +96,13 @@ public:
     // Refused while an index or a relationship uses the column.
     void dropColumn(std::string_view table, std::string_view column);
     void renameColumn(std::string_view table, std::string_view from, std::string_view to);
+    // New rules for the column `rules.name`: required, allowZeroLength,
+    // defaultValue, validationRule and validationText (empty texts: none);
+    // the other members of `rules` are not read. Only the table's property
+    // blob changes: the definition, the rows and the column's position stay.
+    // Refused: an unknown column (NotFound), a row that breaks the new
+    // Required or AllowZeroLength (Constraint, in Access's words).
+    void setColumnRules(std::string_view table, const ColumnSpec& rules);
 
     // Refused: a name the table's indexes have, a second primary key,
     // columns the index cannot hold, and rows that break it (duplicate keys
