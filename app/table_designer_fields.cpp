@@ -1,7 +1,5 @@
 // The field grid of the table designer: loading, the cell rules, the action
 // marks, the row commands and the save of the field rows.
-#include <QApplication>
-#include <QPalette>
 #include <stdexcept>
 
 #include "app/database_session.h"
@@ -222,7 +220,20 @@ void TTableDesigner::applyFieldRows() {
         } else if (action == kRename) {
             RenameField(db, table, loadedName, sgFld->Cells(fcName, r).trimmed());
         } else if (action == kEdit) {
-            RecreateField(db, table, loadedName, fieldFromRow(r, FldArr[size_t(r - 1)]));
+            const TFieldRec& was = FldArr[size_t(r - 1)];
+            const TFieldRec now = fieldFromRow(r, was);
+            // Rules alone change in place, so the field keeps its position;
+            // a new type, size or AutoNumber needs the field made again.
+            const bool sameStorage =
+                now.FieldType == was.FieldType &&
+                (now.FieldType != kText || now.FieldSize == was.FieldSize) &&
+                (now.Attributes & kAutoIncrementBit) == (was.Attributes & kAutoIncrementBit);
+            if (sameStorage) {
+                if (now.FieldName != loadedName) RenameField(db, table, loadedName, now.FieldName);
+                SetFieldRules(db, table, now);
+            } else {
+                RecreateField(db, table, loadedName, now);
+            }
         } else if (action == kAdd) {
             AppendField(db, table, fieldFromRow(r, TFieldRec{}));
         }

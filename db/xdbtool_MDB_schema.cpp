@@ -225,6 +225,12 @@ void RenameField(dao::Database& db, const QString& tableName, const QString& old
     });
 }
 
+void SetFieldRules(dao::Database& db, const QString& tableName, const TFieldRec& field) {
+    changeCatalogue(db, [&](jet::Database& e) {
+        jet::SchemaEditor(e).setColumnRules(text(tableName), columnSpecOf(field));
+    });
+}
+
 void RecreateField(dao::Database& db, const QString& tableName, const QString& loadedName,
                    const TFieldRec& field) {
     jet::Database& e = engineOf(db);

@@ -50,6 +50,11 @@ void DeleteField(dao::Database& db, const QString& tableName, const QString& fie
 // Indexes and relations follow the field under its new name.
 void RenameField(dao::Database& db, const QString& tableName, const QString& oldName,
                  const QString& newName);
+// New rules for the field `field.FieldName`: Required, AllowZeroLength,
+// DefaultValue, ValidationRule, ValidationText. The field keeps its place,
+// its values and its indexes. Refused when a row breaks the new Required or
+// AllowZeroLength.
+void SetFieldRules(dao::Database& db, const QString& tableName, const TFieldRec& field);
 // Replaces the field `loadedName` by one made from `field` (which may carry
 // another name), and copies every value across with
 // UPDATE [table] SET [new]=[old]. The indexes that used the field are made

@@ -19,31 +19,15 @@
 #include "kit/xImprovedComps.h"
 #include "kit/xStringGridEd.h"
 #include "kit/xdlg_scripted.h"
+#include "main_window_test_support.h"
 #include "structure_tree_test_support.h"
 
 namespace {
 
 using TD = TTableDesigner;
 
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-class TableDesignerTest : public ::testing::Test {
+class TableDesignerTest : public app_test::MainWindowTest {
 protected:
-    QTemporaryDir dir;
-    kit::ScriptedDialogService dialogs;
-    kit::ScopedDialogService use{dialogs};
-    TMain Main;
-    QString path;
-
-    void open(const QString& file) {
-        path = file;
-        Main.cbFile->setEditText(path);
-        Main.btDBOpen->click();
-        ASSERT_TRUE(Main.session().DBOpened());
-    }
     void openShop() {
         const QString file = dir.filePath("shop.mdb");
         structure_test::writeShopDatabase(file, 4);
@@ -114,7 +98,6 @@ protected:
             out << QString::fromStdString(jet::valueText(row.values.at(0), form));
         return out;
     }
-    QString lastMessage() const { return app_test::lastMessage(dialogs); }
 };
 
 TEST_F(TableDesignerTest, LoadsFieldsAndIndexesAndMarksRowsAsTheyAreEdited) {
@@ -225,11 +208,11 @@ TEST_F(TableDesignerTest, AddsATableWithEveryCreatableTypeInOneSave) {
     // the save is applied.
     typeField("Late", "Text");
     typeField("Big", "BigInt");
-    const QByteArray before = fileBytes(path);
+    const QByteArray before = app_test::fileBytes(path);
     dialogs.answerMessage(mrOk);
     save();
     EXPECT_TRUE(lastMessage().contains("Invalid field data type.")) << lastMessage().toStdString();
-    EXPECT_EQ(fileBytes(path), before);
+    EXPECT_EQ(app_test::fileBytes(path), before);
     EXPECT_EQ(fields().Cells(TD::fcAction, fieldRow("Late")), "Add");
     EXPECT_EQ(fields().Row(), fieldRow("Big"));
     EXPECT_TRUE(Main.session().TableChanged);
@@ -255,14 +238,14 @@ TEST_F(TableDesignerTest, ACopyThatCannotConvertChangesNothing) {
     open(app_test::copyFixture(dir, "V2010/testV2010.accdb"));
     choose("Table1");
     const QStringList names = fieldNames("Table1");
-    const QByteArray before = fileBytes(path);
+    const QByteArray before = app_test::fileBytes(path);
     // Field A holds "a" and "abcdefg": neither is a number.
     fields().SetStringCells(TD::fcType, fieldRow("A"), "Long");
     dialogs.answerMessage(mrOk);
     save();
     EXPECT_TRUE(lastMessage().contains("Data cannot be copied to the renamed field."))
         << lastMessage().toStdString();
-    EXPECT_EQ(fileBytes(path), before);
+    EXPECT_EQ(app_test::fileBytes(path), before);
     EXPECT_EQ(fieldNames("Table1"), names);
     EXPECT_EQ(fields().Cells(TD::fcAction, fieldRow("A")), "Edit");
 }
@@ -283,7 +266,7 @@ TEST_F(TableDesignerTest, RenamedFieldsKeepTheirIndexesAndRefusalsChangeNothing)
 
     // A field an index uses cannot go: the engine's message, nothing changed,
     // the mark still there.
-    const QByteArray before = fileBytes(path);
+    const QByteArray before = app_test::fileBytes(path);
     fields().SelectFirstCell(TD::fcName, fieldRow("Town"));
     designer().btFldDelAnchorClick("Del");
     dialogs.answerMessage(mrOk);
@@ -291,7 +274,7 @@ TEST_F(TableDesignerTest, RenamedFieldsKeepTheirIndexesAndRefusalsChangeNothing)
     EXPECT_TRUE(lastMessage().contains(
         "Cannot delete a field that is part of an index or is needed by the system."))
         << lastMessage().toStdString();
-    EXPECT_EQ(fileBytes(path), before);
+    EXPECT_EQ(app_test::fileBytes(path), before);
     EXPECT_EQ(fields().Cells(TD::fcAction, fieldRow("Town")), "Del");
 
     // Every marked row is checked before the first one is applied.
@@ -301,7 +284,7 @@ TEST_F(TableDesignerTest, RenamedFieldsKeepTheirIndexesAndRefusalsChangeNothing)
     dialogs.answerMessage(mrOk);
     save();
     EXPECT_TRUE(lastMessage().contains("choose a type")) << lastMessage().toStdString();
-    EXPECT_EQ(fileBytes(path), before);
+    EXPECT_EQ(app_test::fileBytes(path), before);
     EXPECT_EQ(fields().Row(), fieldRow("Broken"));
     app_test::expectSoundFile(path);
 }
@@ -334,6 +317,34 @@ TEST_F(TableDesignerTest, ChangedFieldsKeepTheirRules) {
     app_test::expectSoundFile(path);
 }
 
+TEST_F(TableDesignerTest, RulesChangeInPlaceAndTheFieldKeepsItsPlace) {
+    openShop();
+    makeParts();
+    fields().core().toggleCheckBox(TD::fcReq, fieldRow("Name"));
+    fields().SetStringCells(TD::fcDefault, fieldRow("Name"), "\"none\"");
+    EXPECT_EQ(fields().Cells(TD::fcAction, fieldRow("Name")), "Edit");
+    save();
+    ASSERT_EQ(lastMessage(), QString());
+    EXPECT_EQ(fieldNames("Parts"), (QStringList{"ID", "Name", "City"}));
+    EXPECT_EQ(fields().Cells(TD::fcReq, fieldRow("Name")), "1");
+    EXPECT_EQ(fields().Cells(TD::fcDefault, fieldRow("Name")), "\"none\"");
+    EXPECT_EQ(values("SELECT Name FROM Parts WHERE ID=3"), QStringList{"Gear"});
+    EXPECT_THROW(ExecuteSQL(*Main.session().DB(), "UPDATE Parts SET Name=Null WHERE ID=3"),
+                 std::exception);
+
+    // A part without a city: City cannot become required, nothing changes.
+    ExecuteSQL(*Main.session().DB(), "INSERT INTO Parts (ID, Name) VALUES (5, 'Cog')");
+    designer().LoadTableList("Parts");
+    const QByteArray before = app_test::fileBytes(path);
+    fields().core().toggleCheckBox(TD::fcReq, fieldRow("City"));
+    dialogs.answerMessage(mrOk);
+    save();
+    EXPECT_TRUE(lastMessage().contains("You must enter a value in the 'Parts.City' field."))
+        << lastMessage().toStdString();
+    EXPECT_EQ(app_test::fileBytes(path), before);
+    app_test::expectSoundFile(path);
+}
+
 TEST_F(TableDesignerTest, IndexRowsAddDescendingFieldsEditPrimaryKeysAndKeepRefusedOnes) {
     openShop();
     makeParts();
@@ -355,14 +366,14 @@ TEST_F(TableDesignerTest, IndexRowsAddDescendingFieldsEditPrimaryKeysAndKeepRefu
 
     // A unique index over a field with duplicates: Access's message, and the
     // index it was to replace stays.
-    const QByteArray before = fileBytes(path);
+    const QByteArray before = app_test::fileBytes(path);
     const int byName = indexRow("ByName");
     indexes().SetStringCells(TD::icFields, byName, "City");
     indexes().core().toggleCheckBox(TD::icUnique, byName);
     dialogs.answerMessage(mrOk);
     save();
     EXPECT_TRUE(lastMessage().contains("duplicate values")) << lastMessage().toStdString();
-    EXPECT_EQ(fileBytes(path), before);
+    EXPECT_EQ(app_test::fileBytes(path), before);
     designer().LoadIndexGrid();
     EXPECT_EQ(indexes().Cells(TD::icFields, indexRow("ByName")), "-Name;City");
 
