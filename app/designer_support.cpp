@@ -61,6 +61,13 @@ void TRowMarks::reset(int loaded) {
     kept_ = QStringList(loaded, QString());
 }
 
+void TRowMarks::clearGrid(TxStringGridEd& grid) {
+    grid.ClearEntireTable(true);
+    grid.ResetChangeLog();
+    grid.setRowCount(2);
+    reset(0);
+}
+
 bool TRowMarks::toggle(TxStringGridEd& grid, int row) {
     if (row < 1) return false;
     if (row > int(kept_.size())) {

@@ -39,6 +39,9 @@ class TRowMarks {
 public:
     // After a load: `loaded` rows, none marked.
     void reset(int loaded);
+    // Empties the grid (its cells, the change log; the title row and one
+    // empty row stay) and forgets every mark.
+    void clearGrid(TxStringGridEd& grid);
     // The row command "delete" on row r: a loaded row toggles "Del", a new
     // row goes when the grid has more than two rows. True when a mark changed.
     bool toggle(TxStringGridEd& grid, int row);

@@ -117,10 +117,7 @@ void TRelationEditor::ReloadRelations() {
 }
 
 void TRelationEditor::ClearRelationGrid() {
-    sgRel->ClearEntireTable(true);
-    sgRel->ResetChangeLog();
-    sgRel->setRowCount(2);
-    marks_.reset(0);
+    marks_.clearGrid(*sgRel);
 }
 
 void TRelationEditor::LoadRelationGrid() {

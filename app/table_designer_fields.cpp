@@ -72,10 +72,7 @@ void TTableDesigner::setupFieldGrid() {
 }
 
 void TTableDesigner::ClearFieldGrid() {
-    sgFld->ClearEntireTable(true);
-    sgFld->ResetChangeLog();
-    sgFld->setRowCount(2);
-    fieldMarks_.reset(0);
+    fieldMarks_.clearGrid(*sgFld);
 }
 
 void TTableDesigner::LoadFieldGrid() {

@@ -58,10 +58,7 @@ void TTableDesigner::setupIndexGrid() {
 }
 
 void TTableDesigner::ClearIndexGrid() {
-    sgIdx->ClearEntireTable(true);
-    sgIdx->ResetChangeLog();
-    sgIdx->setRowCount(2);
-    indexMarks_.reset(0);
+    indexMarks_.clearGrid(*sgIdx);
 }
 
 void TTableDesigner::LoadIndexGrid() {
