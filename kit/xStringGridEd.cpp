@@ -1,5 +1,6 @@
 #include "kit/xStringGridEd.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QClipboard>
@@ -7,6 +8,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
@@ -50,7 +52,33 @@ TxStringGridEd::TxStringGridEd(QWidget* parent)
         UpdateColumns();
         moveCurrentTo(core_.Col(), core_.Row());
     });
+    // The view's corner button is its only button child at this point.
+    if ((corner_ = findChild<QAbstractButton*>())) corner_->installEventFilter(this);
     UpdateColumns();
+}
+
+QString TxStringGridEd::cornerTitle() const {
+    if (core_.FixedCols() < 1 || core_.FixedRows() < 1) return QString();
+    const TxStringGridEdColumn& fixed = core_.GetColumn(0);
+    return fixed.TitleCaption.isEmpty() ? core_.Cells(0, 0) : fixed.TitleCaption;
+}
+
+bool TxStringGridEd::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != corner_ || event->type() != QEvent::Paint)
+        return QTableView::eventFilter(watched, event);
+    // The button paints itself first (event() does not pass the filters
+    // again), then the title goes on top, as the other titles are drawn.
+    static_cast<QObject*>(corner_)->event(event);
+    const QString title = cornerTitle();
+    if (title.isEmpty()) return true;
+    QPainter painter(corner_);
+    QFont titleFont = itemModel_->titleFont;
+    titleFont.setBold(core_.hasOptionEx(dgShowTitleBold));
+    painter.setFont(titleFont);
+    painter.setPen(palette().color(QPalette::ButtonText));
+    painter.drawText(corner_->rect().adjusted(3, 0, -3, 0),
+                     int(core_.GetColumn(0).effectiveAlignment() | Qt::AlignVCenter), title);
+    return true;
 }
 
 TxStringGridEd::~TxStringGridEd() {

@@ -153,7 +153,12 @@ public:
 
     using QAbstractItemView::edit;
 
+    // The caption the top-left cell shows: the fixed column's title.
+    QString cornerTitle() const;
+
 protected:
+    // Paints the fixed column's title over the top-left corner button.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -172,6 +177,7 @@ private:
     std::unique_ptr<kit::StringGridEdItemModel> itemModel_;
     kit::StringGridEdDelegate* delegate_ = nullptr;  // owned as a child
     kit::StringGridEdPopupList* popup_ = nullptr;    // owned as a child
+    QWidget* corner_ = nullptr;                      // the view's own corner button
     QCalendarWidget* calendar_ = nullptr;            // owned as a child
     int defaultColumnWidth_ = 90;
     int titleRowHeight_ = 0;

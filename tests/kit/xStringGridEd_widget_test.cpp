@@ -7,6 +7,8 @@
 #include <QCalendarWidget>
 #include <QClipboard>
 #include <QDir>
+#include <QHeaderView>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -435,6 +437,41 @@ TEST(StringGridEdWidget, Screenshot) {
     if (!folder.isEmpty()) {
         EXPECT_TRUE(picture.save(QDir(folder).filePath("string-grid.png")));
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The dark pixels of the grid's top-left cell as it is painted.
+int darkCornerPixels(TxStringGridEd& grid) {
+    const QImage shot = grid.grab().toImage();
+    const QRect corner(grid.frameWidth(), grid.frameWidth(), grid.verticalHeader()->width(),
+                       grid.horizontalHeader()->height());
+    int dark = 0;
+    for (int y = corner.top(); y <= corner.bottom(); ++y)
+        for (int x = corner.left(); x <= corner.right(); ++x)
+            dark += qGray(shot.pixel(x, y)) < 96 ? 1 : 0;
+    return dark;
+}
+
+// The fixed column's title is shown in the top-left cell, where the
+// designers' "Action" column has its title.
+TEST(StringGridEdWidget, TheCornerShowsTheFixedColumnsTitle) {
+    TxStringGridEd grid;
+    grid.resize(400, 200);
+    grid.setColCount(3);
+    grid.setRowCount(3);
+    grid.GetColumn(0).Width = 60;
+    grid.UpdateColumns();
+    grid.show();
+    const int blank = darkCornerPixels(grid);
+    EXPECT_EQ(grid.cornerTitle(), "");
+
+    grid.GetColumn(0).TitleCaption = "Action";
+    grid.UpdateColumns();
+    EXPECT_EQ(grid.cornerTitle(), "Action");
+    EXPECT_GT(darkCornerPixels(grid), blank + 20);
 }
 
 }  // namespace
