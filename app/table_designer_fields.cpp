@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "app/database_session.h"
+#include "app/designer_support.h"
 #include "app/table_designer.h"
 #include "db/dao_database.h"
 #include "db/xdbtool_MDB_schema.h"
@@ -35,24 +36,11 @@ QString boolText(bool on) {
 
 void TTableDesigner::setupFieldGrid() {
     TxStringGridEd* g = sgFld;
-    g->setColCount(8);
-    g->setFixedCols(1);
-    g->setFixedRows(1);
-    for (TOptionEx o :
-         {dgAlwaysShowSelection, dgEditArrowKeyMoveCell, dgShowTitleBold, dgColorChangedCells})
-        g->setOptionEx(o, true);
-    g->setAutoAddNewRow(true);
-    const QStringList titles{"Action",  "Name", "Type",    "Size",
-                             "AutoInc", "Req.", "ZeroLen", "Def. value"};
-    const int widths[] = {47, 100, 83, 42, 56, 48, 52, 67};
+    setupDesignerGrid(
+        *g, {"Action", "Name", "Type", "Size", "AutoInc", "Req.", "ZeroLen", "Def. value"},
+        {47, 100, 83, 42, 56, 48, 52, 67});
     QStringList types;
     FillFieldTypes(types);
-    for (int c = 0; c < 8; ++c) {
-        TxStringGridEdColumn& column = g->GetColumn(c);
-        column.TitleCaption = titles[c];
-        column.Width = widths[c];
-    }
-    g->GetColumn(fcAction).Alignment = Qt::AlignHCenter;
     g->GetColumn(fcType).ButtonStyle = sgbDropDownList;
     g->GetColumn(fcType).DropDownRows = 20;
     g->GetColumn(fcType).PickList = types;

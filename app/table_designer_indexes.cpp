@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "app/database_session.h"
+#include "app/designer_support.h"
 #include "app/table_designer.h"
 #include "db/dao_database.h"
 #include "db/xdbtool_MDB_schema.h"
@@ -23,22 +24,8 @@ QString boolText(bool on) {
 
 void TTableDesigner::setupIndexGrid() {
     TxStringGridEd* g = sgIdx;
-    g->setColCount(7);
-    g->setFixedCols(1);
-    g->setFixedRows(1);
-    for (TOptionEx o :
-         {dgAlwaysShowSelection, dgEditArrowKeyMoveCell, dgShowTitleBold, dgColorChangedCells})
-        g->setOptionEx(o, true);
-    g->setAutoAddNewRow(true);
-    const QStringList titles{"Action", "Name",     "Fields",  "Primary",
-                             "Unique", "Required", "Relation"};
-    const int widths[] = {47, 100, 83, 56, 56, 56, 51};
-    for (int c = 0; c < 7; ++c) {
-        TxStringGridEdColumn& column = g->GetColumn(c);
-        column.TitleCaption = titles[c];
-        column.Width = widths[c];
-    }
-    g->GetColumn(icAction).Alignment = Qt::AlignHCenter;
+    setupDesignerGrid(*g, {"Action", "Name", "Fields", "Primary", "Unique", "Required", "Relation"},
+                      {47, 100, 83, 56, 56, 56, 51});
     g->GetColumn(icFields).ButtonStyle = sgbDropDownCheckList;
     g->GetColumn(icFields).DropDownRows = 20;
     g->GetColumn(icFields).CheckListSeparator = QStringLiteral(";");
