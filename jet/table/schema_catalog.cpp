@@ -6,12 +6,13 @@
 #include "jet/file/page_store.h"
 #include "jet/format/page_types.h"
 #include "jet/table/schema_editor_internal.h"
+#include "jet/table/store_page_sink.h"
 #include "jet/table/table_def_rewrite.h"
 #include "jet/table/table_editor.h"
 #include "jet/table/table_scan.h"
-#include "jet/table/store_page_sink.h"
 #include "jet/util/bytes.h"
 #include "jet/util/names.h"
+#include "jet/write/column_properties.h"
 #include "jet/write/table_def_writer.h"
 
 namespace jet::schema {
@@ -60,14 +61,16 @@ SidSet catalogSids(Database& db) {
         if (!sid.is<Blob>() || sid.as<Blob>().size() != 2) break;
         // Admin's id unmasked is 03 01.
         const Blob& b = sid.as<Blob>();
-        return sidSetForMask({static_cast<uint8_t>(b[0] ^ 0x03), static_cast<uint8_t>(b[1] ^ 0x01)});
+        return sidSetForMask(
+            {static_cast<uint8_t>(b[0] ^ 0x03), static_cast<uint8_t>(b[1] ^ 0x01)});
     }
     return defaultSids(db.version());
 }
 
 int32_t tablesContainerId(const Database& db) {
     for (const CatalogObject& o : db.objects())
-        if (o.type == static_cast<int16_t>(ObjectType::Container) && o.name == "Tables") return o.id;
+        if (o.type == static_cast<int16_t>(ObjectType::Container) && o.name == "Tables")
+            return o.id;
     return kTablesContainerId;
 }
 
@@ -88,7 +91,8 @@ std::vector<Value> blueprintRow(Database& db, std::string_view table,
             named[t.def.columns[i].name] = blueprint[i];
         return rowByName(*db.table(table), named);
     }
-    throw Error(ErrorCode::NotFound, "this format has no system table '" + std::string(table) + "'");
+    throw Error(ErrorCode::NotFound,
+                "this format has no system table '" + std::string(table) + "'");
 }
 
 void notFound(const std::string& what) {
@@ -191,15 +195,33 @@ void requireFaithfulProperties(Database& db, uint32_t tdefPage) {
     }
 }
 
+size_t columnIndexOrThrow(const TableDef& def, std::string_view name) {
+    for (size_t i = 0; i < def.columns.size(); ++i)
+        if (sameName(def.columns[i].name, name)) return i;
+    schema::notFound("Item not found in this collection.");
+}
+
+std::vector<PropertyMap> columnPropertyMaps(const ColumnSpec& column, JetVersion v) {
+    TableSpec one;
+    one.name = "T";
+    one.columns.push_back(column);
+    std::vector<PropertyMap> maps;
+    for (PropertyMap& m : newTablePropertyBlob(one, "", v).maps)
+        if (sameName(m.objectName, column.name)) maps.push_back(std::move(m));
+    return maps;
+}
+
 void storeTableProperties(Database& db, uint32_t tdefPage, const PropertyBlob& blob) {
     std::optional<FoundRow> row = objectRow(db, tdefPage);
-    if (!row) throwCorrupt("the catalogue has no row for the table on page " + std::to_string(tdefPage));
+    if (!row)
+        throwCorrupt("the catalogue has no row for the table on page " + std::to_string(tdefPage));
     const std::shared_ptr<const TableDef> objects = db.table("MSysObjects");
     std::vector<Value> values = row->values;
     const std::vector<uint8_t> bytes = writePropertyBlob(blob, isJet3(db.version()), db.codePage());
     values[columnOf(*objects, "LvProp")] = bytes.empty() ? Value() : Value::binary(bytes);
     if (const ColumnDef* updated = objects->findColumn("DateUpdate"))
-        values[static_cast<size_t>(updated - objects->columns.data())] = Value::dateTime(accessNow());
+        values[static_cast<size_t>(updated - objects->columns.data())] =
+            Value::dateTime(accessNow());
     TableEditor editor(db, "MSysObjects");
     editor.update(row->id, values);
 }

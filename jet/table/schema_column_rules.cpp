@@ -3,13 +3,13 @@
 // changing them rewrites that blob alone; the definition and the rows stay.
 #include <algorithm>
 
+#include "jet/catalog/type_codes.h"
 #include "jet/error.h"
 #include "jet/table/row_rules.h"
 #include "jet/table/schema_editor.h"
 #include "jet/table/schema_editor_internal.h"
 #include "jet/table/table_scan.h"
 #include "jet/util/names.h"
-#include "jet/write/column_properties.h"
 
 namespace jet {
 namespace {
@@ -43,22 +43,19 @@ void checkRows(Database& db, const std::shared_ptr<const TableDef>& def, size_t 
 
 void SchemaEditor::setColumnRules(std::string_view table, const ColumnSpec& rules) {
     const TableDef def = schema::storedDefinition(db_, table);
-    const auto at = std::find_if(def.columns.begin(), def.columns.end(),
-                                 [&](const ColumnDef& c) { return sameName(c.name, rules.name); });
-    if (at == def.columns.end()) schema::notFound("Item not found in this collection.");
+    const size_t column = schema::columnIndexOrThrow(def, rules.name);
+    const ColumnDef* at = &def.columns[column];
     schema::requireFaithfulProperties(db_, def.tdefPage);
-    checkRows(db_, db_.table(def.name), static_cast<size_t>(at - def.columns.begin()), rules);
+    checkRows(db_, db_.table(def.name), column, rules);
 
     // The rules as a new column of this type would have them; every other
     // property of the column (Caption, Format, ...) stays as it is.
     ColumnSpec typed = rules;
     typed.name = at->name;
-    typed.daoType = (at->type == DataType::Text || at->type == DataType::Memo)
-                        ? (at->type == DataType::Text ? 10 : 12)
-                        : 0;
+    typed.daoType = daoTypeCode(*at);
     PropertyBlob properties = schema::tableProperties(db_, def.tdefPage);
     std::vector<Property> fresh;
-    for (PropertyMap& m : newTablePropertyBlob(TableSpec{"T", {typed}, {}}, "", db_.version()).maps)
+    for (PropertyMap& m : schema::columnPropertyMaps(typed, db_.version()))
         for (Property& p : m.properties)
             if (isRuleProperty(p.name)) fresh.push_back(std::move(p));
     auto map = std::find_if(properties.maps.begin(), properties.maps.end(),

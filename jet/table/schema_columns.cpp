@@ -27,12 +27,6 @@ constexpr const char* kFieldInIndexMessage =
     throw Error(ErrorCode::InvalidArgument, message);
 }
 
-size_t columnIndexOrThrow(const TableDef& def, std::string_view name) {
-    for (size_t i = 0; i < def.columns.size(); ++i)
-        if (sameName(def.columns[i].name, name)) return i;
-    schema::notFound("Item not found in this collection.");
-}
-
 void checkColumnNames(const TableDef& def, std::string_view newName, std::string_view except) {
     checkObjectName(newName);
     std::vector<std::string> names;
@@ -40,18 +34,6 @@ void checkColumnNames(const TableDef& def, std::string_view newName, std::string
         if (except.empty() || !sameName(c.name, except)) names.push_back(c.name);
     names.emplace_back(newName);
     checkNewColumnNames(def.name, names);
-}
-
-// The property maps Access gives a new column, from the same rules as a new
-// table's.
-std::vector<PropertyMap> columnPropertyMaps(const ColumnSpec& column, JetVersion v) {
-    TableSpec one;
-    one.name = "T";
-    one.columns.push_back(column);
-    std::vector<PropertyMap> maps;
-    for (PropertyMap& m : newTablePropertyBlob(one, "", v).maps)
-        if (sameName(m.objectName, column.name)) maps.push_back(std::move(m));
-    return maps;
 }
 
 }  // namespace
@@ -78,9 +60,11 @@ void SchemaEditor::addColumn(std::string_view table, const ColumnSpec& column) {
     uint16_t fixedEnd = 0;
     for (const ColumnDef& x : def.columns) {
         number = std::max<uint16_t>(number, static_cast<uint16_t>(x.number + 1));
-        if (!x.isFixed()) varIndex = std::max<uint16_t>(varIndex, static_cast<uint16_t>(x.varIndex + 1));
+        if (!x.isFixed())
+            varIndex = std::max<uint16_t>(varIndex, static_cast<uint16_t>(x.varIndex + 1));
         else if (x.type != DataType::Boolean)
-            fixedEnd = std::max<uint16_t>(fixedEnd, static_cast<uint16_t>(x.fixedOffset + x.length));
+            fixedEnd =
+                std::max<uint16_t>(fixedEnd, static_cast<uint16_t>(x.fixedOffset + x.length));
     }
     c.number = number;
     c.varIndex = varIndex;
@@ -91,7 +75,7 @@ void SchemaEditor::addColumn(std::string_view table, const ColumnSpec& column) {
     if (!def.definitionOrder.empty()) def.definitionOrder.push_back(number);
     if (c.isAutoLong() && def.nextAutoNumber == 0) def.nextAutoNumber = 1;
 
-    const std::vector<PropertyMap> maps = columnPropertyMaps(column, v);
+    const std::vector<PropertyMap> maps = schema::columnPropertyMaps(column, v);
     PropertyBlob properties;
     if (!maps.empty()) {
         schema::requireFaithfulProperties(db_, def.tdefPage);
@@ -105,8 +89,9 @@ void SchemaEditor::addColumn(std::string_view table, const ColumnSpec& column) {
         PageAllocator allocator(db_);
         if (!isJet3(v) && isLongValueType(c.type)) {
             StorePageSink sink(db_.pages(), allocator);
-            const std::vector<RowPointer> at = placeBookkeepingRows(
-                db_.pages(), v, allocator, {encodeUsageMap(sink, v, {}), encodeUsageMap(sink, v, {})});
+            const std::vector<RowPointer> at =
+                placeBookkeepingRows(db_.pages(), v, allocator,
+                                     {encodeUsageMap(sink, v, {}), encodeUsageMap(sink, v, {})});
             def.longValueMaps.push_back(LongValueMaps{c.number, at[0].packed(), at[1].packed()});
         }
         schema::replaceDefinition(db_, allocator, def);
@@ -117,7 +102,7 @@ void SchemaEditor::addColumn(std::string_view table, const ColumnSpec& column) {
 void SchemaEditor::dropColumn(std::string_view table, std::string_view column) {
     const JetVersion v = db_.version();
     TableDef def = schema::storedDefinition(db_, table);
-    const size_t at = columnIndexOrThrow(def, column);
+    const size_t at = schema::columnIndexOrThrow(def, column);
     const ColumnDef gone = def.columns[at];
     for (const RealIndexDef& real : def.realIndexes)
         for (const IndexColumn& ic : real.columns)
@@ -155,7 +140,7 @@ void SchemaEditor::renameColumn(std::string_view table, std::string_view from,
                                 std::string_view to) {
     const JetVersion v = db_.version();
     TableDef def = schema::storedDefinition(db_, table);
-    const size_t at = columnIndexOrThrow(def, from);
+    const size_t at = schema::columnIndexOrThrow(def, from);
     const std::string old = def.columns[at].name;
     checkColumnNames(def, to, old);
     def.columns[at].name = std::string(to);

@@ -17,6 +17,7 @@
 #include "jet/format/table_def.h"
 #include "jet/table/page_allocator.h"
 #include "jet/value.h"
+#include "jet/write/column_types.h"
 #include "jet/write/index_key_collector.h"
 #include "jet/write/system_catalog.h"
 
@@ -74,6 +75,12 @@ void replaceDefinition(Database& db, PageAllocator& allocator, const TableDef& d
 // same bytes (so a change to it keeps every other property).
 PropertyBlob tableProperties(Database& db, uint32_t tdefPage);
 void requireFaithfulProperties(Database& db, uint32_t tdefPage);
+// The position of the column `name` (any case) in def.columns; NotFound
+// "Item not found in this collection." when there is none.
+size_t columnIndexOrThrow(const TableDef& def, std::string_view name);
+// The property maps Access gives a new column, from the same rules as a new
+// table's.
+std::vector<PropertyMap> columnPropertyMaps(const ColumnSpec& column, JetVersion v);
 // Rewrites the LvProp of the table's MSysObjects row.
 void storeTableProperties(Database& db, uint32_t tdefPage, const PropertyBlob& blob);
 
