@@ -2,16 +2,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QPalette>
 #include <QPushButton>
+#include <stdexcept>
 
 #include "kit/xStringGridEd.h"
-
-namespace {
-
-const QString kDel = QStringLiteral("Del");
-
-}  // namespace
 
 QPushButton* actionButton(QAction* action, const char* name, QWidget* parent) {
     auto* button = new QPushButton(action ? action->text() : QString(), parent);
@@ -25,6 +21,12 @@ QPushButton* actionButton(QAction* action, const char* name, QWidget* parent) {
     });
     button->setEnabled(action->isEnabled());
     return button;
+}
+
+QStringList itemsOf(const QComboBox& box) {
+    QStringList items;
+    for (int i = 0; i < box.count(); ++i) items << box.itemText(i);
+    return items;
 }
 
 int indexOfName(const QStringList& names, const QString& name) {
@@ -57,6 +59,11 @@ void setupDesignerGrid(TxStringGridEd& grid, const QStringList& titles,
     grid.GetColumn(0).Alignment = Qt::AlignHCenter;
 }
 
+void refuseCell(TxStringGridEd& grid, int col, int row, const QString& message) {
+    grid.SelectFirstCell(col, row);
+    throw std::runtime_error(message.toStdString());
+}
+
 void TRowMarks::reset(int loaded) {
     kept_ = QStringList(loaded, QString());
 }
@@ -75,11 +82,11 @@ bool TRowMarks::toggle(TxStringGridEd& grid, int row) {
         return false;
     }
     QString& kept = kept_[row - 1];
-    if (grid.Cells(0, row) == kDel) {
+    if (grid.Cells(0, row) == kActionDel) {
         grid.setCells(0, row, kept);
     } else {
         kept = grid.Cells(0, row);
-        grid.setCells(0, row, kDel);
+        grid.setCells(0, row, kActionDel);
     }
     return true;
 }
@@ -89,9 +96,9 @@ bool TRowMarks::toggleAll(TxStringGridEd& grid) {
     for (int r = grid.RowCount() - 1; r > loaded; --r)
         if (grid.RowCount() > 2) grid.DeleteRowEx(r, 1);
     bool allMarked = loaded > 0;
-    for (int r = 1; r <= loaded; ++r) allMarked = allMarked && grid.Cells(0, r) == kDel;
+    for (int r = 1; r <= loaded; ++r) allMarked = allMarked && grid.Cells(0, r) == kActionDel;
     bool changed = false;
     for (int r = 1; r <= loaded; ++r)
-        if ((grid.Cells(0, r) == kDel) == allMarked) changed = toggle(grid, r) || changed;
+        if ((grid.Cells(0, r) == kActionDel) == allMarked) changed = toggle(grid, r) || changed;
     return changed;
 }

@@ -10,13 +10,31 @@
 #include <vector>
 
 class QAction;
+class QComboBox;
 class QPushButton;
 class QWidget;
 class TxStringGridEd;
 
+// The pending actions a designer row is marked with.
+inline const QString kActionAdd = QStringLiteral("Add");
+inline const QString kActionEdit = QStringLiteral("Edit");
+inline const QString kActionRename = QStringLiteral("Rename");
+inline const QString kActionDel = QStringLiteral("Del");
+
+// The text of a check-box cell of the designers' grids.
+inline QString checkText(bool on) {
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+// Makes the cell current and stops the save with `message`.
+[[noreturn]] void refuseCell(TxStringGridEd& grid, int col, int row, const QString& message);
+
 // A button that triggers `action` and follows its enabled state and text
 // (a plain button without an action).
 QPushButton* actionButton(QAction* action, const char* name, QWidget* parent);
+
+// The items of a combo box, in order.
+QStringList itemsOf(const QComboBox& box);
 
 // The position of `name` in `names` without regard to case; -1 if absent.
 int indexOfName(const QStringList& names, const QString& name);

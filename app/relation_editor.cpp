@@ -16,20 +16,12 @@
 
 namespace {
 
-const QString kAdd = QStringLiteral("Add");
-const QString kEdit = QStringLiteral("Edit");
-const QString kDel = QStringLiteral("Del");
-
 // The relation attribute bits the grid shows.
 constexpr int kUnique = 0x1;
 constexpr int kDontEnforce = 0x2;
 constexpr int kCascadeUpdates = 0x100;
 constexpr int kCascadeDeletes = 0x1000;
 constexpr int kShownBits = kUnique | kDontEnforce | kCascadeUpdates | kCascadeDeletes;
-
-QString boolText(bool on) {
-    return on ? QStringLiteral("1") : QStringLiteral("0");
-}
 
 }  // namespace
 
@@ -136,10 +128,10 @@ void TRelationEditor::LoadRelationGrid() {
         sgRel->setCells(rcFields, r, rel.FieldNames);
         sgRel->setCells(rcForeignTable, r, rel.ForeignTable);
         sgRel->setCells(rcForeignFields, r, rel.ForeignFieldNames);
-        sgRel->setCells(rcUnique, r, boolText(rel.Attributes & kUnique));
-        sgRel->setCells(rcIntegrity, r, boolText(!(rel.Attributes & kDontEnforce)));
-        sgRel->setCells(rcUpdCascade, r, boolText(rel.Attributes & kCascadeUpdates));
-        sgRel->setCells(rcDelCascade, r, boolText(rel.Attributes & kCascadeDeletes));
+        sgRel->setCells(rcUnique, r, checkText(rel.Attributes & kUnique));
+        sgRel->setCells(rcIntegrity, r, checkText(!(rel.Attributes & kDontEnforce)));
+        sgRel->setCells(rcUpdCascade, r, checkText(rel.Attributes & kCascadeUpdates));
+        sgRel->setCells(rcDelCascade, r, checkText(rel.Attributes & kCascadeDeletes));
     }
     sgRel->EndUpdate();
     sgRel->setEnabled(true);
@@ -171,7 +163,7 @@ void TRelationEditor::sgRelGetCellParams(int col, int row, kit::CellParams& para
 
 void TRelationEditor::sgRelFinishCellEditing(int col, int row) {
     if (col == rcAction) return;
-    sgRel->setCells(rcAction, row, row > RelCount ? kAdd : kEdit);
+    sgRel->setCells(rcAction, row, row > RelCount ? kActionAdd : kActionEdit);
     session_.RelChanged = true;
     if (col == rcIntegrity && !sgRel->GetBoolCells(rcIntegrity, row)) {
         sgRel->SetBoolCells(rcUpdCascade, row, false);
@@ -222,11 +214,10 @@ TRelationRec TRelationEditor::relationFromRow(int row) const {
 void TRelationEditor::validateRows() {
     for (int r = 1; r < sgRel->RowCount(); ++r) {
         const QString action = sgRel->Cells(rcAction, r);
-        if (action != kAdd && action != kEdit) continue;
+        if (action != kActionAdd && action != kActionEdit) continue;
         const TRelationRec rel = relationFromRow(r);
         const auto refuse = [&](int col, const QString& message) {
-            sgRel->SelectFirstCell(col, r);
-            throw std::runtime_error(message.toStdString());
+            refuseCell(*sgRel, col, r, message);
         };
         if (rel.Name.isEmpty()) refuse(rcName, QStringLiteral("The relation name is empty."));
         if (rel.Table.isEmpty()) refuse(rcTable, QStringLiteral("Choose the relation's table."));
@@ -251,11 +242,11 @@ void TRelationEditor::applyRows() {
         applyingRow_ = r;
         const QString action = sgRel->Cells(rcAction, r);
         const QString loadedName = r <= RelCount ? RelList[r - 1] : QString();
-        if (action == kDel)
+        if (action == kActionDel)
             DeleteRelation(db, loadedName);
-        else if (action == kEdit)
+        else if (action == kActionEdit)
             RecreateRelation(db, loadedName, relationFromRow(r));
-        else if (action == kAdd)
+        else if (action == kActionAdd)
             CreateRelation(db, relationFromRow(r));
     }
 }

@@ -124,9 +124,7 @@ void TTableDesigner::catalogueChanged() {
 // ---- The table list -------------------------------------------------------------
 
 QStringList TTableDesigner::tableNames() const {
-    QStringList names;
-    for (int i = 0; i < cbTables->count(); ++i) names << cbTables->itemText(i);
-    return names;
+    return itemsOf(*cbTables);
 }
 
 bool TTableDesigner::tableSelected() const {

@@ -16,22 +16,6 @@ constexpr int kMemo = 12;
 constexpr int kLong = 4;
 constexpr int kAutoIncrementBit = 16;
 
-const QString kAdd = QStringLiteral("Add");
-const QString kEdit = QStringLiteral("Edit");
-const QString kRename = QStringLiteral("Rename");
-const QString kDel = QStringLiteral("Del");
-
-// A check in the designers' check-box columns.
-QString boolText(bool on) {
-    return on ? QStringLiteral("1") : QStringLiteral("0");
-}
-
-// Makes the cell current and stops the save with `message`.
-[[noreturn]] void refuseCell(TxStringGridEd* grid, int col, int row, const QString& message) {
-    grid->SelectFirstCell(col, row);
-    throw std::runtime_error(message.toStdString());
-}
-
 }  // namespace
 
 void TTableDesigner::setupFieldGrid() {
@@ -78,9 +62,9 @@ void TTableDesigner::LoadFieldGrid() {
         sgFld->setCells(fcType, r, FieldTypeName(f.FieldType));
         sgFld->setCells(fcSize, r, QString::number(f.FieldSize));
         // The AutoNumber bit, whatever other bits the field carries.
-        sgFld->setCells(fcAutoInc, r, boolText((f.Attributes & kAutoIncrementBit) != 0));
-        sgFld->setCells(fcReq, r, boolText(f.Required));
-        sgFld->setCells(fcZeroLen, r, boolText(f.AllowZeroLength));
+        sgFld->setCells(fcAutoInc, r, checkText((f.Attributes & kAutoIncrementBit) != 0));
+        sgFld->setCells(fcReq, r, checkText(f.Required));
+        sgFld->setCells(fcZeroLen, r, checkText(f.AllowZeroLength));
         sgFld->setCells(fcDefault, r,
                         f.DefaultValue.isNull() ? QString() : f.DefaultValue.toString());
     }
@@ -117,11 +101,11 @@ void TTableDesigner::sgFldFinishCellEditing(int col, int row) {
     if (col == fcAction) return;
     QString action;
     if (row > FldCount)
-        action = kAdd;
+        action = kActionAdd;
     else if (col == fcName)
-        action = sgFld->Cells(fcAction, row) == kEdit ? kEdit : kRename;
+        action = sgFld->Cells(fcAction, row) == kActionEdit ? kActionEdit : kActionRename;
     else
-        action = kEdit;
+        action = kActionEdit;
     sgFld->setCells(fcAction, row, action);
     session_.TableChanged = true;
     if (col == fcAutoInc) {
@@ -171,22 +155,22 @@ void TTableDesigner::validateFieldRows() {
     for (int r = 1; r < sgFld->RowCount(); ++r) {
         const QString action = sgFld->Cells(fcAction, r);
         const QString loadedName = r <= FldCount ? FldList[r - 1] : QString();
-        if (action == kDel) continue;
+        if (action == kActionDel) continue;
         if (action.isEmpty()) {
             if (r <= FldCount) finalNames << loadedName;
             continue;
         }
         const QString name = sgFld->Cells(fcName, r).trimmed();
         if (name.isEmpty())
-            refuseCell(sgFld, fcName, r, QStringLiteral("The field name is empty."));
-        if (action == kAdd || action == kEdit) {
+            refuseCell(*sgFld, fcName, r, QStringLiteral("The field name is empty."));
+        if (action == kActionAdd || action == kActionEdit) {
             if (fieldTypeOfRow(r) < 0)
-                refuseCell(sgFld, fcType, r,
+                refuseCell(*sgFld, fcType, r,
                            QStringLiteral("Field \"%1\": choose a type from the list.").arg(name));
             (void)sgFld->GetIntCells(fcSize, r);  // a bad number stops here, its cell current
         }
         if (finalNames.contains(name, Qt::CaseInsensitive))
-            refuseCell(sgFld, fcName, r,
+            refuseCell(*sgFld, fcName, r,
                        QStringLiteral("The field name \"%1\" is used twice.").arg(name));
         finalNames << name;
     }
@@ -200,11 +184,11 @@ void TTableDesigner::applyFieldRows() {
         applyingRow_ = r;
         const QString action = sgFld->Cells(fcAction, r);
         const QString loadedName = r <= FldCount ? FldList[r - 1] : QString();
-        if (action == kDel) {
+        if (action == kActionDel) {
             DeleteField(db, table, loadedName);
-        } else if (action == kRename) {
+        } else if (action == kActionRename) {
             RenameField(db, table, loadedName, sgFld->Cells(fcName, r).trimmed());
-        } else if (action == kEdit) {
+        } else if (action == kActionEdit) {
             const TFieldRec& was = FldArr[size_t(r - 1)];
             const TFieldRec now = fieldFromRow(r, was);
             // Rules alone change in place, so the field keeps its position;
@@ -219,7 +203,7 @@ void TTableDesigner::applyFieldRows() {
             } else {
                 RecreateField(db, table, loadedName, now);
             }
-        } else if (action == kAdd) {
+        } else if (action == kActionAdd) {
             AppendField(db, table, fieldFromRow(r, TFieldRec{}));
         }
     }

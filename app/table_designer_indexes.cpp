@@ -9,19 +9,6 @@
 #include "db/xdbtool_MDB_schema.h"
 #include "kit/xStringGridEd.h"
 
-namespace {
-
-const QString kAdd = QStringLiteral("Add");
-const QString kEdit = QStringLiteral("Edit");
-const QString kRename = QStringLiteral("Rename");
-const QString kDel = QStringLiteral("Del");
-
-QString boolText(bool on) {
-    return on ? QStringLiteral("1") : QStringLiteral("0");
-}
-
-}  // namespace
-
 void TTableDesigner::setupIndexGrid() {
     TxStringGridEd* g = sgIdx;
     setupDesignerGrid(*g, {"Action", "Name", "Fields", "Primary", "Unique", "Required", "Relation"},
@@ -61,10 +48,10 @@ void TTableDesigner::LoadIndexGrid() {
         const int r = i + 1;
         sgIdx->setCells(icName, r, ix.IndexName);
         sgIdx->setCells(icFields, r, ix.FieldNames);
-        sgIdx->setCells(icPrimary, r, boolText(ix.Primary));
-        sgIdx->setCells(icUnique, r, boolText(ix.Unique));
-        sgIdx->setCells(icRequired, r, boolText(ix.Required));
-        sgIdx->setCells(icRelation, r, boolText(ix.Relation));
+        sgIdx->setCells(icPrimary, r, checkText(ix.Primary));
+        sgIdx->setCells(icUnique, r, checkText(ix.Unique));
+        sgIdx->setCells(icRequired, r, checkText(ix.Required));
+        sgIdx->setCells(icRelation, r, checkText(ix.Relation));
     }
     sgIdx->EndUpdate();
     sgIdx->setEnabled(true);
@@ -91,11 +78,11 @@ void TTableDesigner::sgIdxFinishCellEditing(int col, int row) {
     if (col == icAction) return;
     QString action;
     if (row > IdxCount)
-        action = kAdd;
+        action = kActionAdd;
     else if (col == icName)
-        action = sgIdx->Cells(icAction, row) == kEdit ? kEdit : kRename;
+        action = sgIdx->Cells(icAction, row) == kActionEdit ? kActionEdit : kActionRename;
     else
-        action = kEdit;
+        action = kActionEdit;
     sgIdx->setCells(icAction, row, action);
     session_.IdxChanged = true;
     if (col == icPrimary && sgIdx->GetBoolCells(icPrimary, row)) {
@@ -131,14 +118,13 @@ TIndexRec TTableDesigner::indexFromRow(int row) const {
 void TTableDesigner::validateIndexRows() {
     for (int r = 1; r < sgIdx->RowCount(); ++r) {
         const QString action = sgIdx->Cells(icAction, r);
-        if (action.isEmpty() || action == kDel) continue;
+        if (action.isEmpty() || action == kActionDel) continue;
         const TIndexRec ix = indexFromRow(r);
         const auto refuse = [&](int col, const QString& message) {
-            sgIdx->SelectFirstCell(col, r);
-            throw std::runtime_error(message.toStdString());
+            refuseCell(*sgIdx, col, r, message);
         };
         if (ix.IndexName.isEmpty()) refuse(icName, QStringLiteral("The index name is empty."));
-        if (action != kRename && ParseIndexFields(ix.FieldNames).empty())
+        if (action != kActionRename && ParseIndexFields(ix.FieldNames).empty())
             refuse(
                 icFields,
                 QStringLiteral("Index \"%1\": choose its fields from the list.").arg(ix.IndexName));
@@ -153,13 +139,13 @@ void TTableDesigner::applyIndexRows() {
         applyingRow_ = r;
         const QString action = sgIdx->Cells(icAction, r);
         const QString loadedName = r <= IdxCount ? IdxList[r - 1] : QString();
-        if (action == kDel) {
+        if (action == kActionDel) {
             DeleteIndex(db, table, loadedName);
-        } else if (action == kRename) {
+        } else if (action == kActionRename) {
             RenameIndex(db, table, loadedName, sgIdx->Cells(icName, r).trimmed());
-        } else if (action == kEdit) {
+        } else if (action == kActionEdit) {
             RecreateIndex(db, table, loadedName, indexFromRow(r));
-        } else if (action == kAdd) {
+        } else if (action == kActionAdd) {
             AppendIndex(db, table, indexFromRow(r));
         }
     }

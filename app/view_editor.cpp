@@ -95,9 +95,7 @@ void TViewEditor::showText(const QString& sql) {
 }
 
 QStringList TViewEditor::viewNames() const {
-    QStringList names;
-    for (int i = 0; i < cbViews->count(); ++i) names << cbViews->itemText(i);
-    return names;
+    return itemsOf(*cbViews);
 }
 
 bool TViewEditor::viewSelected() const {
@@ -119,10 +117,6 @@ void TViewEditor::LoadViewList(const QString& viewName) {
     session_.ViewChanged = false;
     const int index = viewName == u"*" ? (names.isEmpty() ? -1 : 0) : indexOfName(names, viewName);
     if (index >= 0) {
-        {
-            const QSignalBlocker blocker(cbViews);
-            cbViews->setCurrentIndex(index);
-        }
         cbViewsClick(index);
     } else {
         const QSignalBlocker blocker(cbViews);
