@@ -252,6 +252,7 @@ void TMain::createPages() {
     viewHost.showData = [this](const QString& name) { ShowData(name); };
     viewHost.stateChanged = [this] { ActListUpdate(); };
     viewHost.catalogueChanged = [this] { structTab->reloadCatalogue(); };
+    viewHost.designSql = [this](const QString& sql) { return designSql(sql); };
     viewTab = new TViewEditor(session_, views, viewHost, tsViews);
     viewTab->setObjectName(QStringLiteral("viewTab"));
     auto* viewsLayout = new QVBoxLayout(tsViews);
@@ -347,8 +348,7 @@ void TMain::ActListUpdate() {
     actViewAdd->setEnabled(e.actViewAdd);
     actViewDel->setEnabled(e.actViewDel);
     actViewStore->setEnabled(e.actViewStore);
-    // The SQL designer dialog the button opens is not there yet.
-    actViewSQL->setEnabled(false);
+    actViewSQL->setEnabled(e.actViewSQL);
     actRelStore->setEnabled(e.actRelStore);
     actStructRefresh->setEnabled(e.actStructRefresh);
     actStructExport->setEnabled(e.actStructExport);

@@ -33,6 +33,7 @@ class TViewEditor;
 class TRelationEditor;
 class TCreateDbDlg;
 class TManageDbDlg;
+class TDlgGenSQL;
 class TDta;
 class TxDBGridSorter_UDB;
 
@@ -87,6 +88,21 @@ public:
     // The data windows opened for tables and views; a closed window drops
     // out by itself.
     QList<QPointer<TDta>> FList;
+    // ---- The SQL designer (behind " Design SQL ") ----
+    // Made on first use and kept for the run; its bounds and memo font are
+    // stored with the window's settings.
+    TDlgGenSQL* GenSqlDlg();
+    // Shows it modally over this window (data windows it opens stay usable)
+    // with `sql`; the text it was closed with by "Update view", else nothing.
+    std::optional<QString> designSql(const QString& sql);
+    // A data window for the records of a statement; returns its record
+    // count. Failures propagate; the window stays.
+    size_t OpenSqlWindow(const QString& sql);
+    // A statement changed the file through the data connection: the
+    // catalogue is read again, the structure tree rebuilt, and each designer
+    // without pending changes reloads its lists (pending edits are kept).
+    void databaseChangedBySql();
+
     // The sorter both grids of the program sort through.
     TxDBGridSorter_UDB* Sorter() const { return sorter_.get(); }
 
@@ -156,5 +172,6 @@ private:
     std::unique_ptr<SettingsFile> settings_;
     TCreateDbDlg* createDbDlg_ = nullptr;  // owned by the window
     TManageDbDlg* manageDbDlg_ = nullptr;  // owned by the window
+    TDlgGenSQL* genSqlDlg_ = nullptr;      // owned by the window
     void manageDatabase();
 };

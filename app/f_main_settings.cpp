@@ -11,6 +11,7 @@
 #include "app/structure_tree_widget.h"
 #include "kit/xImprovedComps.h"
 #include "schema/f_createdbdlg.h"
+#include "schema/dlg_gensql.h"
 #include "schema/f_managedbdlg.h"
 #include "settings/settings_file.h"
 
@@ -90,6 +91,7 @@ void TMain::saveSettings() const {
         s.writeInteger(section, QStringLiteral("Left"), dialog->x());
         s.writeInteger(section, QStringLiteral("Top"), dialog->y());
     }
+    if (genSqlDlg_) genSqlDlg_->saveSettings(s);
     s.save();
 }
 

@@ -18,7 +18,6 @@
 #include <algorithm>
 
 #include "app/designer_support.h"
-#include "app/sql_keywords.h"
 #include "app/structure_data_pane.h"
 #include "app/structure_tree_images.h"
 #include "app/structure_tree_source.h"
@@ -26,6 +25,7 @@
 #include "kit/xHTMLLabel.h"
 #include "kit/xImprovedComps.h"
 #include "kit/xdlg_service.h"
+#include "schema/sql_keywords.h"
 
 namespace {
 

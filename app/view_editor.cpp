@@ -2,20 +2,20 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 #include "app/command_runner.h"
 #include "app/database_session.h"
 #include "app/designer_support.h"
-#include "app/sql_keywords.h"
 #include "db/dao_database.h"
 #include "db/xdbtool_MDB_schema.h"
 #include "kit/xHTMLLabel.h"
 #include "kit/xImprovedComps.h"
 #include "kit/xdlg.h"
+#include "schema/sql_keywords.h"
 
 TViewEditor::TViewEditor(DatabaseSession& session, const ViewActions& actions, ViewEditorHost host,
                          QWidget* parent)
@@ -34,12 +34,7 @@ TViewEditor::TViewEditor(DatabaseSession& session, const ViewActions& actions, V
 
     mView = new TxMemoEx(this);
     mView->setObjectName(QStringLiteral("mView"));
-    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    fixed.setPixelSize(12);
-    mView->setFont(fixed);
-    mView->setLineWrapMode(QPlainTextEdit::NoWrap);
-    mView->setTabChangesFocus(false);
-    setupSqlHighlighting(*mView);
+    setupSqlMemo(*mView);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(3, 3, 3, 3);
@@ -62,6 +57,8 @@ TViewEditor::TViewEditor(DatabaseSession& session, const ViewActions& actions, V
             [this] { run([this] { actViewDelExecute(); }); });
     connect(actions.store, &QAction::triggered, this,
             [this] { run([this] { actViewStoreExecute(); }); });
+    connect(actions.sql, &QAction::triggered, this,
+            [this] { run([this] { actViewSQLExecute(); }); });
     connect(cbViews, qOverload<int>(&QComboBox::activated), this,
             [this](int index) { run([this, index] { cbViewsClick(index); }); });
     connect(lblViewData, &TxHTMLLabel::anchorClicked, this,
@@ -215,4 +212,17 @@ void TViewEditor::lblViewDataAnchorClick(const QString& linkName) {
     if (linkName.compare(u"Show", Qt::CaseInsensitive) != 0 || !viewSelected()) return;
     session_.AskStoreViewChanges();
     if (host_.showData) host_.showData(selectedView());
+}
+
+void TViewEditor::actViewSQLExecute() {
+    if (!host_.designSql || !viewSelected()) return;
+    const QString view = selectedView();
+    const std::optional<QString> designed = host_.designSql(mView->toPlainText());
+    // A statement run in the designer may have reloaded the views: the text
+    // goes only to the view it was designed for.
+    if (!designed || selectedView() != view || *designed == mView->toPlainText()) return;
+    QTextCursor cursor = mView->textCursor();
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(*designed);
+    mView->setTextCursor(cursor);
 }

@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 #include "db/xdbtool_MDB.h"
 
@@ -37,6 +38,9 @@ struct ViewEditorHost {
     std::function<void()> stateChanged;
     // A view was added, renamed, deleted or stored.
     std::function<void()> catalogueChanged;
+    // The SQL designer, shown modally with `sql`: the text it was closed
+    // with by "Update view", nothing when it was closed otherwise.
+    std::function<std::optional<QString>(const QString& sql)> designSql;
 };
 
 class TViewEditor : public QWidget {
@@ -58,6 +62,10 @@ public:
     void actViewRenameExecute();
     void actViewDelExecute();
     void actViewStoreExecute();
+    // " Design SQL ": the memo's text through the SQL designer; a text
+    // brought back that differs replaces the memo's (one undo step) and
+    // marks the view changed; it is not stored yet.
+    void actViewSQLExecute();
     void lblViewDataAnchorClick(const QString& linkName);
 
     QComboBox* cbViews = nullptr;

@@ -89,6 +89,22 @@ QString connectText(const jet::CatalogObject& o) {
     return QString();
 }
 
+int queryDefType(jet::QueryKind kind) {
+    switch (kind) {
+        case jet::QueryKind::Select: return kDbQSelect;
+        case jet::QueryKind::Crosstab: return kDbQCrosstab;
+        case jet::QueryKind::Delete: return kDbQDelete;
+        case jet::QueryKind::Update: return kDbQUpdate;
+        case jet::QueryKind::Append: return kDbQAppend;
+        case jet::QueryKind::MakeTable: return kDbQMakeTable;
+        case jet::QueryKind::Union: return kDbQSetOperation;
+        case jet::QueryKind::PassThrough: return kDbQSQLPassThrough;
+        case jet::QueryKind::DataDefinition: return kDbQDDL;
+        case jet::QueryKind::Unknown: break;
+    }
+    return kDbQAction;
+}
+
 }  // namespace
 
 Database::Database(std::shared_ptr<Session> session)
@@ -120,7 +136,9 @@ Database::Database(std::shared_ptr<Session> session)
           jet::Database& engine = s->engine();
           std::vector<std::shared_ptr<QueryDef>> out;
           for (const auto& q : jet::readStoredQueries(engine)) {
-              out.push_back(std::make_shared<QueryDef>(qs(q.name), qs(q.query.sql), qs(q.error)));
+              out.push_back(std::make_shared<QueryDef>(qs(q.name), qs(q.query.sql), qs(q.error),
+                                                       queryDefType(q.query.kind),
+                                                       !q.query.parameters.empty()));
           }
           NameOrder(engine).sort(out);
           return out;

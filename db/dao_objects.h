@@ -100,13 +100,38 @@ private:
 // throws the reason (jet::Error), so only what asks for that query fails.
 class QueryDef {
 public:
-    QueryDef(QString name, QString sql, QString error = QString())
-        : name_(std::move(name)), sql_(std::move(sql)), error_(std::move(error)) {}
+    QueryDef(QString name, QString sql, QString error = QString(), int type = 0,
+             bool hasParameters = false)
+        : name_(std::move(name)),
+          sql_(std::move(sql)),
+          error_(std::move(error)),
+          type_(type),
+          hasParameters_(hasParameters) {}
     QString Name() const { return name_; }
     QString SQL() const;
+    // DAO's query type (kDbQSelect ...).
+    int Type() const { return type_; }
+    // Whether the query declares PARAMETERS (running it asks for values).
+    bool HasParameters() const { return hasParameters_; }
 
 private:
     QString name_, sql_, error_;
+    int type_ = 0;
+    bool hasParameters_ = false;
+};
+
+// DAO's QueryDef types.
+enum QueryDefType : int {
+    kDbQSelect = 0,
+    kDbQCrosstab = 16,
+    kDbQDelete = 32,
+    kDbQUpdate = 48,
+    kDbQAppend = 64,
+    kDbQMakeTable = 80,
+    kDbQDDL = 96,
+    kDbQSQLPassThrough = 112,
+    kDbQSetOperation = 128,
+    kDbQAction = 240,
 };
 
 // DAO TableDef attribute bits the surface reports.

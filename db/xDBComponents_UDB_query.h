@@ -165,6 +165,14 @@ public:
     void SetActive(bool active) { active ? Open() : Close(); }
     // See the header comment.
     void RequeryEx(bool changeCursor);
+    // Runs the SQL text as a statement that changes data or structure
+    // (INSERT, UPDATE, DELETE, CREATE, ALTER, DROP, or the name of a stored
+    // action query) and returns the records it affected (0 for a structure
+    // statement). The query is closed first and stays closed. The statement
+    // applies whole or not at all: an error (jet::Error in the engine's
+    // words) leaves the file as it was. A read-only query or connection is
+    // refused with "Cannot update. Database or object is read-only.".
+    size_t ExecSQL();
 
     // ---- Read-only state ----
     bool ReadOnly() const { return readOnly_; }
@@ -337,6 +345,14 @@ private:
 };
 
 class TQueryUDB : public TCustomQueryUDB {};
+
+// Whether running `sql` gives records to show (SELECT without INTO, UNION,
+// TRANSFORM, with or without PARAMETERS) rather than changing data or
+// structure, as the engine's parser reads it: leading white space, line
+// breaks and parentheses do not matter. A text the parser refuses counts as
+// records when its first word is SELECT or TRANSFORM, so that opening it
+// reports the syntax error where the user expects records.
+bool StatementReturnsRecords(const QString& sql);
 
 // Keeps a query's linked controls quiet for its lifetime.
 class ScopedControlsOff {

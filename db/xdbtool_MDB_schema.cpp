@@ -20,12 +20,6 @@ jet::Database& engineOf(dao::Database& db) {
     return db.engineHandle().database();
 }
 
-void refreshCollections(dao::Database& db) {
-    db.TableDefs().Refresh();
-    db.QueryDefs().Refresh();
-    db.Relations().Refresh();
-}
-
 // One change of the catalogue, with the collections read again afterwards
 // whatever happened.
 template <class Change>
@@ -33,10 +27,10 @@ void changeCatalogue(dao::Database& db, Change change) {
     try {
         change(engineOf(db));
     } catch (...) {
-        refreshCollections(db);
+        RefreshCatalogue(db);
         throw;
     }
-    refreshCollections(db);
+    RefreshCatalogue(db);
 }
 
 QString defaultValueText(const QVariant& value) {
@@ -148,6 +142,12 @@ QString bracketed(const QString& name) {
 
 }  // namespace
 
+void RefreshCatalogue(dao::Database& db) {
+    db.TableDefs().Refresh();
+    db.QueryDefs().Refresh();
+    db.Relations().Refresh();
+}
+
 std::vector<TIndexField> ParseIndexFields(const QString& fieldNames) {
     std::vector<TIndexField> out;
     for (const QString& part : fieldNames.split(u';')) {
@@ -180,11 +180,11 @@ void RunAsOneChange(dao::Database& db, const std::function<void()>& change) {
     } catch (...) {
         // What the steps read of the catalogue went back with the pages.
         e.reloadCatalog();
-        refreshCollections(db);
+        RefreshCatalogue(db);
         throw;
     }
     e.reloadCatalog();
-    refreshCollections(db);
+    RefreshCatalogue(db);
 }
 
 void CreateTable(dao::Database& db, const QString& tableName, const TFieldRecArray& fields,

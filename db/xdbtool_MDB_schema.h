@@ -104,6 +104,10 @@ void RecreateRelation(dao::Database& db, const QString& loadedName, const TRelat
 // number of records it affected. It applies completely or not at all.
 int ExecuteSQL(dao::Database& db, const QString& sql);
 
+// Reads TableDefs, QueryDefs and Relations of `db` again, after the file was
+// changed through another handle (the data connection's statements).
+void RefreshCatalogue(dao::Database& db);
+
 // Runs `change` as one change of the file: what the routines above do inside
 // it applies together or, when anything throws, not at all.
 void RunAsOneChange(dao::Database& db, const std::function<void()>& change);

@@ -1,4 +1,6 @@
-#include "app/sql_keywords.h"
+#include "schema/sql_keywords.h"
+
+#include <QFontDatabase>
 
 #include "config/KelmCompGlobalCfg.h"
 #include "kit/xImprovedComps.h"
@@ -13,4 +15,13 @@ void setupSqlHighlighting(TxMemoEx& memo) {
     for (const QString& word : sqlKeywords()) entries << word + QStringLiteral("\tBlue\t-");
     memo.setHighlightWholeWords(true);
     memo.setHighlightWords(entries);
+}
+
+void setupSqlMemo(TxMemoEx& memo) {
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPixelSize(12);
+    memo.setFont(fixed);
+    memo.setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo.setTabChangesFocus(false);
+    setupSqlHighlighting(memo);
 }
