@@ -135,6 +135,7 @@ QWidget* TDlgGenSQL::createNamePane() {
     pc->addTab(QStringLiteral("Tables"));
     pc->addTab(QStringLiteral("Views"));
     pc->setExpanding(false);
+    pc->setUsesScrollButtons(false);  // both tabs always whole
     pc->setStyleSheet(QStringLiteral("QTabBar::tab { min-width: 100px; height: 22px; }"));
     eFind = new QLineEdit(pane);
     eFind->setObjectName(QStringLiteral("eFind"));
