@@ -491,6 +491,8 @@ void TMain::manageDatabase() {
                             choice.langId, choice.password);
         if (newPassword) session_.setDBPwd(choice.password.password);
         session_.setFileText(choice.newFile);
+        // The file box names the new file while its password is asked.
+        showSessionState();
         dialog->eNewFile->clear();
     } else if (CompactMDBInPlace(file, session_.DBPwd(), choice.password, choice.versionKey,
                                  choice.langId)) {
