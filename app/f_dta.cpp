@@ -14,6 +14,7 @@
 #include "db/xdbtool.h"
 #include "grid/xDBGrid.h"
 #include "grid/xDBGrid_navigator.h"
+#include "io/dialog/xDBExportForm.h"
 #include "kit/xImprovedComps.h"
 #include "settings/settings_file.h"
 
@@ -50,7 +51,7 @@ TDta::TDta(TCustomConnectionUDB* connection, TxDBGridCustomSorter* sorter, Setti
     btImport = bandButton(QStringLiteral("Import data"), "btImport", gbFile);
     btSetting = bandButton(QStringLiteral("Grid setting"), "btSetting", gbFile);
     // Their dialogs are still to come.
-    for (QPushButton* idle : {btFind, btExport, btImport, btSetting}) {
+    for (QPushButton* idle : {btFind, btImport, btSetting}) {
         idle->setEnabled(false);
         idle->setToolTip(QStringLiteral("Not available yet"));
     }
@@ -75,11 +76,14 @@ TDta::TDta(TCustomConnectionUDB* connection, TxDBGridCustomSorter* sorter, Setti
     layout->addWidget(grData, 1);
     layout->addWidget(DBNavigator1);
     connect(btCopy, &QPushButton::clicked, this, &TDta::btCopyClick);
+    connect(btExport, &QPushButton::clicked, this, &TDta::btExportClick);
     // The band's buttons work on whole results, so they wait while a record
     // is edited or added.
     qData->AddDataLink(this, [this](TCustomQueryUDB& query, TDataLinkEvent event) {
-        if (event != TDataLinkEvent::RecordMoved)
+        if (event != TDataLinkEvent::RecordMoved) {
             btCopy->setEnabled(query.Active() && !query.IsEditing());
+            btExport->setEnabled(query.Active() && !query.IsEditing());
+        }
     });
     readBounds();
 }
@@ -125,6 +129,10 @@ void TDta::Ref() {
 
 void TDta::btCopyClick() {
     grData->CopyAllData(true, false);
+}
+
+void TDta::btExportClick() {
+    runCommand([this] { ShowDBExportDialog(*grData, true, true, false, this); });
 }
 
 void TDta::changeEvent(QEvent* event) {

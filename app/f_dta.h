@@ -55,6 +55,8 @@ public:
     TxDBNavigator* DBNavigator1 = nullptr;
 
     void btCopyClick();
+    // The export dialog on the grid: its records under its columns as shown.
+    void btExportClick();
     // The settings section of a component of the window: "DataForm." and its
     // name, whatever table the window shows.
     QString xDBGridsPropSave1GetKeyString(const QObject* component) const;

@@ -5,12 +5,14 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "app/command_runner.h"
 #include "app/program_grid.h"
 #include "db/xDBComponents_UDB_query.h"
 #include "db/xdbtool.h"
 #include "grid/xDBGrid.h"
 #include "grid/xDBGrid_model.h"
 #include "grid/xDBGrid_navigator.h"
+#include "io/dialog/xDBExportForm.h"
 #include "kit/xHTMLLabel.h"
 #include "kit/xImprovedComps.h"
 
@@ -44,7 +46,7 @@ TStructDataPane::TStructDataPane(QWidget* parent)
     btSetting = bandButton(QStringLiteral("Setting"), "btSetting", gbFile);
     // Find, export, import and the grid settings open dialogs still to
     // come; until then the buttons stay visible but idle.
-    for (QPushButton* idle : {btFind, btExport, btImport, btSetting})
+    for (QPushButton* idle : {btFind, btImport, btSetting})
         idle->setToolTip(QStringLiteral("Not available yet"));
 
     auto* band = new QVBoxLayout(gbFile);
@@ -82,6 +84,8 @@ TStructDataPane::TStructDataPane(QWidget* parent)
     layout->addWidget(DBNavigator1);
 
     connect(btCopy, &QPushButton::clicked, this, &TStructDataPane::btCopyClick);
+    connect(btExport, &QPushButton::clicked, this,
+            [this] { runCommand([this] { ShowDBExportDialog(*grData, true, true, false, this); }); });
     qData->AddDataLink(this, [this](TCustomQueryUDB&, TDataLinkEvent event) {
         if (event != TDataLinkEvent::RecordMoved) updateButtons();
     });
@@ -141,7 +145,8 @@ void TStructDataPane::clear() {
 void TStructDataPane::updateButtons() {
     const bool browsing = qData->Active() && !qData->IsEditing() && !qData->IsNewRec();
     btCopy->setEnabled(browsing);
-    for (QPushButton* idle : {btFind, btExport, btImport, btSetting}) idle->setEnabled(false);
+    btExport->setEnabled(browsing);
+    for (QPushButton* idle : {btFind, btImport, btSetting}) idle->setEnabled(false);
     DBNavigator1->UpdateButtons();
 }
 

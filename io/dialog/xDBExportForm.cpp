@@ -15,6 +15,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "io/dialog/grid_export_source.h"
 #include "io/export_progress.h"
 #include "kit/xdlg.h"
 #include "kit/xdlg_service.h"
@@ -257,4 +258,12 @@ void ShowExportDialog(TSourceType kind, ExportSource* source, bool setFlt, bool 
     form.StructOnly = structOnly;
     form.SetHasSelection(hasSelection);
     form.exec();
+}
+
+void ShowDBExportDialog(TxDBGrid& grid, bool setFlt, bool setCol, bool structOnly,
+                        QWidget* parent) {
+    GridExportSource source(grid);
+    // The grid has no record selection of its own yet, so "Selected rows
+    // only" is not offered.
+    ShowExportDialog(stGrid, &source, setFlt, setCol, false, structOnly, parent);
 }

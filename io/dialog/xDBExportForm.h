@@ -14,6 +14,7 @@
 #include "io/export_source.h"
 
 class QButtonGroup;
+class TxDBGrid;
 class QCheckBox;
 class QComboBox;
 class QPushButton;
@@ -59,3 +60,7 @@ private:
 // not usable (a closed dataset).
 void ShowExportDialog(TSourceType kind, ExportSource* source, bool setFlt, bool setCol,
                       bool hasSelection, bool structOnly, QWidget* parent = nullptr);
+// The export dialog on a data grid (stGrid): its records under its columns
+// as shown (GridExportSource); nothing when the grid's query is not open.
+void ShowDBExportDialog(TxDBGrid& grid, bool setFlt, bool setCol, bool structOnly,
+                        QWidget* parent = nullptr);

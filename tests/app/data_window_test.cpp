@@ -5,6 +5,10 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QHeaderView>
+#include <QTimer>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -17,6 +21,7 @@
 #include "grid/xDBGrid_model.h"
 #include "grid/xDBGrid_navigator.h"
 #include "grid/xDBGrid_sorter.h"
+#include "io/dialog/xDBExportForm.h"
 #include "kit/xImprovedComps.h"
 #include "kit/xdlg_scripted.h"
 #include "settings/settings_file.h"
@@ -102,7 +107,7 @@ TEST_F(DataWindowTest, CopyDataPutsEveryRecordOnTheClipboard) {
     Main.ShowData("Order-Details");
     TDta* window = Main.FList.last();
     EXPECT_TRUE(window->btCopy->isEnabled());
-    EXPECT_FALSE(window->btExport->isEnabled());
+    EXPECT_TRUE(window->btExport->isEnabled());
     window->btCopy->click();
     EXPECT_EQ(QApplication::clipboard()->text(),
               "OrderID\tCustomerID\tQty#\r\n101\t1\t10\r\n102\t2\t20\r\n103\t3\t30\r\n");
@@ -111,6 +116,7 @@ TEST_F(DataWindowTest, CopyDataPutsEveryRecordOnTheClipboard) {
     // While a record is edited the window's buttons wait; post and cancel work.
     window->DBNavigator1->button(TxDBNavigator::nbEdit)->click();
     EXPECT_FALSE(window->btCopy->isEnabled());
+    EXPECT_FALSE(window->btExport->isEnabled());
     EXPECT_TRUE(window->DBNavigator1->button(TxDBNavigator::nbCancel)->isEnabled());
     window->DBNavigator1->button(TxDBNavigator::nbCancel)->click();
     EXPECT_TRUE(window->btCopy->isEnabled());
@@ -209,3 +215,31 @@ TEST_F(DataWindowTest, ClosingPostsTheRecordBeingEdited) {
 }
 
 }  // namespace
+
+TEST_F(DataWindowTest, ExportDataWritesTheGridsRecordsUnderItsColumns) {
+    Main.ShowData("Order-Details");
+    TDta* window = Main.FList.last();
+    window->grData->horizontalHeader()->hideSection(
+        window->grData->ColumnByFieldName(QStringLiteral("CustomerID")));
+    const QString out = dir.filePath(QStringLiteral("details.txt"));
+    dialogs.answerFile(out);
+    QTimer::singleShot(0, window, [window] {
+        auto* form = window->findChild<TxDBExportForm*>();
+        ASSERT_TRUE(form);
+        EXPECT_EQ(form->SourceType, stGrid);
+        form->findChild<QComboBox*>(QStringLiteral("cbAction_nostore"))->setCurrentIndex(0);
+        try {
+            EXPECT_TRUE(form->runExport());
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << e.what();
+        }
+        form->reject();
+    });
+    window->btExport->click();
+    QFile written(out);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(written.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("OrderID"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("103"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("CustomerID"))) << text.toStdString();
+}
