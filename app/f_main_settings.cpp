@@ -10,8 +10,8 @@
 #include "app/f_main.h"
 #include "app/structure_tree_widget.h"
 #include "kit/xImprovedComps.h"
-#include "schema/f_createdbdlg.h"
 #include "schema/dlg_gensql.h"
+#include "schema/f_createdbdlg.h"
 #include "schema/f_managedbdlg.h"
 #include "settings/settings_file.h"
 

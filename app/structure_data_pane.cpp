@@ -84,8 +84,9 @@ TStructDataPane::TStructDataPane(QWidget* parent)
     layout->addWidget(DBNavigator1);
 
     connect(btCopy, &QPushButton::clicked, this, &TStructDataPane::btCopyClick);
-    connect(btExport, &QPushButton::clicked, this,
-            [this] { runCommand([this] { ShowDBExportDialog(*grData, true, true, false, this); }); });
+    connect(btExport, &QPushButton::clicked, this, [this] {
+        runCommand([this] { ShowDBExportDialog(*grData, true, true, false, this); });
+    });
     qData->AddDataLink(this, [this](TCustomQueryUDB&, TDataLinkEvent event) {
         if (event != TDataLinkEvent::RecordMoved) updateButtons();
     });

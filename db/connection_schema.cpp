@@ -64,6 +64,7 @@ QStringList SchemaColumnNames(TCustomConnectionUDB& connection, const QString& t
         for (const auto& field : table->Fields()) names << field->Name();
         return names;
     }
-    if (const auto query = db.QueryDefs().find(tableName)) return viewColumns(connection, query->Name());
+    if (const auto query = db.QueryDefs().find(tableName))
+        return viewColumns(connection, query->Name());
     return names;
 }

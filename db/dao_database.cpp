@@ -91,16 +91,26 @@ QString connectText(const jet::CatalogObject& o) {
 
 int queryDefType(jet::QueryKind kind) {
     switch (kind) {
-        case jet::QueryKind::Select: return kDbQSelect;
-        case jet::QueryKind::Crosstab: return kDbQCrosstab;
-        case jet::QueryKind::Delete: return kDbQDelete;
-        case jet::QueryKind::Update: return kDbQUpdate;
-        case jet::QueryKind::Append: return kDbQAppend;
-        case jet::QueryKind::MakeTable: return kDbQMakeTable;
-        case jet::QueryKind::Union: return kDbQSetOperation;
-        case jet::QueryKind::PassThrough: return kDbQSQLPassThrough;
-        case jet::QueryKind::DataDefinition: return kDbQDDL;
-        case jet::QueryKind::Unknown: break;
+        case jet::QueryKind::Select:
+            return kDbQSelect;
+        case jet::QueryKind::Crosstab:
+            return kDbQCrosstab;
+        case jet::QueryKind::Delete:
+            return kDbQDelete;
+        case jet::QueryKind::Update:
+            return kDbQUpdate;
+        case jet::QueryKind::Append:
+            return kDbQAppend;
+        case jet::QueryKind::MakeTable:
+            return kDbQMakeTable;
+        case jet::QueryKind::Union:
+            return kDbQSetOperation;
+        case jet::QueryKind::PassThrough:
+            return kDbQSQLPassThrough;
+        case jet::QueryKind::DataDefinition:
+            return kDbQDDL;
+        case jet::QueryKind::Unknown:
+            break;
     }
     return kDbQAction;
 }

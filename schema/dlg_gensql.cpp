@@ -80,7 +80,8 @@ TDlgGenSQL::TDlgGenSQL(TCustomConnectionUDB& connection, GenSqlHost host, QWidge
 
     connect(btClear, &QPushButton::clicked, this, [this] { btClearClick(); });
     connect(btUndo, &QPushButton::clicked, this, [this] { btUndoClick(); });
-    connect(btExecSql, &QPushButton::clicked, this, [this] { guarded([this] { btExecSqlClick(); }); });
+    connect(btExecSql, &QPushButton::clicked, this,
+            [this] { guarded([this] { btExecSqlClick(); }); });
     connect(btOk, &QPushButton::clicked, this, &QDialog::accept);
     connect(pc, &QTabBar::currentChanged, this, [this] { pcChange(); });
     connect(eFind, &QLineEdit::textEdited, this, [this] { eFindChange(); });
@@ -139,9 +140,8 @@ QWidget* TDlgGenSQL::createNamePane() {
     pc->setStyleSheet(QStringLiteral("QTabBar::tab { min-width: 100px; height: 22px; }"));
     eFind = new QLineEdit(pane);
     eFind->setObjectName(QStringLiteral("eFind"));
-    QAction* clearFind =
-        eFind->addAction(style()->standardIcon(QStyle::SP_LineEditClearButton),
-                         QLineEdit::TrailingPosition);
+    QAction* clearFind = eFind->addAction(style()->standardIcon(QStyle::SP_LineEditClearButton),
+                                          QLineEdit::TrailingPosition);
     connect(clearFind, &QAction::triggered, this, [this] { eFindRightButtonClick(); });
     lbTables = listBox("lbTables", pane);
     lbFields = listBox("lbFields", pane);
@@ -154,8 +154,8 @@ QWidget* TDlgGenSQL::createNamePane() {
     chNewLine->setObjectName(QStringLiteral("chNewLine"));
     btAddTbl = button("btAddTbl", QStringLiteral("Insert table name"), pane);
     btAddFld = button("btAddFld", QStringLiteral("Insert list of selected fields"), pane);
-    btAddCmd = button("btAddCmd", QStringLiteral("Insert command according selected template"),
-                      pane);
+    btAddCmd =
+        button("btAddCmd", QStringLiteral("Insert command according selected template"), pane);
 
     auto* find = new QHBoxLayout;
     find->addWidget(new QLabel(QStringLiteral("Find:"), pane));

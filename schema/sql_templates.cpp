@@ -55,7 +55,8 @@ QString fillSqlTemplate(const QString& sqlTemplate, const QString& table,
         return replacedIgnoringCase(withTable, kFields, sqlFieldList(fields));
     if (!withTable.contains(kField, Qt::CaseInsensitive)) return withTable;
     QStringList copies;
-    for (const QString& f : fields) copies << replacedIgnoringCase(withTable, kField, sqlFieldName(f));
+    for (const QString& f : fields)
+        copies << replacedIgnoringCase(withTable, kField, sqlFieldName(f));
     return copies.join(u' ');
 }
 

@@ -8,8 +8,8 @@
 #include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
-#include <QTimer>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 
 #include "app/f_dta.h"

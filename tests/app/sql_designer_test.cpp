@@ -3,8 +3,6 @@
 // (records in a data window, counts of action statements, refusals that
 // change nothing), the templates' editor, and " Design SQL " of the view
 // editor taking the text back only on "Update view".
-#include "schema/dlg_gensql.h"
-
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -25,6 +23,7 @@
 #include "kit/xImprovedComps.h"
 #include "main_window_test_support.h"
 #include "schema/dlg_editmemo.h"
+#include "schema/dlg_gensql.h"
 #include "settings/settings_file.h"
 #include "structure_tree_test_support.h"
 
@@ -79,7 +78,8 @@ TEST_F(SqlDesignerTest, ListsFiltersAndInsertsQuotedNamesAtTheCaret) {
     EXPECT_TRUE(sql->lblRunInfo->isVisible());
     EXPECT_EQ(sql->lblRunInfo->caption(), "Ok<BR>0 records");
     EXPECT_TRUE(Main.tableTab->tableNames().contains("Order Details"));
-    EXPECT_EQ(itemsOf(*sql->lbTables), QStringList({"Customers", "Order Details", "Order-Details"}));
+    EXPECT_EQ(itemsOf(*sql->lbTables),
+              QStringList({"Customers", "Order Details", "Order-Details"}));
 
     // The filter waits for a pause in typing.
     sql->eFind->setText("ORD");
@@ -158,7 +158,8 @@ TEST_F(SqlDesignerTest, RunsQueriesInDataWindowsAndCountsWhatStatementsChange) {
     EXPECT_TRUE(lastMessage().contains("No value given")) << lastMessage().toStdString();
     dialogs.answerMessage(mrOk);
     run("INSERT INTO Customers (ID, Name) VALUES (1, 'Twice')");
-    EXPECT_TRUE(lastMessage().contains("duplicate", Qt::CaseInsensitive)) << lastMessage().toStdString();
+    EXPECT_TRUE(lastMessage().contains("duplicate", Qt::CaseInsensitive))
+        << lastMessage().toStdString();
     EXPECT_EQ(app_test::fileBytes(file), bytes);
     EXPECT_EQ(sql->lblRunInfo->caption(), "Ok<BR>3 records");
 

@@ -57,7 +57,8 @@ TEST(StatementReturnsRecords, ReadsTheStatementNotItsFirstCharacters) {
 
 TEST(QueryUDBExec, CountsWhatItChangesAndARefusalChangesNothing) {
     QueryOnCopy q(db_test::kRowFixtures[0]);
-    const QString nulls = QStringLiteral("SELECT Count(*) FROM TableIgnoreNulls2 WHERE data2 IS NULL");
+    const QString nulls =
+        QStringLiteral("SELECT Count(*) FROM TableIgnoreNulls2 WHERE data2 IS NULL");
     const size_t nullRows = countOf(q.query, nulls);
     ASSERT_GT(nullRows, 0u);
 

@@ -16,23 +16,31 @@ TEST(SqlTemplates, FillTheirPlaceholdersWithQuotedNames) {
         const char* expected;
     };
     const Case cases[] = {
-        {"SELECT <Fields> FROM <Table>", "Order Details", {"ID", "Unit Price"},
+        {"SELECT <Fields> FROM <Table>",
+         "Order Details",
+         {"ID", "Unit Price"},
          "SELECT ID, [Unit Price] FROM [Order Details]"},
-        {"WHERE <Table>.<Field>= ???", "Orders", {"ID", "Ship_Via"},
+        {"WHERE <Table>.<Field>= ???",
+         "Orders",
+         {"ID", "Ship_Via"},
          "WHERE Orders.ID= ??? WHERE Orders.[Ship_Via]= ???"},
         // Placeholders in any letter case; "*" and reserved words.
         {"select <fields> from <TABLE>", "Select", {"*"}, "select * from [Select]"},
         {"ORDER BY <Table>.<Field>", "Orders", {}, ""},
-        {"SELECT Count(*) AS Pocet FROM <Table>", "Orders", {"ID"},
+        {"SELECT Count(*) AS Pocet FROM <Table>",
+         "Orders",
+         {"ID"},
          "SELECT Count(*) AS Pocet FROM Orders"},
-        {"UPDATE <Table> SET <Field> = ??? WHERE <Field> = ???", "T", {"A"},
+        {"UPDATE <Table> SET <Field> = ??? WHERE <Field> = ???",
+         "T",
+         {"A"},
          "UPDATE T SET A = ??? WHERE A = ???"},
         {"no placeholder", "T", {"A"}, "no placeholder"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(fillSqlTemplate(QString::fromUtf8(c.sqlTemplate), QString::fromUtf8(c.table),
-                                  c.fields),
-                  QString::fromUtf8(c.expected))
+        EXPECT_EQ(
+            fillSqlTemplate(QString::fromUtf8(c.sqlTemplate), QString::fromUtf8(c.table), c.fields),
+            QString::fromUtf8(c.expected))
             << c.sqlTemplate;
     }
 }
@@ -54,7 +62,8 @@ TEST(SqlTemplates, AreAccessSql) {
 
 TEST(SqlTemplates, FilterNamesByAnyPartWithoutCase) {
     const QStringList names{"Orders", "Products", "Order Details"};
-    EXPECT_EQ(filterSqlNames(names, QStringLiteral("ord")), QStringList({"Orders", "Order Details"}));
+    EXPECT_EQ(filterSqlNames(names, QStringLiteral("ord")),
+              QStringList({"Orders", "Order Details"}));
     EXPECT_EQ(filterSqlNames(names, QStringLiteral("DUCT")), QStringList({"Products"}));
     EXPECT_EQ(filterSqlNames(names, QString()), names);
     EXPECT_TRUE(filterSqlNames(names, QStringLiteral("x")).isEmpty());
