@@ -14,6 +14,13 @@ public:
     explicit TxDBGridDelegate(TxDBGrid* grid);
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
+    // The cell editor; in a date column it takes the date keys
+    // (xDBGrid_date_keys.h).
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     TxDBGrid* grid_;
