@@ -241,7 +241,19 @@ void TxDBGrid::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        mods == Qt::NoModifier && OptionsEx2.Appearance.ReturnAsTabKey) {
+        focusNextPrevChild(true);
+        event->accept();
+        return;
+    }
     QTableView::keyPressEvent(event);
+}
+
+bool TxDBGrid::focusNextPrevChild(bool next) {
+    const bool editing = DataSet() && DataSet()->Active() && DataSet()->IsEditing();
+    if (!OptionsEx2.Appearance.StandardTabKey && !editing) return QWidget::focusNextPrevChild(next);
+    return QTableView::focusNextPrevChild(next);
 }
 
 QString TxDBGrid::RecordCountHint() const {
