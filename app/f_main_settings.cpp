@@ -1,6 +1,7 @@
 // TMain's state between runs: bounds and window state ("Main_XY"), the active
-// tab ("Main.pc"), the file box with its history ("Main.cbFile") and the
-// structure tab's "Load data automatically" ("Main.chLoadData").
+// tab ("Main.pc"), the file box with its history ("Main.cbFile"), the
+// structure tab's "Load data automatically" ("Main.chLoadData") and the fonts
+// of the SQL memos ("Main.mView", "Main.mDetail").
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QScreen>
@@ -9,11 +10,13 @@
 
 #include "app/f_main.h"
 #include "app/structure_tree_widget.h"
+#include "app/view_editor.h"
 #include "kit/xImprovedComps.h"
 #include "schema/dlg_gensql.h"
 #include "schema/f_createdbdlg.h"
 #include "schema/f_managedbdlg.h"
 #include "settings/settings_file.h"
+#include "settings/settings_font_qfont.h"
 
 namespace {
 
@@ -21,6 +24,9 @@ const QString kBounds = QStringLiteral("Main_XY");
 const QString kPages = QStringLiteral("Main.pc");
 const QString kFileBox = QStringLiteral("Main.cbFile");
 const QString kLoadData = QStringLiteral("Main.chLoadData");
+// The fonts of the SQL memos.
+const QString kViewMemo = QStringLiteral("Main.mView");
+const QString kDetailMemo = QStringLiteral("Main.mDetail");
 // A dialog's position: "<object name>_XY".
 QString positionSection(const QWidget* dialog) {
     return dialog->objectName() + QStringLiteral("_XY");
@@ -64,6 +70,8 @@ void TMain::readSettings() {
     QCheckBox* loadData = structTab->chLoadData;
     loadData->setChecked(
         s.readInteger(kLoadData, QStringLiteral("State"), loadData->isChecked() ? 1 : 0) == 1);
+    viewTab->mView->setFont(readQFont(s, kViewMemo, viewTab->mView->font()));
+    structTab->mDetail->setFont(readQFont(s, kDetailMemo, structTab->mDetail->font()));
 }
 
 void TMain::saveSettings() const {
@@ -83,6 +91,12 @@ void TMain::saveSettings() const {
     s.writeString(kFileBox, QStringLiteral("Text"), cbFile->currentText());
     s.eraseSection(kLoadData);
     s.writeInteger(kLoadData, QStringLiteral("State"), structTab->chLoadData->isChecked() ? 1 : 0);
+    for (const auto& [section, memo] :
+         {std::pair{kViewMemo, static_cast<const QWidget*>(viewTab->mView)},
+          std::pair{kDetailMemo, static_cast<const QWidget*>(structTab->mDetail)}}) {
+        deleteFont(s, section);
+        writeFont(s, section, storedFontOf(memo->font()));
+    }
     for (const QWidget* dialog :
          {static_cast<const QWidget*>(createDbDlg_), static_cast<const QWidget*>(manageDbDlg_)}) {
         if (!dialog) continue;

@@ -27,6 +27,7 @@
 #include "schema/sql_keywords.h"
 #include "schema/sql_templates.h"
 #include "settings/settings_file.h"
+#include "settings/settings_font_qfont.h"
 
 namespace {
 
@@ -186,9 +187,7 @@ QWidget* TDlgGenSQL::createNamePane() {
 }
 
 void TDlgGenSQL::readSettings(const SettingsFile& settings) {
-    const QString stored = settings.readString(kMemoSection, QStringLiteral("Font"));
-    QFont font;
-    if (!stored.isEmpty() && font.fromString(stored)) mSQL->setFont(font);
+    mSQL->setFont(readQFont(settings, kMemoSection, mSQL->font()));
     if (settings.sectionExists(kBoundsSection)) {
         const QRect now = geometry();
         resize(settings.readInteger(kBoundsSection, QStringLiteral("Width"), now.width()),
@@ -200,7 +199,7 @@ void TDlgGenSQL::readSettings(const SettingsFile& settings) {
 
 void TDlgGenSQL::saveSettings(SettingsFile& settings) const {
     settings.eraseSection(kMemoSection);
-    settings.writeString(kMemoSection, QStringLiteral("Font"), mSQL->font().toString());
+    writeFont(settings, kMemoSection, storedFontOf(mSQL->font()));
     settings.eraseSection(kBoundsSection);
     settings.writeInteger(kBoundsSection, QStringLiteral("Left"), x());
     settings.writeInteger(kBoundsSection, QStringLiteral("Top"), y());

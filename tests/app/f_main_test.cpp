@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "app/structure_tree_widget.h"
+#include "app/view_editor.h"
 #include "app_test_support.h"
 #include "kit/xHTMLLabel.h"
 #include "kit/xImprovedComps.h"
@@ -211,8 +213,15 @@ TEST_F(MainWindowTest, KeepsBoundsTabAndFileBoxBetweenRuns) {
         Main.actDBOpen->trigger();
         Main.actDBClose->trigger();
         Main.cbFile->setEditText("typed but not opened");
+        QFont memoFont = Main.viewTab->mView->font();
+        memoFont.setPixelSize(15);
+        memoFont.setBold(true);
+        Main.viewTab->mView->setFont(memoFont);
     }
     TMain Main(ini);
+    EXPECT_EQ(Main.viewTab->mView->font().pixelSize(), 15);
+    EXPECT_TRUE(Main.viewTab->mView->font().bold());
+    EXPECT_FALSE(Main.structTab->mDetail->font().bold());
     EXPECT_EQ(Main.pc->currentIndex(), 2);
     EXPECT_EQ(Main.cbFile->items(), QStringList{mdb});
     EXPECT_EQ(Main.cbFile->currentText(), "typed but not opened");
