@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QByteArray>
-#include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -15,12 +13,6 @@
 #include "kit/xdlg_scripted.h"
 
 namespace app_test {
-
-// The whole file, to compare before and after a refused change.
-inline QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 class MainWindowTest : public ::testing::Test {
 protected:

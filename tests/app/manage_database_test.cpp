@@ -3,6 +3,8 @@
 // never costs the user a file.
 #include <gtest/gtest.h>
 
+#include "common/qt_fixture_files.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -41,11 +43,6 @@ protected:
     }
 };
 
-QByteArray bytesOf(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 TEST_F(ManageDatabaseTest, InPlaceWithANewVersionCollationAndPassword) {
     const QString file = app_test::copyFixture(dir, "V2000/indexTestV2000.mdb");
     TMain Main;
@@ -75,7 +72,7 @@ TEST_F(ManageDatabaseTest, InPlaceWithANewVersionCollationAndPassword) {
 TEST_F(ManageDatabaseTest, IntoANewFileThatReplacesAnExistingOne) {
     const QString file = app_test::copyFixture(dir, "V2000/indexTestV2000.mdb");
     const QString target = app_test::copyFixture(dir, "V2000/testV2000.mdb", "copy.mdb");
-    const QByteArray source = bytesOf(file);
+    const QByteArray source = testing_support::qtFileBytes(file);
     TMain Main;
     dialogs.answerMessage(mrYes);  // "Overwrite?"
     manage(Main, file, [&](TManageDbDlg& d) {
@@ -85,7 +82,7 @@ TEST_F(ManageDatabaseTest, IntoANewFileThatReplacesAnExistingOne) {
     EXPECT_TRUE(Main.session().DBOpened());
     EXPECT_EQ(Main.cbFile->currentText(), target);
     EXPECT_TRUE(Main.lblDBInfo->plainText().startsWith("DB file: copy.mdb, Version 4.0 (MDB)"));
-    EXPECT_EQ(bytesOf(file), source);
+    EXPECT_EQ(testing_support::qtFileBytes(file), source);
     QStringList tables;
     GetTableNames(*Main.session().DB(), tables);
     EXPECT_EQ(tables, (QStringList{"Table1", "Table2", "Table3"}));
@@ -102,7 +99,7 @@ TEST_F(ManageDatabaseTest, IntoANewFileThatReplacesAnExistingOne) {
 TEST_F(ManageDatabaseTest, AFailedCompactionIntoANewFileLeavesEveryFileAsItWas) {
     const QString file = app_test::copyFixture(dir, "V2010/complexDataTestV2010.accdb");
     const QString target = app_test::copyFixture(dir, "V2000/testV2000.mdb", "copy.mdb");
-    const QByteArray kept = bytesOf(target);
+    const QByteArray kept = testing_support::qtFileBytes(target);
     TMain Main;
     dialogs.answerMessage(mrYes);  // "Overwrite?"
     dialogs.answerMessage(mrOk);   // the error report
@@ -114,7 +111,7 @@ TEST_F(ManageDatabaseTest, AFailedCompactionIntoANewFileLeavesEveryFileAsItWas) 
     });
     EXPECT_FALSE(Main.session().DBOpened());
     EXPECT_EQ(Main.cbFile->currentText(), file);
-    EXPECT_EQ(bytesOf(target), kept);
+    EXPECT_EQ(testing_support::qtFileBytes(target), kept);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
               (QStringList{"complexDataTestV2010.accdb", "copy.mdb"}));
     ASSERT_EQ(dialogs.asked().size(), 2u);
@@ -126,7 +123,7 @@ TEST_F(ManageDatabaseTest, AFailedCompactionIntoANewFileLeavesEveryFileAsItWas) 
 // password the run would have set is not taken.
 TEST_F(ManageDatabaseTest, AFailedCompactionInPlaceKeepsThePassword) {
     const QString file = app_test::copyFixture(dir, "V2010/complexDataTestV2010.accdb");
-    const QByteArray original = bytesOf(file);
+    const QByteArray original = testing_support::qtFileBytes(file);
     TMain Main;
     dialogs.answerMessage(mrOk);  // "Error: Cannot compress data."
     manage(Main, file, [&](TManageDbDlg& d) {
@@ -139,7 +136,7 @@ TEST_F(ManageDatabaseTest, AFailedCompactionInPlaceKeepsThePassword) {
     });
     EXPECT_TRUE(Main.session().DBOpened());
     EXPECT_EQ(Main.session().DBPwd(), "");
-    EXPECT_EQ(bytesOf(file), original);
+    EXPECT_EQ(testing_support::qtFileBytes(file), original);
     ASSERT_EQ(dialogs.asked().size(), 1u);
     EXPECT_EQ(dialogs.asked().front().texts().value(0), "Error: Cannot compress data.");
 }

@@ -99,12 +99,12 @@ TEST_F(RelationEditorTest, AnEnforcedRelationIsRefusedWhileRowsBreakItThenKeepsT
     grid().core().toggleCheckBox(RE::rcDelCascade, r);
 
     // The visit of customer 99 breaks it: the engine's message, nothing done.
-    const QByteArray before = app_test::fileBytes(path);
+    const QByteArray before = testing_support::qtFileBytes(path);
     dialogs.answerMessage(mrOk);
     Main.actRelStore->trigger();
     EXPECT_TRUE(lastMessage().contains("violates referential integrity"))
         << lastMessage().toStdString();
-    EXPECT_EQ(app_test::fileBytes(path), before);
+    EXPECT_EQ(testing_support::qtFileBytes(path), before);
     EXPECT_EQ(grid().Cells(RE::rcAction, r), "Add");
     EXPECT_TRUE(Main.session().RelChanged);
 
@@ -126,11 +126,11 @@ TEST_F(RelationEditorTest, RowsAreCheckedFirstAndAChangedNameRecreatesTheRelatio
     // Two fields against one: refused before anything is written.
     count("DELETE FROM Visits WHERE CustomerID = 99");
     fillNewRow("Uneven", "ID;Name", "CustomerID");
-    const QByteArray before = app_test::fileBytes(path);
+    const QByteArray before = testing_support::qtFileBytes(path);
     dialogs.answerMessage(mrOk);
     Main.actRelStore->trigger();
     EXPECT_TRUE(lastMessage().contains("the same number of fields")) << lastMessage().toStdString();
-    EXPECT_EQ(app_test::fileBytes(path), before);
+    EXPECT_EQ(testing_support::qtFileBytes(path), before);
 
     // Only the new row goes; the loaded relation gets another name.
     grid().SelectFirstCell(RE::rcName, grid().RowCount() - 2);

@@ -152,7 +152,7 @@ TEST_F(SqlDesignerTest, RunsQueriesInDataWindowsAndCountsWhatStatementsChange) {
 
     // A refused statement: the engine's message, nothing changed, the result
     // line as it was.
-    const QByteArray bytes = app_test::fileBytes(file);
+    const QByteArray bytes = testing_support::qtFileBytes(file);
     dialogs.answerMessage(mrOk);
     run("UPDATE Customers SET Nope = 1");
     EXPECT_TRUE(lastMessage().contains("No value given")) << lastMessage().toStdString();
@@ -160,7 +160,7 @@ TEST_F(SqlDesignerTest, RunsQueriesInDataWindowsAndCountsWhatStatementsChange) {
     run("INSERT INTO Customers (ID, Name) VALUES (1, 'Twice')");
     EXPECT_TRUE(lastMessage().contains("duplicate", Qt::CaseInsensitive))
         << lastMessage().toStdString();
-    EXPECT_EQ(app_test::fileBytes(file), bytes);
+    EXPECT_EQ(testing_support::qtFileBytes(file), bytes);
     EXPECT_EQ(sql->lblRunInfo->caption(), "Ok<BR>3 records");
 
     // A blank text runs nothing.

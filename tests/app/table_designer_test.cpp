@@ -208,11 +208,11 @@ TEST_F(TableDesignerTest, AddsATableWithEveryCreatableTypeInOneSave) {
     // the save is applied.
     typeField("Late", "Text");
     typeField("Big", "BigInt");
-    const QByteArray before = app_test::fileBytes(path);
+    const QByteArray before = testing_support::qtFileBytes(path);
     dialogs.answerMessage(mrOk);
     save();
     EXPECT_TRUE(lastMessage().contains("Invalid field data type.")) << lastMessage().toStdString();
-    EXPECT_EQ(app_test::fileBytes(path), before);
+    EXPECT_EQ(testing_support::qtFileBytes(path), before);
     EXPECT_EQ(fields().Cells(TD::fcAction, fieldRow("Late")), "Add");
     EXPECT_EQ(fields().Row(), fieldRow("Big"));
     EXPECT_TRUE(Main.session().TableChanged);
@@ -238,14 +238,14 @@ TEST_F(TableDesignerTest, ACopyThatCannotConvertChangesNothing) {
     open(app_test::copyFixture(dir, "V2010/testV2010.accdb"));
     choose("Table1");
     const QStringList names = fieldNames("Table1");
-    const QByteArray before = app_test::fileBytes(path);
+    const QByteArray before = testing_support::qtFileBytes(path);
     // Field A holds "a" and "abcdefg": neither is a number.
     fields().SetStringCells(TD::fcType, fieldRow("A"), "Long");
     dialogs.answerMessage(mrOk);
     save();
     EXPECT_TRUE(lastMessage().contains("Data cannot be copied to the renamed field."))
         << lastMessage().toStdString();
-    EXPECT_EQ(app_test::fileBytes(path), before);
+    EXPECT_EQ(testing_support::qtFileBytes(path), before);
     EXPECT_EQ(fieldNames("Table1"), names);
     EXPECT_EQ(fields().Cells(TD::fcAction, fieldRow("A")), "Edit");
 }
@@ -266,7 +266,7 @@ TEST_F(TableDesignerTest, RenamedFieldsKeepTheirIndexesAndRefusalsChangeNothing)
 
     // A field an index uses cannot go: the engine's message, nothing changed,
     // the mark still there.
-    const QByteArray before = app_test::fileBytes(path);
+    const QByteArray before = testing_support::qtFileBytes(path);
     fields().SelectFirstCell(TD::fcName, fieldRow("Town"));
     designer().btFldDelAnchorClick("Del");
     dialogs.answerMessage(mrOk);
@@ -274,7 +274,7 @@ TEST_F(TableDesignerTest, RenamedFieldsKeepTheirIndexesAndRefusalsChangeNothing)
     EXPECT_TRUE(lastMessage().contains(
         "Cannot delete a field that is part of an index or is needed by the system."))
         << lastMessage().toStdString();
-    EXPECT_EQ(app_test::fileBytes(path), before);
+    EXPECT_EQ(testing_support::qtFileBytes(path), before);
     EXPECT_EQ(fields().Cells(TD::fcAction, fieldRow("Town")), "Del");
 
     // Every marked row is checked before the first one is applied.
@@ -284,7 +284,7 @@ TEST_F(TableDesignerTest, RenamedFieldsKeepTheirIndexesAndRefusalsChangeNothing)
     dialogs.answerMessage(mrOk);
     save();
     EXPECT_TRUE(lastMessage().contains("choose a type")) << lastMessage().toStdString();
-    EXPECT_EQ(app_test::fileBytes(path), before);
+    EXPECT_EQ(testing_support::qtFileBytes(path), before);
     EXPECT_EQ(fields().Row(), fieldRow("Broken"));
     app_test::expectSoundFile(path);
 }
@@ -335,13 +335,13 @@ TEST_F(TableDesignerTest, RulesChangeInPlaceAndTheFieldKeepsItsPlace) {
     // A part without a city: City cannot become required, nothing changes.
     ExecuteSQL(*Main.session().DB(), "INSERT INTO Parts (ID, Name) VALUES (5, 'Cog')");
     designer().LoadTableList("Parts");
-    const QByteArray before = app_test::fileBytes(path);
+    const QByteArray before = testing_support::qtFileBytes(path);
     fields().core().toggleCheckBox(TD::fcReq, fieldRow("City"));
     dialogs.answerMessage(mrOk);
     save();
     EXPECT_TRUE(lastMessage().contains("You must enter a value in the 'Parts.City' field."))
         << lastMessage().toStdString();
-    EXPECT_EQ(app_test::fileBytes(path), before);
+    EXPECT_EQ(testing_support::qtFileBytes(path), before);
     app_test::expectSoundFile(path);
 }
 
@@ -366,14 +366,14 @@ TEST_F(TableDesignerTest, IndexRowsAddDescendingFieldsEditPrimaryKeysAndKeepRefu
 
     // A unique index over a field with duplicates: Access's message, and the
     // index it was to replace stays.
-    const QByteArray before = app_test::fileBytes(path);
+    const QByteArray before = testing_support::qtFileBytes(path);
     const int byName = indexRow("ByName");
     indexes().SetStringCells(TD::icFields, byName, "City");
     indexes().core().toggleCheckBox(TD::icUnique, byName);
     dialogs.answerMessage(mrOk);
     save();
     EXPECT_TRUE(lastMessage().contains("duplicate values")) << lastMessage().toStdString();
-    EXPECT_EQ(app_test::fileBytes(path), before);
+    EXPECT_EQ(testing_support::qtFileBytes(path), before);
     designer().LoadIndexGrid();
     EXPECT_EQ(indexes().Cells(TD::icFields, indexRow("ByName")), "-Name;City");
 

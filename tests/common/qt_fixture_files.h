@@ -1,7 +1,9 @@
 // The shared fixture helpers in Qt's terms, for the tests of db/ and app/.
 #pragma once
 
+#include <QByteArray>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QString>
 #include <QTemporaryDir>
@@ -21,6 +23,13 @@ inline QString qtCopyFixture(const QTemporaryDir& dir, const QString& relative,
     const QString target = dir.filePath(name.isEmpty() ? QFileInfo(relative).fileName() : name);
     copyFixtureTo(relative.toStdString(), target.toStdString());
     return target;
+}
+
+// The whole file, to compare a file before and after; "<missing>" when it
+// cannot be read, so a missing file never equals an empty one.
+inline QByteArray qtFileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 }  // namespace testing_support

@@ -3,6 +3,8 @@
 // read-only refusal), and the schema lists of the connection.
 #include <gtest/gtest.h>
 
+#include "common/qt_fixture_files.h"
+
 #include <QFile>
 
 #include "db/connection_schema.h"
@@ -12,11 +14,6 @@
 namespace {
 
 using db_test::QueryOnCopy;
-
-QByteArray bytesOf(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 size_t countOf(TQueryUDB& query, const QString& sql) {
     query.SetSQL(sql);
@@ -72,13 +69,13 @@ TEST(QueryUDBExec, CountsWhatItChangesAndARefusalChangesNothing) {
     EXPECT_TRUE(SchemaTableNames(*q.connection, SchemaTableType::Table).contains("Made"));
 
     q.connection->Close();
-    const QByteArray before = bytesOf(q.path);
+    const QByteArray before = testing_support::qtFileBytes(q.path);
     q.query.SetSQL(QStringLiteral("UPDATE NoSuchTable SET a = 1"));
     EXPECT_THROW(q.query.ExecSQL(), jet::Error);
     q.query.SetSQL(QStringLiteral("INSERT INTO TableIgnoreNulls2 (row, nosuch) VALUES ('x', 1)"));
     EXPECT_THROW(q.query.ExecSQL(), jet::Error);
     q.connection->Close();
-    EXPECT_EQ(bytesOf(q.path), before);
+    EXPECT_EQ(testing_support::qtFileBytes(q.path), before);
 
     q.connection->SetReadOnly(true);
     q.query.SetSQL(QStringLiteral("DELETE FROM TableIgnoreNulls2"));
@@ -89,7 +86,7 @@ TEST(QueryUDBExec, CountsWhatItChangesAndARefusalChangesNothing) {
         EXPECT_STREQ(e.what(), "Cannot update. Database or object is read-only.");
     }
     q.connection->Close();
-    EXPECT_EQ(bytesOf(q.path), before);
+    EXPECT_EQ(testing_support::qtFileBytes(q.path), before);
 }
 
 TEST(ConnectionSchema, ListsUserTablesAndRecordViewsWithTheirColumns) {

@@ -4,6 +4,8 @@
 // temporary files and its error report.
 #include <gtest/gtest.h>
 
+#include "common/qt_fixture_files.h"
+
 #include <QCursor>
 #include <QDir>
 #include <QFile>
@@ -34,11 +36,6 @@ std::string errorOf(F&& call) {
         return e.what();
     }
     return "(no error)";
-}
-
-QByteArray bytesOf(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QStringList tableNames(const QString& path, const QString& password = QString()) {
@@ -103,7 +100,7 @@ TEST(XdbtoolWrite, CreateMDBMakesEachVersionWithItsCollation) {
 TEST(XdbtoolWrite, CreateMDBRefusesWithoutWritingAnything) {
     QTemporaryDir dir;
     const QString existing = copyFixture(dir, "empty/emptyJet4.mdb");
-    const QByteArray before = bytesOf(existing);
+    const QByteArray before = testing_support::qtFileBytes(existing);
     struct Case {
         QString file;
         int langId;
@@ -123,7 +120,7 @@ TEST(XdbtoolWrite, CreateMDBRefusesWithoutWritingAnything) {
         EXPECT_NE(message, "(no error)");
         EXPECT_EQ(message.rfind(c.messageStart, 0), 0u) << message;
     }
-    EXPECT_EQ(bytesOf(existing), before);
+    EXPECT_EQ(testing_support::qtFileBytes(existing), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"emptyJet4.mdb"});
 }
 
@@ -132,10 +129,10 @@ TEST(XdbtoolWrite, CreateMDBRefusesWithoutWritingAnything) {
 TEST(XdbtoolWrite, CreateMDBReplacingTakesThePlaceOnlyOfACompleteFile) {
     QTemporaryDir dir;
     const QString file = copyFixture(dir, "V2000/indexTestV2000.mdb", "target.mdb");
-    const QByteArray original = bytesOf(file);
+    const QByteArray original = testing_support::qtFileBytes(file);
 
     EXPECT_NE(errorOf([&] { CreateMDBReplacing(file, 9999, 64); }), "(no error)");
-    EXPECT_EQ(bytesOf(file), original);
+    EXPECT_EQ(testing_support::qtFileBytes(file), original);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"target.mdb"});
 
     CreateMDBReplacing(file, 1043, 256);
@@ -307,13 +304,13 @@ TEST(XdbtoolWrite, CompactMDBFailuresLeaveNoDestination) {
          [&] { CompactMDB(source, out, QString(), 0, 0, 0, "a;LANGID=0x0419"); },
          "A password that contains ';' cannot be passed to the compaction."},
     };
-    const QByteArray takenBytes = bytesOf(taken);
+    const QByteArray takenBytes = testing_support::qtFileBytes(taken);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(errorOf(c.call), c.message);
         EXPECT_FALSE(QFileInfo::exists(out));
     }
-    EXPECT_EQ(bytesOf(taken), takenBytes);
+    EXPECT_EQ(testing_support::qtFileBytes(taken), takenBytes);
 }
 
 TEST(XdbtoolWrite, CompactMDBRefusesAFileThatIsOpen) {
@@ -395,8 +392,8 @@ TEST(XdbtoolWrite, CompactMDBInPlaceReplacesTheFile) {
 
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
                   (QStringList{"_compact_.mdb", "_old_.mdb", QFileInfo(file).fileName()}));
-        EXPECT_EQ(bytesOf(dir.filePath("_compact_.mdb")), "not ours");
-        EXPECT_EQ(bytesOf(dir.filePath("_old_.mdb")), "not ours");
+        EXPECT_EQ(testing_support::qtFileBytes(dir.filePath("_compact_.mdb")), "not ours");
+        EXPECT_EQ(testing_support::qtFileBytes(dir.filePath("_old_.mdb")), "not ours");
         QFile::remove(dir.filePath("_compact_.mdb"));
         QFile::remove(dir.filePath("_old_.mdb"));
         const Opened got = versionAndCollation(file, c.opensWith);
@@ -428,7 +425,7 @@ TEST(XdbtoolWrite, CompactMDBInPlacePasswordConventions) {
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(("'" + s.current + "' -> '" + s.newPassword + "'").toStdString());
-        const QByteArray before = bytesOf(file);
+        const QByteArray before = testing_support::qtFileBytes(file);
         InPlaceRun run;
         if (!s.failure.isEmpty()) run.dialogs.answerMessage(mrOk);
         compactInPlace(run, file, s.current, s.newPassword, 0, 0);
@@ -437,7 +434,7 @@ TEST(XdbtoolWrite, CompactMDBInPlacePasswordConventions) {
             ASSERT_EQ(run.dialogs.asked().size(), 1u);
             EXPECT_EQ(run.dialogs.asked().front().texts().value(1),
                       "Error description:\n" + s.failure);
-            EXPECT_EQ(bytesOf(file), before);
+            EXPECT_EQ(testing_support::qtFileBytes(file), before);
         }
         EXPECT_EQ(tableNames(file, s.opensWith), tables);
         if (!s.opensWith.isEmpty()) {
@@ -491,7 +488,7 @@ TEST(XdbtoolWrite, CompactMDBInPlaceFailuresReportAndKeepTheFile) {
         SCOPED_TRACE(c.what);
         QTemporaryDir dir;
         const QString original = copyFixture(dir, "V2000/indexTestV2000.mdb");
-        const QByteArray bytes = bytesOf(original);
+        const QByteArray bytes = testing_support::qtFileBytes(original);
         const QString file = c.prepare(dir, original);
 
         ScopedMdbFileRenamer failing([&](const QString& from, const QString& to) {
@@ -509,7 +506,7 @@ TEST(XdbtoolWrite, CompactMDBInPlaceFailuresReportAndKeepTheFile) {
         EXPECT_EQ(texts[0], kReportHeader);
         EXPECT_EQ(texts[1], "Error description:\n" + c.reason(dir, file));
 
-        EXPECT_EQ(bytesOf(original), bytes);
+        EXPECT_EQ(testing_support::qtFileBytes(original), bytes);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"indexTestV2000.mdb"});
     }
 }
@@ -517,7 +514,7 @@ TEST(XdbtoolWrite, CompactMDBInPlaceFailuresReportAndKeepTheFile) {
 TEST(XdbtoolWrite, CompactMDBInPlaceNeedsTheSessionReleasedAndReopensAfterwards) {
     QTemporaryDir dir;
     const QString file = copyFixture(dir, "V2000/indexTestV2000.mdb");
-    const QByteArray bytes = bytesOf(file);
+    const QByteArray bytes = testing_support::qtFileBytes(file);
     // What the main window's session holds: the catalogue handle and the
     // data connection, each a share of the file.
     auto session = OpenMDB(file, QString(), false);
@@ -532,7 +529,7 @@ TEST(XdbtoolWrite, CompactMDBInPlaceNeedsTheSessionReleasedAndReopensAfterwards)
         ASSERT_EQ(run.dialogs.asked().size(), 1u);
         EXPECT_EQ(run.dialogs.asked().front().texts().value(1),
                   "Error description:\nCould not use '" + file + "'; file already in use.");
-        EXPECT_EQ(bytesOf(file), bytes);
+        EXPECT_EQ(testing_support::qtFileBytes(file), bytes);
         EXPECT_EQ(GetMDBVersion(*session), 64);  // the open session still reads
     }
     session->Close();
@@ -542,7 +539,7 @@ TEST(XdbtoolWrite, CompactMDBInPlaceNeedsTheSessionReleasedAndReopensAfterwards)
         run.dialogs.answerMessage(mrOk);
         compactInPlace(run, file, QString(), QString(), 128, 0);
         EXPECT_FALSE(run.result);
-        EXPECT_EQ(bytesOf(file), bytes);
+        EXPECT_EQ(testing_support::qtFileBytes(file), bytes);
     }
     connection.Close();
     {

@@ -23,11 +23,6 @@ CliRun cli(const QStringList& arguments) {
     return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
 }
 
-QByteArray bytesOf(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 TEST(CliExportTest, CsvToAFileIsTheSameBytesAsToStandardOutput) {
     QTemporaryDir dir;
     for (const char* table : {"Table1", "Table2"}) {
@@ -39,7 +34,7 @@ TEST(CliExportTest, CsvToAFileIsTheSameBytesAsToStandardOutput) {
         const CliRun toFile = cli({"export", db, table, "--format", "csv", "--output", out});
         ASSERT_EQ(toFile.code, 0) << toFile.err.toStdString();
         EXPECT_TRUE(toFile.out.isEmpty());
-        EXPECT_EQ(bytesOf(out), plain.out) << table;
+        EXPECT_EQ(testing_support::qtFileBytes(out), plain.out) << table;
     }
 }
 
@@ -64,7 +59,7 @@ TEST(CliExportTest, WriterFormatsWriteTheirFilesAndRefuseWhatTheyCannot) {
         const QString out = dir.filePath(c.file);
         const CliRun r = cli({"export", db, "Table1", "--format", c.format, "--output", out});
         EXPECT_EQ(r.code, 0) << r.err.toStdString();
-        EXPECT_TRUE(bytesOf(out).startsWith(c.starts)) << c.format.toStdString();
+        EXPECT_TRUE(testing_support::qtFileBytes(out).startsWith(c.starts)) << c.format.toStdString();
     }
     struct Refusal {
         QStringList arguments;

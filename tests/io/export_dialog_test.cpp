@@ -3,6 +3,8 @@
 // cancelled choice writes nothing and a failed export is reported.
 #include <gtest/gtest.h>
 
+#include "common/qt_fixture_files.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -25,11 +27,6 @@ using io_test::text;
 TableSource rows() {
     return TableSource({{"Name", DataType::Text, 10}, {"Qty", DataType::Long}},
                        {{text("a"), Value::integer(1)}, {text("b"), Value::integer(2)}});
-}
-
-QByteArray bytesOf(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 template <typename T>
@@ -62,7 +59,7 @@ TEST(ExportDialogTest, TextChoicesReachTheWriterAndTheFileComesFromTheSaveDialog
     const QString out = dir.filePath("rows.txt");
     dialogs.answerFile(out);
     child<QPushButton>(form, "btOk")->click();
-    EXPECT_EQ(bytesOf(out), QByteArray("Name|Qty\r\n\"a\"|1\r\n\"b\"|2\r\n"));
+    EXPECT_EQ(testing_support::qtFileBytes(out), QByteArray("Name|Qty\r\n\"a\"|1\r\n\"b\"|2\r\n"));
     ASSERT_FALSE(dialogs.asked().empty());
     EXPECT_EQ(dialogs.asked().front().file.filter, "Text file (*.txt)|*.txt|All files (*.*)|*.*");
     EXPECT_EQ(dialogs.asked().front().file.defaultSuffix, "txt");
@@ -112,7 +109,7 @@ TEST(ExportDialogTest, TablePageOptionsAndTheKindsControls) {
     const QString out = dir.filePath("rows.slk");
     dialogs.answerFile(out);
     child<QPushButton>(form, "btOk")->click();
-    const QByteArray sylk = bytesOf(out);
+    const QByteArray sylk = testing_support::qtFileBytes(out);
     EXPECT_TRUE(sylk.startsWith("ID;P"));
     EXPECT_TRUE(sylk.contains("C;X2;ESUM(R1C:R2C)"));
     EXPECT_EQ(dialogs.asked().front().file.filter,

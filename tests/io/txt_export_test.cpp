@@ -2,6 +2,8 @@
 // appending, and files that stay whole when an export does not complete.
 #include <gtest/gtest.h>
 
+#include "common/qt_fixture_files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QLocale>
@@ -31,11 +33,6 @@ TTXTExport csvWriter() {
     w.FillChar = QChar(0);
     w.FieldSeparator = ",";
     return w;
-}
-
-QByteArray bytesOf(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 TEST(TxtExportTest, QuotesInsideValuesAreDoubledAndNullsKeepTheirSeparators) {
@@ -113,7 +110,7 @@ TEST(TxtExportTest, AppendingKeepsTheOldLinesAndTheirEncoding) {
     w.ExportFile = path;
     w.AppendToFile = true;
     ASSERT_TRUE(w.Execute(source)) << w.ErrorText().toStdString();
-    EXPECT_EQ(bytesOf(path), QByteArray("\xEF\xBB\xBFold line\r\nZo\xC3\xAB\r\nName\r\n\"neu\"\r\n"));
+    EXPECT_EQ(testing_support::qtFileBytes(path), QByteArray("\xEF\xBB\xBFold line\r\nZo\xC3\xAB\r\nName\r\n\"neu\"\r\n"));
 }
 
 TEST(TxtExportTest, AnAbortedOrFailedExportLeavesTheOldFileWhole) {
@@ -139,7 +136,7 @@ TEST(TxtExportTest, AnAbortedOrFailedExportLeavesTheOldFileWhole) {
     };
     EXPECT_FALSE(w.Execute(source));
     EXPECT_EQ(percents, (QList<int>{40, 80}));
-    EXPECT_EQ(bytesOf(path), QByteArray("previous export\r\n"));
+    EXPECT_EQ(testing_support::qtFileBytes(path), QByteArray("previous export\r\n"));
 
     // Latin-1 cannot hold the text: a clear message, and the file stays.
     TableSource wide({{"Name", DataType::Text, 10}}, {{text("東京")}});
@@ -148,7 +145,7 @@ TEST(TxtExportTest, AnAbortedOrFailedExportLeavesTheOldFileWhole) {
     latin.Encoding = teLatin1;
     EXPECT_FALSE(latin.Execute(wide));
     EXPECT_TRUE(latin.ErrorText().startsWith("Error: Cannot export data.\nError description:\n"));
-    EXPECT_EQ(bytesOf(path), QByteArray("previous export\r\n"));
+    EXPECT_EQ(testing_support::qtFileBytes(path), QByteArray("previous export\r\n"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.txt"});
 }
 

@@ -17,11 +17,6 @@
 
 namespace {
 
-QByteArray bytesOf(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 TEST(CreateDbDlg, StartsWithVersion14AndTheGeneralCollation) {
     TCreateDbDlg dialog;
     EXPECT_EQ(dialog.windowTitle(), "Create database");
@@ -71,7 +66,7 @@ TEST(CreateDbDlg, CreateDbChecksTheFileAndNeverTouchesAnExistingOne) {
     QTemporaryDir dir;
     const QString existing =
         testing_support::qtCopyFixture(dir, "V2000/indexTestV2000.mdb", "old.mdb");
-    const QByteArray original = bytesOf(existing);
+    const QByteArray original = testing_support::qtFileBytes(existing);
     const QString missing = dir.filePath("new.accdb");
 
     struct Case {
@@ -120,7 +115,7 @@ TEST(CreateDbDlg, CreateDbChecksTheFileAndNeverTouchesAnExistingOne) {
                 << transcript[1].toStdString();
             held->Close();
         }
-        EXPECT_EQ(bytesOf(existing), original);
+        EXPECT_EQ(testing_support::qtFileBytes(existing), original);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"old.mdb"});
     }
 }

@@ -3,6 +3,8 @@
 // part-way.
 #include <gtest/gtest.h>
 
+#include "common/qt_fixture_files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QLocale>
@@ -11,11 +13,6 @@
 #include "settings/settings_file.h"
 
 namespace {
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 TEST(SettingsValuesTest, TextsWithBreaksTabsAndBlanksComeBackWhole) {
     const QStringList values{"line one\r\nline two", "lone\nfeed", "lone\rreturn",
@@ -29,7 +26,7 @@ TEST(SettingsValuesTest, TextsWithBreaksTabsAndBlanksComeBackWhole) {
         ASSERT_TRUE(s.save());
     }
     // Every value is one line of the file.
-    EXPECT_EQ(fileBytes(path).count('\n'), values.size() + 2);
+    EXPECT_EQ(testing_support::qtFileBytes(path).count('\n'), values.size() + 2);
     const SettingsFile s(path);
     for (qsizetype i = 0; i < values.size(); ++i)
         EXPECT_EQ(s.readString("Main.mSQL", QString("Item%1").arg(i)), values[i]) << i;
@@ -68,7 +65,7 @@ TEST(SettingsValuesTest, ASaveThatFailsPartWayLeavesTheOldFileWhole) {
     SettingsFile s(path);
     s.writeString("Main_XY", "Left", "10");
     ASSERT_TRUE(s.save());
-    const QByteArray old = fileBytes(path);
+    const QByteArray old = testing_support::qtFileBytes(path);
 
     // Enough content for several chunks, and a writer that gives up after
     // the first one.
@@ -80,7 +77,7 @@ TEST(SettingsValuesTest, ASaveThatFailsPartWayLeavesTheOldFileWhole) {
     });
     EXPECT_FALSE(saved);
     EXPECT_GT(chunks, 1);
-    EXPECT_EQ(fileBytes(path), old);
+    EXPECT_EQ(testing_support::qtFileBytes(path), old);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"tabulon.ini"});
     // The store kept what it holds, and a later save writes it all.
     ASSERT_TRUE(s.save());
