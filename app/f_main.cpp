@@ -509,11 +509,16 @@ int TMain::FindDataWindow(const QString& name) const {
     return -1;
 }
 
-TDta* TMain::OpenDataWindow(const QString& name) {
+TDta* TMain::newDataWindow() {
     FList.removeAll(QPointer<TDta>());
     auto* window = new TDta(&session_.DBCon(), sorter_.get(), settings_.get());
     FList.append(window);
     window->show();
+    return window;
+}
+
+TDta* TMain::OpenDataWindow(const QString& name) {
+    TDta* window = newDataWindow();
     window->OpenData(name);
     return window;
 }

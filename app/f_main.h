@@ -160,6 +160,8 @@ private:
     // window updated after.
     void runSessionCommand(const std::function<void()>& command);
     void showSessionState();
+    // A new data window, shown and kept in FList, still empty.
+    TDta* newDataWindow();
 
     void readSettings();
     void saveSettings() const;

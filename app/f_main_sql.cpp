@@ -9,7 +9,6 @@
 #include "app/view_editor.h"
 #include "db/xDBComponents_UDB_query.h"
 #include "db/xdbtool_MDB_schema.h"
-#include "grid/xDBGrid_sorter.h"
 #include "kit/xImprovedComps.h"
 #include "schema/dlg_gensql.h"
 #include "settings/settings_file.h"
@@ -35,10 +34,7 @@ std::optional<QString> TMain::designSql(const QString& sql) {
 }
 
 size_t TMain::OpenSqlWindow(const QString& sql) {
-    FList.removeAll(QPointer<TDta>());
-    auto* window = new TDta(&session_.DBCon(), Sorter(), settings_.get());
-    FList.append(window);
-    window->show();
+    TDta* window = newDataWindow();
     window->OpenSql(sql);
     return window->query().Active() ? window->query().RecordCount() : 0;
 }

@@ -212,12 +212,14 @@ void TDlgGenSQL::showEvent(QShowEvent* event) {
     guarded([this] { refresh(); });
 }
 
+void TDlgGenSQL::readNames() {
+    const db::WaitCursor wait;
+    mTables = SchemaTableNames(connection_, SchemaTableType::Table);
+    mQueries = SchemaTableNames(connection_, SchemaTableType::View);
+}
+
 void TDlgGenSQL::refresh() {
-    {
-        const db::WaitCursor wait;
-        mTables = SchemaTableNames(connection_, SchemaTableType::Table);
-        mQueries = SchemaTableNames(connection_, SchemaTableType::View);
-    }
+    readNames();
     if (pc->currentIndex() != 0) {
         pc->setCurrentIndex(0);  // runs pcChange
     } else {
@@ -325,8 +327,7 @@ void TDlgGenSQL::btExecSqlClick() {
         count = command.ExecSQL();
         if (host_.databaseChanged) host_.databaseChanged();
         // Tables and views may have come or gone.
-        mTables = SchemaTableNames(connection_, SchemaTableType::Table);
-        mQueries = SchemaTableNames(connection_, SchemaTableType::View);
+        readNames();
         pcChange();
     }
     lblRunInfo->setCaption(QStringLiteral("Ok<BR>%1 records").arg(count));

@@ -107,6 +107,8 @@ protected:
 private:
     QWidget* createMemoPane();
     QWidget* createNamePane();
+    // mTables and mQueries from the data connection.
+    void readNames();
     void insertText(const QString& text);
     void guarded(const std::function<void()>& command);
 
