@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPainter>
 
+#include "db/xdbtool_dataset.h"
 #include "grid/xDBGrid.h"
 #include "grid/xDBGrid_date_keys.h"
 #include "grid/xDBGrid_model.h"
@@ -13,39 +14,8 @@ TxDBGridDelegate::TxDBGridDelegate(TxDBGrid* grid) : QStyledItemDelegate(grid), 
 
 namespace {
 
+// Marks the cell editors that take the date keys.
 const char* const kDateEditor = "tabulonDateEditor";
-
-}  // namespace
-
-QWidget* TxDBGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                                        const QModelIndex& index) const {
-    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
-    const std::optional<TQueryField> field = grid_->ColumnField(index.column());
-    const bool dateField = field && (field->DataType() == db::DataType::DateTime ||
-                                     field->DataType() == db::DataType::ExtDateTime);
-    if (qobject_cast<QLineEdit*>(editor) && dateField && grid_->OptionsEx2.Editors.DateTimePicker) {
-        editor->setProperty(kDateEditor, true);
-        editor->installEventFilter(const_cast<TxDBGridDelegate*>(this));
-    }
-    return editor;
-}
-
-bool TxDBGridDelegate::eventFilter(QObject* watched, QEvent* event) {
-    auto* line = qobject_cast<QLineEdit*>(watched);
-    if (event->type() == QEvent::KeyPress && line && line->property(kDateEditor).toBool()) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const std::optional<QString> text = DateKeyText(line->text(), key->key(), key->modifiers(),
-                                                        key->text(), QDate::currentDate());
-        if (text) {
-            line->setText(*text);
-            line->selectAll();
-            return true;
-        }
-    }
-    return QStyledItemDelegate::eventFilter(watched, event);
-}
-
-namespace {
 
 void drawMemoGlyph(QPainter* p, const QRect& cell, bool filled) {
     const QRect r(cell.left() + 3, cell.top() + (cell.height() - 11) / 2, 9, 11);
@@ -116,4 +86,30 @@ void TxDBGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
         painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
     }
     painter->restore();
+}
+
+QWidget* TxDBGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                        const QModelIndex& index) const {
+    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    if (qobject_cast<QLineEdit*>(editor) && IsDateField(grid_->ColumnField(index.column())) &&
+        grid_->OptionsEx2.Editors.DateTimePicker) {
+        editor->setProperty(kDateEditor, true);
+        editor->installEventFilter(const_cast<TxDBGridDelegate*>(this));
+    }
+    return editor;
+}
+
+bool TxDBGridDelegate::eventFilter(QObject* watched, QEvent* event) {
+    auto* line = qobject_cast<QLineEdit*>(watched);
+    if (event->type() == QEvent::KeyPress && line && line->property(kDateEditor).toBool()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const std::optional<QString> text = DateKeyText(line->text(), key->key(), key->modifiers(),
+                                                        key->text(), QDate::currentDate());
+        if (text) {
+            line->setText(*text);
+            line->selectAll();
+            return true;
+        }
+    }
+    return QStyledItemDelegate::eventFilter(watched, event);
 }
